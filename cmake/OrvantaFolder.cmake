@@ -1,0 +1,48 @@
+# orvanta_folder(<name> [ENGINE_LIBS ...] [UI_LIBS ...])
+#
+# One folder of src/ gives two static libraries: orvanta_<name> from the
+# folder's own *.cpp (QtCore and std only, no widgets) and orvanta_<name>_ui
+# from its ui/*.cpp (windows and dialogs). A library without sources is not made.
+# Headers are included as "<folder>/<file>.h" from src/.
+function(orvanta_folder name)
+  cmake_parse_arguments(ARG "" "" "ENGINE_LIBS;UI_LIBS" ${ARGN})
+  file(GLOB engine_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB engine_headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  file(GLOB ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
+  file(GLOB ui_headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.h)
+  if(engine_sources)
+    add_library(orvanta_${name} STATIC ${engine_sources} ${engine_headers})
+    target_include_directories(orvanta_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(orvanta_${name} PUBLIC Qt6::Core ${ARG_ENGINE_LIBS})
+    target_compile_definitions(orvanta_${name} PUBLIC
+      ORVANTA_VERSION="${PROJECT_VERSION}" ORVANTA_DATA_DIR="${CMAKE_SOURCE_DIR}/data")
+  endif()
+  if(ui_sources)
+    add_library(orvanta_${name}_ui STATIC ${ui_sources} ${ui_headers})
+    target_include_directories(orvanta_${name}_ui PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    set(engine_lib)
+    if(engine_sources)
+      set(engine_lib orvanta_${name})
+    endif()
+    target_link_libraries(orvanta_${name}_ui PUBLIC ${engine_lib} Qt6::Widgets ${ARG_UI_LIBS})
+  endif()
+endfunction()
+
+# orvanta_tests(<name> SOURCES ... LIBS ... [LABEL unit|ui|peer])
+#
+# One GoogleTest executable; every test case becomes a CTest test of its own
+# (so ctest -j runs them in parallel), each in a fresh temporary program
+# folder and registry (the shared test main makes them).
+function(orvanta_tests name)
+  cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_LABEL)
+    set(ARG_LABEL unit)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE orvanta_testsupport ${ARG_LIBS})
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 600
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORVANTA_SHARED_DATA=${CMAKE_SOURCE_DIR}/../shared/data;ORVANTA_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;ASAN_OPTIONS=detect_leaks=0")
+endfunction()

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Orvanta in Release and starts it.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/setup-deps.sh"
+
+build="$root/build/release"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j"$(nproc)" --target orvanta
+exec "$build/orvanta" "$@"

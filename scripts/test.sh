@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer,
+# starts the test peers on loopback and runs every test.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/setup-deps.sh"
+
+build="${ORVANTA_TEST_BUILD:-$root/build/test}"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVANTA_SANITIZE=ON >/dev/null
+cmake --build "$build" -j"$(nproc)"
+
+export ORVANTA_SHARED_DATA="${ORVANTA_SHARED_DATA:-$root/../shared/data}"
+cd "$build"
+ctest --output-on-failure -j"$(nproc)" "$@"

@@ -1,0 +1,45 @@
+#include "platform/AtomicFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+bool WriteFileAtomically(const QString& path, const QByteArray& data, QString& error,
+                         QFileDevice::Permissions permissions)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        error = QString("Unable to create the folder %1").arg(folder);
+        return false;
+    }
+    const QString temporary = path + ".tmp";
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        error = QString("Unable to write %1: %2").arg(temporary, file.errorString());
+        return false;
+    }
+    file.setPermissions(permissions);
+    const bool written = file.write(data) == data.size() && file.flush() && ::fsync(file.handle()) == 0;
+    const QString writeError = file.errorString();
+    file.close();
+    if (!written) {
+        error = QString("Unable to write %1: %2").arg(temporary, writeError);
+        QFile::remove(temporary);
+        return false;
+    }
+    return ReplaceFile(temporary, path, error);
+}
+
+bool ReplaceFile(const QString& temporaryPath, const QString& finalPath, QString& error)
+{
+    if (std::rename(QFile::encodeName(temporaryPath).constData(), QFile::encodeName(finalPath).constData()) != 0) {
+        error = QString("Unable to replace %1: %2").arg(finalPath, QString::fromLocal8Bit(std::strerror(errno)));
+        QFile::remove(temporaryPath);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,18 @@
+#pragma once
+#include <QByteArray>
+#include <QFileDevice>
+#include <QString>
+
+// Writes data to path + ".tmp", flushes it to disk and renames it over path,
+// so a reader sees the old file or the new one, never half of one. Missing
+// parent folders are made. On failure the old file is untouched and error
+// names the path and the system's reason.
+bool WriteFileAtomically(const QString& path, const QByteArray& data, QString& error,
+                         QFileDevice::Permissions permissions = QFileDevice::ReadOwner |
+                                                                QFileDevice::WriteOwner |
+                                                                QFileDevice::ReadGroup |
+                                                                QFileDevice::ReadOther);
+
+// Renames a finished temporary file over its final name, keeping the same
+// promise; error as above.
+bool ReplaceFile(const QString& temporaryPath, const QString& finalPath, QString& error);
