@@ -33,6 +33,38 @@ bool IsDaylightSaving(std::time_t at)
     return LocalTm(at).tm_isdst > 0;
 }
 
+ZoneInfo CurrentZoneInfo(std::time_t at)
+{
+    // Sample the middle of January and of July of that year: one is standard
+    // time and, where the zone has daylight saving, the other is not.
+    std::tm probe = LocalTm(at);
+    ZoneInfo info;
+    bool haveStandard = false;
+    for (int month : {0, 6}) {
+        std::tm t{};
+        t.tm_year = probe.tm_year;
+        t.tm_mon = month;
+        t.tm_mday = 15;
+        t.tm_hour = 12;
+        t.tm_isdst = -1;
+        const std::time_t when = mktime(&t);
+        const std::tm local = LocalTm(when);
+        const int bias = static_cast<int>(-local.tm_gmtoff / 60);
+        const QString name = QString::fromLocal8Bit(local.tm_zone ? local.tm_zone : "");
+        if (local.tm_isdst > 0) {
+            info.DaylightName = name;
+            info.DaylightBias = bias;  // made relative below
+        } else if (!haveStandard) {
+            info.Bias = bias;
+            info.StandardName = name;
+            haveStandard = true;
+        }
+    }
+    if (!info.DaylightName.isEmpty())
+        info.DaylightBias -= info.Bias;
+    return info;
+}
+
 bool SetSystemClock(const QDateTime& utc, QString& error)
 {
     const qint64 ms = utc.toMSecsSinceEpoch();

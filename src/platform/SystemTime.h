@@ -18,6 +18,20 @@ int LocalBiasMinutes(std::time_t at);
 QString ZoneName(std::time_t at);
 bool IsDaylightSaving(std::time_t at);
 
+// The zone's rules as the program reports them: UTC = local standard time +
+// Bias; in daylight time UTC = local + Bias + DaylightBias (so a zone one
+// hour ahead in summer has DaylightBias -60). Names are empty when the zone
+// has none.
+struct ZoneInfo {
+    int Bias = 0;
+    QString StandardName;
+    int StandardBias = 0;
+    QString DaylightName;
+    int DaylightBias = 0;
+};
+// From the C library's rules for the year of at.
+ZoneInfo CurrentZoneInfo(std::time_t at);
+
 // Sets the system clock; false with the system's reason (e.g. no privilege).
 bool SetSystemClock(const QDateTime& utc, QString& error);
 
