@@ -43,6 +43,6 @@ function(orvanta_tests name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 600
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 120
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORVANTA_SHARED_DATA=${CMAKE_SOURCE_DIR}/../shared/data;ORVANTA_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
 endfunction()

@@ -1,11 +1,35 @@
 #pragma once
-// The main window: the hub of the program. It owns the program's folders
-// and, as the program grows, its long-lived records and windows.
+// The main window: the hub of the program. It owns the long-lived records
+// (folders, station, settings, catalogue, receiver link, ...) and windows,
+// and every other part reaches them through the one global MainForm.
+// Everything here runs on the GUI thread.
 #include "shell/AppFolders.h"
 
 #include <QMainWindow>
 
+class QAction;
+class QLabel;
 class QMdiArea;
+class QMenu;
+class QStatusBar;
+class QToolBar;
+class QToolButton;
+class TClockThread;
+class TMDIBackground;
+
+// The bits of TMainForm::StateFlags; written on the GUI thread only.
+enum TMainFormState : int {
+    msClosing = 0x1,
+    msTrayStripeDrawn = 0x2,
+    msShown = 0x4,
+    msVersionChanged = 0x10,
+    msTrayBalloonShown = 0x20,
+    msRecording = 0x100,
+    msWaveInFailed = 0x200,
+    msRecordingUnsupported = 0x400,
+    msLiveWindowClosed = 0x800,
+    msShutdownDone = 0x8000,
+};
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -17,13 +41,65 @@ public:
     void ShowError(const QString& text, const QString& caption);
     void ShowInfo(const QString& text, const QString& caption);
 
+    // True when "VersionStr" under "APT" differs from caption (missing counts).
+    static bool IsVersionChanged(const QString& caption);
+
     const TAppFolders& Folders() const { return folders_; }
-    QMdiArea* MDIArea() const { return mdiArea_; }
+    QMdiArea* MDIArea() const;
+
+    int StateFlags = 0;
+    QWidget* ActiveWindow = nullptr;  // what the tray brings to the front; not owned
+    QString OverlapText;
+    unsigned OneInstanceMessage = 0;
+
+    // Tool bar.
+    QToolBar* ToolBar;
+    QAction* FileOpen1;
+    QAction* FileClose1;
+    QAction* WindowClose1;
+    QAction* FileSave1;
+    QAction* FileSaveAs1;
+    QAction* FileExit1;
+    QAction* UndoBtn;
+    QAction* RecButton;
+    QAction* StopButton;
+    QLabel* WavePosLabel;
+    QLabel* TemperatureLabel;
+    QLabel* LonLatLabel;
+    // Track panel.
+    QWidget* TrackPanel;
+    QLabel* TheTime;
+    QLabel* TrackLabel;
+    QLabel* KeplerAge;
+    QLabel* OverlapLabel;
+    QLabel* TheSun;
+    QLabel* TheMoon;
+    QStatusBar* StatusBar;
+    QMenu* File1;
+    QMenu* Window1;
+
+    // Brings the running copy out of the minimised state and to the front:
+    // what a second start of the program asks for.
+    void BringToFront();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void BuildLayout();
+    void BuildMenus();
+    void FormCreate();
+    void FormShow();
+    QPoint BackgroundOrigin(const QSize& pictureSize) const;
+
     TAppFolders folders_;
-    QMdiArea* mdiArea_;
+    TMDIBackground* mdiArea_;
+    TClockThread* ClockThread = nullptr;  // frees itself once terminated
 };
 
 // The one main window of the running program (null before it is made).
 extern TMainForm* MainForm;
+
+// The smallest size the main window may take, in either direction.
+inline constexpr int kMainFormMinimumSide = 200;

@@ -1,0 +1,151 @@
+// The main window's widgets: tool bar, track panel, status bar and menus.
+#include "shell/ui/MDIBackground.h"
+#include "shell/ui/MainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiSubWindow>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+namespace {
+
+QLabel* PanelLabel(QWidget* parent, const QString& name, const QColor& colour = Qt::white)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+    return label;
+}
+
+QAction* MakeAction(QObject* parent, const QString& name, const QString& text, const QString& hint,
+                    QStyle::StandardPixmap icon = QStyle::SP_CustomBase)
+{
+    auto* action = new QAction(text, parent);
+    action->setObjectName(name);
+    // "Short|Long" hints: the short part is the tool tip, the long one the status line.
+    action->setToolTip(hint.section('|', 0, 0));
+    action->setStatusTip(hint.section('|', -1));
+    if (icon != QStyle::SP_CustomBase)
+        action->setIcon(qApp->style()->standardIcon(icon));
+    return action;
+}
+
+}  // namespace
+
+void TMainForm::BuildLayout()
+{
+    ToolBar = addToolBar("Tools");
+    ToolBar->setObjectName("ToolBar");
+    ToolBar->setMovable(false);
+    ToolBar->setFixedHeight(30);
+    FileOpen1 = MakeAction(this, "FileOpen1", "&Open", "Open|Open a file", QStyle::SP_DialogOpenButton);
+    FileOpen1->setShortcut(QKeySequence("Ctrl+O"));
+    FileSave1 = MakeAction(this, "FileSave1", "&Save", "Save|Save current file", QStyle::SP_DialogSaveButton);
+    FileSave1->setShortcut(QKeySequence("Ctrl+S"));
+    FileSave1->setEnabled(false);
+    UndoBtn = MakeAction(this, "UndoBtn", "Undo", "Undo", QStyle::SP_ArrowBack);
+    UndoBtn->setEnabled(false);
+    RecButton = MakeAction(this, "RecButton", "Record", "Record sound", QStyle::SP_DialogYesButton);
+    StopButton = MakeAction(this, "StopButton", "Stop", "Stop recording", QStyle::SP_MediaStop);
+    auto* cascade = MakeAction(this, "WindowCascade1", "&Cascade", "Cascade", QStyle::SP_TitleBarNormalButton);
+    auto* tileH = MakeAction(this, "WindowTileHorizontal1", "Tile &Horizontally", "Tile Horizontally",
+                             QStyle::SP_ToolBarHorizontalExtensionButton);
+    auto* tileV = MakeAction(this, "WindowTileVertical1", "Tile &Vertically", "Tile Vertically",
+                             QStyle::SP_ToolBarVerticalExtensionButton);
+    connect(cascade, &QAction::triggered, MDIArea(), &QMdiArea::cascadeSubWindows);
+    connect(tileH, &QAction::triggered, MDIArea(), &QMdiArea::tileSubWindows);
+    connect(tileV, &QAction::triggered, MDIArea(), &QMdiArea::tileSubWindows);
+    ToolBar->addActions({FileOpen1, FileSave1, UndoBtn});
+    ToolBar->addSeparator();
+    ToolBar->addActions({RecButton, StopButton});
+    ToolBar->addSeparator();
+    ToolBar->addActions({cascade, tileH, tileV});
+    ToolBar->addSeparator();
+    WavePosLabel = new QLabel(ToolBar);
+    TemperatureLabel = new QLabel(ToolBar);
+    LonLatLabel = new QLabel(ToolBar);
+    for (QLabel* label : {WavePosLabel, TemperatureLabel, LonLatLabel}) {
+        label->setMinimumWidth(120);
+        ToolBar->addWidget(label);
+    }
+    WavePosLabel->setObjectName("WavePosLabel");
+    TemperatureLabel->setObjectName("TemperatureLabel");
+    LonLatLabel->setObjectName("LonLatLabel");
+
+    addToolBarBreak();
+    auto* trackBar = addToolBar("Tracking");
+    trackBar->setMovable(false);
+    TrackPanel = new QWidget(trackBar);
+    TrackPanel->setObjectName("TrackPanel");
+    TrackPanel->setFixedHeight(44);
+    TrackPanel->setAutoFillBackground(true);
+    QPalette dark = TrackPanel->palette();
+    dark.setColor(QPalette::Window, QColor(0x20, 0x08, 0x10).darker(110));
+    TrackPanel->setPalette(dark);
+    auto* grid = new QGridLayout(TrackPanel);
+    grid->setContentsMargins(6, 2, 6, 2);
+    grid->setVerticalSpacing(0);
+    TheTime = PanelLabel(TrackPanel, "TheTime");
+    TrackLabel = PanelLabel(TrackPanel, "TrackLabel");
+    KeplerAge = PanelLabel(TrackPanel, "KeplerAge");
+    OverlapLabel = PanelLabel(TrackPanel, "OverlapLabel", Qt::yellow);
+    TheSun = PanelLabel(TrackPanel, "TheSun");
+    TheMoon = PanelLabel(TrackPanel, "TheMoon");
+    grid->addWidget(TheTime, 0, 0);
+    grid->addWidget(TrackLabel, 1, 0, 1, 2);
+    grid->addWidget(PanelLabel(TrackPanel, "KeplerCaption"), 0, 1);
+    static_cast<QLabel*>(grid->itemAtPosition(0, 1)->widget())->setText("Element Set Issued Date:");
+    grid->addWidget(KeplerAge, 0, 2);
+    grid->addWidget(OverlapLabel, 1, 2);
+    grid->addWidget(PanelLabel(TrackPanel, "SunCaption"), 0, 3);
+    static_cast<QLabel*>(grid->itemAtPosition(0, 3)->widget())->setText("Sun:");
+    grid->addWidget(TheSun, 0, 4);
+    grid->addWidget(PanelLabel(TrackPanel, "MoonCaption"), 1, 3);
+    static_cast<QLabel*>(grid->itemAtPosition(1, 3)->widget())->setText("Moon:");
+    grid->addWidget(TheMoon, 1, 4);
+    grid->setColumnStretch(5, 1);
+    trackBar->addWidget(TrackPanel);
+
+    StatusBar = statusBar();
+    StatusBar->setObjectName("StatusBar");
+}
+
+void TMainForm::BuildMenus()
+{
+    File1 = menuBar()->addMenu("File");
+    File1->setObjectName("File1");
+    FileClose1 = MakeAction(this, "FileClose1", "&Close", "Close|Close current file");
+    FileClose1->setEnabled(false);
+    connect(FileClose1, &QAction::triggered, MDIArea(), &QMdiArea::closeActiveSubWindow);
+    WindowClose1 = MakeAction(this, "WindowClose1", "Close all", "Close all");
+    WindowClose1->setEnabled(false);
+    FileSaveAs1 = MakeAction(this, "FileSaveAs1", "Save &As...", "Save As|Save current file with different name");
+    FileSaveAs1->setEnabled(false);
+    FileExit1 = MakeAction(this, "FileExit1", "E&xit", "Exit|Exit application. Goodbye!");
+    connect(FileExit1, &QAction::triggered, this, &QWidget::close);
+    File1->addAction(FileOpen1);
+    File1->addSeparator();
+    File1->addActions({FileClose1, WindowClose1});
+    File1->addSeparator();
+    File1->addActions({FileSave1, FileSaveAs1});
+    File1->addSeparator();
+    File1->addAction(FileExit1);
+
+    Window1 = menuBar()->addMenu("&Window");
+    Window1->setObjectName("Window1");
+    Window1->addAction("&Cascade", MDIArea(), &QMdiArea::cascadeSubWindows);
+    Window1->addAction("Tile &Horizontally", MDIArea(), &QMdiArea::tileSubWindows);
+    Window1->addAction("Tile &Vertically", MDIArea(), &QMdiArea::tileSubWindows);
+    Window1->addAction("&Minimize All", [this] {
+        for (QMdiSubWindow* child : MDIArea()->subWindowList())
+            child->showMinimized();
+    });
+    Window1->addAction("&Arrange All", MDIArea(), &QMdiArea::tileSubWindows);
+}
