@@ -61,8 +61,6 @@ QByteArray ForgedPngHeader(quint32 width, quint32 height);
 
 }  // namespace fixtures
 
-#include <zlib.h>
-
 inline QByteArray fixtures::ForgedPngHeader(quint32 width, quint32 height)
 {
     auto be32 = [](quint32 v) {
@@ -71,8 +69,13 @@ inline QByteArray fixtures::ForgedPngHeader(quint32 width, quint32 height)
         return b;
     };
     QByteArray chunk = "IHDR" + be32(width) + be32(height) + QByteArray("\x08\x02\x00\x00\x00", 5);
-    const quint32 crc = static_cast<quint32>(
-        crc32(0, reinterpret_cast<const Bytef*>(chunk.constData()), static_cast<uInt>(chunk.size())));
+    quint32 crc = 0xFFFFFFFFu;  // the PNG chunk CRC (CRC-32, reflected)
+    for (const char byte : chunk) {
+        crc ^= static_cast<unsigned char>(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    crc ^= 0xFFFFFFFFu;
     QByteArray png("\x89PNG\r\n\x1a\n", 8);
     png += be32(13) + chunk + be32(crc);
     png += be32(0) + QByteArray("IEND") + be32(0xAE426082);
