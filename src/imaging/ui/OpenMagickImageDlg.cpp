@@ -84,7 +84,7 @@ void TOpenMagickImageDlg::BuildForm()
     grey.setColor(QPalette::Window, QColor(0x91, 0x91, 0x91));
     grey.setColor(QPalette::ButtonText, Qt::white);
     side->setPalette(grey);
-    side->setFixedWidth(84);
+    side->setFixedWidth(104);
     auto* sideLayout = new QVBoxLayout(side);
     auto makeShortcut = [&](const QString& caption, QStyle::StandardPixmap glyph, int tag) {
         auto* button = new QToolButton(side);
@@ -93,8 +93,9 @@ void TOpenMagickImageDlg::BuildForm()
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setAutoRaise(true);
+        button->setStyleSheet("color: white");
         button->setProperty("tag", tag);
-        button->setFixedWidth(76);
+        button->setFixedWidth(98);
         sideLayout->addWidget(button);
         return button;
     };
@@ -126,6 +127,7 @@ void TOpenMagickImageDlg::BuildForm()
     CancelBtn = new QPushButton("Cancel", this);
 
     auto* middle = new QGridLayout;
+    middle->setContentsMargins(0, 4, 0, 6);
     middle->addWidget(driveLabel, 0, 0);
     auto* driveRow = new QHBoxLayout;
     driveRow->addWidget(DriveCB, 1);
@@ -160,15 +162,14 @@ void TOpenMagickImageDlg::BuildForm()
     PreviewCB = new QCheckBox("Show preview", this);
     StretchImageCB = new QCheckBox("Stretch image", this);
     StretchImageCB->setChecked(true);
+    previewPanel->setContentsMargins(0, 4, 0, 0);
     previewPanel->addWidget(MI);
-    auto* options = new QHBoxLayout;
-    options->addWidget(PreviewCB);
-    options->addWidget(StretchImageCB);
-    previewPanel->addLayout(options);
+    previewPanel->addWidget(PreviewCB);
+    previewPanel->addWidget(StretchImageCB);
     previewPanel->addStretch();
 
     auto* form = new QHBoxLayout(this);
-    form->setContentsMargins(0, 0, 4, 4);
+    form->setContentsMargins(0, 0, 6, 0);
     form->addWidget(side);
     form->addLayout(middle, 1);
     form->addLayout(previewPanel);
