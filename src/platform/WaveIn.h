@@ -59,7 +59,8 @@ public:
     // and the position reads 0 again.
     int Reset();
     // Stops capturing and closes the device. A queued buffer is released
-    // without a message: the caller may free it once Close returns.
+    // without a message: the caller may free it once Close returns. An
+    // MM_WIM_DATA posted before the call may still be on its way.
     int Close();
 
     // Bytes captured into the queued buffer so far: every byte below it is

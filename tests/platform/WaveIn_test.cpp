@@ -77,7 +77,9 @@ bool PumpUntil(const std::function<bool()>& done, int maxMs)
 }
 
 // Feeds bytes into a FIFO in 4096-byte writes, which a pipe keeps whole, so
-// every period-sized read of the file device gets real bytes.
+// every period-sized read of the file device gets real bytes. About 400 KB
+// a second: a 716625-byte buffer takes nearly two seconds to fill, and the
+// feed outlasts any test.
 class FifoFeeder {
 public:
     FifoFeeder(const QString& path, std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes))
@@ -103,7 +105,7 @@ private:
             const std::size_t n = std::min<std::size_t>(4096, bytes_.size() - sent);
             if (::write(fd_, bytes_.data() + sent, n) == ssize_t(n))
                 sent += n;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
     std::vector<std::uint8_t> bytes_;
@@ -218,7 +220,7 @@ TEST(WaveIn, ResetStopsAPacedRecordingAndReturnsWhatWasCaptured)
 {
     constexpr std::uint32_t kLength = 65 * 11025;
     QTemporaryDir dir;
-    const std::vector<std::uint8_t> recording = Samples(400 * 1024);
+    const std::vector<std::uint8_t> recording = Samples(4 << 20);
     const QString fifo = dir.filePath("live.fifo");
     FifoFeeder feeder(fifo, recording);
     ASSERT_TRUE(feeder.Ok());
@@ -248,7 +250,7 @@ TEST(WaveIn, ResetStopsAPacedRecordingAndReturnsWhatWasCaptured)
     PumpMessages(100);
     EXPECT_EQ(received.messages.size(), 1u);
     EXPECT_GE(header.BytesRecorded, seen);
-    EXPECT_LT(header.BytesRecorded, recording.size()) << "stopped before the feed ran out";
+    EXPECT_LT(header.BytesRecorded, kLength) << "stopped before the buffer was full";
     EXPECT_TRUE(SamePrefix(buffer.data(), recording, header.BytesRecorded));
     EXPECT_EQ(header.Flags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
     EXPECT_EQ(in.UnprepareHeader(&header), 0);
@@ -259,7 +261,7 @@ TEST(WaveIn, CloseDuringARecordingReleasesTheBufferWithoutAMessage)
 {
     QTemporaryDir dir;
     const QString fifo = dir.filePath("live.fifo");
-    FifoFeeder feeder(fifo, Samples(400 * 1024));
+    FifoFeeder feeder(fifo, Samples(4 << 20));
     ASSERT_TRUE(feeder.Ok());
     UseFileDevice(fifo);
 
