@@ -165,17 +165,33 @@ double TAPT::DemodulateSample(double x)
 
 double TAPT::Interpolate(const double* samples, double phase, double step)
 {
+    // Taps i = 0, 1, ... while phase + i step < 454. Each position is computed
+    // from i rather than accumulated, so the taps do not wait on one another.
     constexpr double kLastEntry = apt::kResampleKernelTaps - 1;
-    double sum = 0;
-    double b = phase;
-    for (int i = 0; b < kLastEntry; ++i, b += step) {
+    int taps = static_cast<int>((kLastEntry - phase) / step);
+    while (taps > 0 && phase + (taps - 1) * step >= kLastEntry)
+        --taps;
+    while (phase + taps * step < kLastEntry)
+        ++taps;
+    auto tap = [&](int i) {
+        const double b = phase + i * step;
         // Truncation toward zero: a phase just below 0 uses entries 0 and 1
         // with a small negative fraction.
         const int k = static_cast<int>(b);
         const double f = b - k;
-        sum += (apt::kResampleKernel[k] + f * kSlopes.d[k]) * samples[i];
+        return (apt::kResampleKernel[k] + f * kSlopes.d[k]) * samples[i];
+    };
+    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    int i = 0;
+    for (; i + 4 <= taps; i += 4) {
+        s0 += tap(i);
+        s1 += tap(i + 1);
+        s2 += tap(i + 2);
+        s3 += tap(i + 3);
     }
-    return sum;
+    for (; i < taps; ++i)
+        s0 += tap(i);
+    return (s0 + s1) + (s2 + s3);
 }
 
 int TAPT::GetPixels(double* out, int count)
