@@ -1,0 +1,290 @@
+// The signal chain: 11025 Hz samples -> carrier loop on the 2400 Hz
+// sub-carrier -> resampling to 4160 words/s, clocked by the loop's frequency
+// -> rows of 2080 words aligned on the sync A pulse train.
+#include "apt/APT.h"
+#include "apt/ResampleKernel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr double kNominalFrequency = 2400.0 / 11025.0;  // cycles per sample
+constexpr double kMaxFrequency = 2450.0 / 11025.0;
+constexpr double kMinFrequency = 2350.0 / 11025.0;
+constexpr double kKernelRate = 41600.0;  // kernel units per second: ten per word
+constexpr double kCarrierHz = 2400.0;
+
+// Sync A (seven cycles of 1040 Hz, four words a cycle) with its low surround;
+// its sum is 0, so a flat stretch of any level correlates to 0.
+constexpr int kSyncLength = 32;
+constexpr double kSyncTemplate[kSyncLength] = {
+    -14, -14, -14, 18, 18, -14, -14, 18, 18, -14, -14, 18, 18, -14, -14, 18,
+    18,  -14, -14, 18, 18, -14, -14, 18, 18, -14, -14, 18, 18, -14, -14, -14,
+};
+
+// A line-rate correction comes from the slope of one row's correlation; a
+// weak or noisy row can make that slope absurd (even negative), which would
+// stall or reverse the resampler. Real clock errors are far below 1 %.
+constexpr double kMaxLineRateError = 0.01;
+
+// Differences of neighbouring kernel entries, so that one interpolated tap
+// costs one multiply-add more than a plain tap.
+struct KernelSlopes {
+    double d[apt::kResampleKernelTaps];
+    KernelSlopes()
+    {
+        for (int k = 0; k + 1 < apt::kResampleKernelTaps; ++k)
+            d[k] = apt::kResampleKernel[k + 1] - apt::kResampleKernel[k];
+        d[apt::kResampleKernelTaps - 1] = 0;
+    }
+};
+const KernelSlopes kSlopes;
+
+}  // namespace
+
+int TAPT::GetRecordedBytes() const
+{
+    if (!WaveIn)
+        return 0;
+    const int bytes = WaveIn();
+    return std::clamp(bytes, 0, WaveHeader.dwBufferLength);
+}
+
+int TAPT::ReadFileSamples(double* out, int n)
+{
+    // The file is read in blocks ahead of the demodulator: the resampler asks
+    // for two or three samples per word, far too few for one library call each.
+    int done = 0;
+    while (done < n) {
+        if (fileBlockPos_ == fileBlockFill_) {
+            if (!SndFile)
+                break;
+            const sf_count_t got = sf_read_double(SndFile, SampleBuffer.get(), kMaxSampleBlock);
+            fileBlockPos_ = 0;
+            fileBlockFill_ = got > 0 ? static_cast<int>(got) : 0;
+            if (fileBlockFill_ == 0)
+                break;
+        }
+        const int take = std::min(n - done, fileBlockFill_ - fileBlockPos_);
+        std::memcpy(out + done, SampleBuffer.get() + fileBlockPos_, sizeof(double) * take);
+        fileBlockPos_ += take;
+        done += take;
+    }
+    return done;
+}
+
+int TAPT::GetSamples(double* out, int count)
+{
+    if (IsStopped() || !SampleBuffer || count <= 0)
+        return 0;
+    int n = std::min(count, kMaxSampleBlock);
+    const int flags = Flags.load();
+    const unsigned char* bytes = nullptr;
+    if (!(flags & aptLive)) {
+        n = ReadFileSamples(out, n);
+    } else if (!(flags & aptFromCopy)) {
+        // The driver fills the buffer behind us; never read beyond it.
+        if (!WaveHeader.lpData)
+            return 0;
+        n = std::clamp(WaveHeader.dwBufferLength - ReadPos, 0, n);
+        bytes = WaveHeader.lpData + ReadPos;
+        ReadPos += n;
+    } else {
+        if (!RecordCopy)
+            return 0;
+        const int start = ReadPos;
+        ReadPos += n;
+        if (ReadPos > CopySize) {
+            // The part block at the end of the copy is not decoded.
+            RecordCopy.reset();
+            return 0;
+        }
+        bytes = RecordCopy.get() + start;
+    }
+    if (bytes) {
+        for (int i = 0; i < n; ++i)
+            out[i] = (static_cast<int>(bytes[i]) - 128) / 128.0;
+    }
+    for (int i = 0; i < n; ++i) {
+        // A damaged float file can hold NaN or infinity; one of them would
+        // poison the loop filters for the rest of the pass.
+        const double x = std::isfinite(out[i]) ? out[i] : 0.0;
+        out[i] = DemodulateSample(x);
+        SmoothedFrequency = 0.25 * Frequency + 0.75 * SmoothedFrequency;
+    }
+    return n;
+}
+
+double TAPT::PhaseAngle(double q, double i)
+{
+    if (q == 0 && i == 0)
+        return 1.0;
+    if (q == 0 && i < 0)
+        return M_PI;
+    return std::atan2(q, i);
+}
+
+double TAPT::LowPass(double x, LowPassState& s)
+{
+    s.x[4] = s.x[3];
+    s.x[3] = s.x[2];
+    s.x[2] = s.x[1];
+    s.x[1] = s.x[0];
+    s.x[0] = x / 3106.389554;
+    s.y[2] = s.y[1];
+    s.y[1] = s.y[0];
+    s.y[0] = s.x[0] + 3.8373714492 * s.x[1] + 5.6747428984 * s.x[2] + 3.8373714492 * s.x[3] + s.x[4] +
+             1.8770305106 * s.y[1] - 0.8819717729 * s.y[2];
+    return s.y[0];
+}
+
+double TAPT::DemodulateSample(double x)
+{
+    const double c = std::cos(CarrierPhase);
+    const double s = std::sin(CarrierPhase);
+    const double i = x * c;
+    const double q = x * s;
+    const double iFiltered = LowPass(i, FilterI);
+    const double qFiltered = LowPass(q, FilterQ);
+    const double error = -PhaseAngle(qFiltered, iFiltered) / M_PI;  // half turns
+    const double step = Frequency + 0.005 * error;
+    Frequency += 3e-6 * error;
+    if (Frequency > kMaxFrequency)
+        Frequency = kMaxFrequency;
+    if (!(Frequency >= kMinFrequency))
+        Frequency = kMinFrequency;
+    CarrierPhase += 2 * M_PI * step;
+    if (CarrierPhase > M_PI)
+        CarrierPhase -= 2 * M_PI;
+    if (!(CarrierPhase > -M_PI))
+        CarrierPhase += 2 * M_PI;
+    return i;
+}
+
+double TAPT::Interpolate(const double* samples, double phase, double step)
+{
+    // Taps i = 0, 1, ... while phase + i step < 454. Each position is computed
+    // from i rather than accumulated, so the taps do not wait on one another.
+    constexpr double kLastEntry = apt::kResampleKernelTaps - 1;
+    int taps = static_cast<int>((kLastEntry - phase) / step);
+    while (taps > 0 && phase + (taps - 1) * step >= kLastEntry)
+        --taps;
+    while (phase + taps * step < kLastEntry)
+        ++taps;
+    auto tap = [&](int i) {
+        const double b = phase + i * step;
+        // Truncation toward zero: a phase just below 0 uses entries 0 and 1
+        // with a small negative fraction.
+        const int k = static_cast<int>(b);
+        const double f = b - k;
+        return (apt::kResampleKernel[k] + f * kSlopes.d[k]) * samples[i];
+    };
+    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    int i = 0;
+    for (; i + 4 <= taps; i += 4) {
+        s0 += tap(i);
+        s1 += tap(i + 1);
+        s2 += tap(i + 2);
+        s3 += tap(i + 3);
+    }
+    for (; i < taps; ++i)
+        s0 += tap(i);
+    return (s0 + s1) + (s2 + s3);
+}
+
+int TAPT::GetPixels(double* out, int count)
+{
+    if (!SampleWindow)
+        return 0;
+    double* window = SampleWindow.get();
+    for (int k = 0; k < count; ++k) {
+        if (IsStopped())
+            return 0;
+        if (WindowFill < kWindowSamples) {
+            if (WindowPos + kWindowSamples > kWindowCapacity) {
+                std::memmove(window, window + WindowPos, sizeof(double) * WindowFill);
+                WindowPos = 0;
+            }
+            WindowFill += GetSamples(window + WindowPos + WindowFill, kWindowSamples - WindowFill);
+            if (WindowFill < kWindowSamples)
+                return k;
+        }
+        const double step = SmoothedFrequency * kKernelRate / kCarrierHz * LineRate;
+        // step normalises the kernel's gain; 512 maps a fully modulated
+        // carrier of amplitude 1 (demodulated mean 0.5) to 256.
+        out[k] = Interpolate(window + WindowPos, FirPhase, step) * step * 512;
+        const int d = static_cast<int>((10 - FirPhase + step - 1) / step);
+        FirPhase = FirPhase + d * step - 10;
+        WindowPos += d;
+        WindowFill -= d;
+    }
+    return count;
+}
+
+double TAPT::Correlate(const double* a, const double* b, int n)
+{
+    double sum = 0;
+    for (int k = 0; k < n; ++k)
+        sum += a[k] * b[k];
+    return sum;
+}
+
+bool TAPT::FillRow(double* row, int& have, int want)
+{
+    if (have < want)
+        have += GetPixels(row + have, want - have);
+    return have >= want;
+}
+
+bool TAPT::GetPixelRow(double* row)
+{
+    if (IsStopped() || !RowCarry)
+        return false;
+    int have = RowFill;
+    RowFill = 0;  // an unfinished row's pixels are dropped
+    std::memcpy(row, RowCarry.get(), sizeof(double) * have);
+    if (!FillRow(row, have, kSyncLength + 2))
+        return false;
+
+    const double c1 = Correlate(row + 1, kSyncTemplate, kSyncLength);
+    if (c1 == 0 || c1 < 0.75 * LastCorrelation) {
+        InSyncCount = 0;
+        LineRate = 1.0;
+    } else {
+        const double c0 = Correlate(row, kSyncTemplate, kSyncLength);
+        const double c2 = Correlate(row + 2, kSyncTemplate, kSyncLength);
+        const double rate = 1 + (c0 - c2) / c1 / kLineWidth / 4;
+        LineRate = std::isfinite(rate) ? std::clamp(rate, 1 - kMaxLineRateError, 1 + kMaxLineRateError) : 1.0;
+    }
+    LastCorrelation = c1;
+
+    // One search a row until eight rows in a row found no better position.
+    if (InSyncCount < 8) {
+        if (!FillRow(row, have, kRowSearch))
+            return false;
+        int best = 0;
+        for (int s = 1; s < kLineWidth; ++s) {
+            const double c = Correlate(row + s + 1, kSyncTemplate, kSyncLength);
+            if (c > LastCorrelation) {
+                best = s;
+                LastCorrelation = c;
+            }
+        }
+        if (best > 0) {
+            std::memmove(row, row + best, sizeof(double) * (have - best));
+            have -= best;
+            InSyncCount = 0;
+            LineRate = 1.0;
+        } else {
+            ++InSyncCount;
+        }
+    }
+
+    if (!FillRow(row, have, kLineWidth))
+        return false;
+    RowFill = have - kLineWidth;
+    std::memcpy(RowCarry.get(), row + kLineWidth, sizeof(double) * RowFill);
+    return true;
+}

@@ -1,0 +1,25 @@
+#pragma once
+#include "AptSignalGenerator.h"
+#include "apt/APT.h"
+
+#include <QString>
+
+namespace apttest {
+
+// Writes a generated pass as a WAV file in the test's program folder.
+QString WritePass(const aptgen::PassSpec& spec, const QString& name, int bits = 8);
+
+// Decodes a whole audio file the way the processing thread does: one line
+// allocated per row until the engine runs out of data. Returns the lines, or
+// -1 when the file is refused.
+int DecodeFile(TAPT& apt, const QString& path);
+
+// Fills the engine's line store straight from the generator's words (after
+// its gain curve), without modulation: telemetry and cache tests.
+void FillLines(TAPT& apt, const aptgen::PassSpec& spec);
+
+// Sync A high word pairs (4-5, 8-9, ..., 28-29) all above every low word of
+// the sync area: the row is aligned.
+bool SyncAligned(const double* row);
+
+}  // namespace apttest
