@@ -11,6 +11,7 @@
 // StopFlags are atomic: the window sets bits while the thread's loops read them.
 // The engine never shows a message box: failures go to OnError (when set) and
 // LastError, for the window layer to show.
+#include "platform/WaveFormat.h"
 #include "apt/MagickImage.h"
 
 #include <QString>
@@ -59,12 +60,9 @@ struct TThermalCal {
     int Band = 0;                  // 0 channel 4, 1 channel 5, 2 channel 3B
 };
 
-// The live recording as the engine sees it: the recorder's buffer (not owned)
-// and a query of how many bytes the sound driver has written into it.
-struct TWaveHeader {
-    const unsigned char* lpData = nullptr;  // owned by the recorder
-    int dwBufferLength = 0;
-};
+// The live recording as the engine sees it: a copy of the recorder's buffer
+// header (platform/WaveFormat.h; the buffer is owned by the recorder) and a
+// query of how many bytes the sound driver has written into it.
 // Position of the recording in bytes; 0 when the query fails or the device
 // has been reset.
 using TWaveInPosition = std::function<int()>;

@@ -299,14 +299,14 @@ bool TAPT::CopyRecording(int bytesRecorded)
     if (Flags & aptBuffersFreed)
         return false;
     // The driver's count can never lie beyond its buffer; the copy stays inside.
-    const int recorded = std::min(bytesRecorded, WaveHeader.dwBufferLength);
+    const int recorded = std::min(bytesRecorded, static_cast<int>(WaveHeader.BufferLength));
     const int tail = recorded - ReadPos;
-    if (tail < kMinLiveTail || !WaveHeader.lpData)
+    if (tail < kMinLiveTail || !WaveHeader.Data)
         return false;
     RecordCopy = TryAllocate<unsigned char>(static_cast<size_t>(tail) + 1);
     if (!RecordCopy)
         return false;
-    std::memcpy(RecordCopy.get(), WaveHeader.lpData + ReadPos, tail);
+    std::memcpy(RecordCopy.get(), WaveHeader.Data + ReadPos, tail);
     CopySize = tail;
     ReadPos = 0;
     return true;

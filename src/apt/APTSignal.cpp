@@ -49,7 +49,7 @@ int TAPT::GetRecordedBytes() const
     if (!WaveIn)
         return 0;
     const int bytes = WaveIn();
-    return std::clamp(bytes, 0, WaveHeader.dwBufferLength);
+    return std::clamp(bytes, 0, static_cast<int>(WaveHeader.BufferLength));
 }
 
 int TAPT::ReadFileSamples(double* out, int n)
@@ -86,10 +86,10 @@ int TAPT::GetSamples(double* out, int count)
         n = ReadFileSamples(out, n);
     } else if (!(flags & aptFromCopy)) {
         // The driver fills the buffer behind us; never read beyond it.
-        if (!WaveHeader.lpData)
+        if (!WaveHeader.Data)
             return 0;
-        n = std::clamp(WaveHeader.dwBufferLength - ReadPos, 0, n);
-        bytes = WaveHeader.lpData + ReadPos;
+        n = std::clamp(static_cast<int>(WaveHeader.BufferLength) - ReadPos, 0, n);
+        bytes = WaveHeader.Data + ReadPos;
         ReadPos += n;
     } else {
         if (!RecordCopy)

@@ -24,8 +24,8 @@ double KernelResponse(double hz)
 void InitLive(TAPT& apt, const std::vector<unsigned char>& buffer)
 {
     ASSERT_TRUE(apt.Init("", 0));
-    apt.WaveHeader.lpData = buffer.data();
-    apt.WaveHeader.dwBufferLength = int(buffer.size());
+    apt.WaveHeader.Data = const_cast<unsigned char*>(buffer.data());  // the engine only reads it
+    apt.WaveHeader.BufferLength = static_cast<std::uint32_t>(buffer.size());
 }
 
 // Sync A as the line format gives it, from pixel 1: three low words, seven
