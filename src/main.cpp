@@ -1,6 +1,8 @@
 // Orvanta: a receiving station for the APT images of the NOAA weather satellites.
 #include "platform/ProgramFolder.h"
 #include "platform/RegistryStore.h"
+#include "platform/SingleInstance.h"
+#include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
 
 #include <QApplication>
@@ -15,11 +17,27 @@ int main(int argc, char** argv)
     std::setlocale(LC_NUMERIC, "C");
     app.setApplicationName("Orvanta");
 
+    // One copy a user: a second start hands the first copy the word to come
+    // to the front and ends without a window.
+    TSingleInstance instance("APTInstance");
+    const TSingleInstance::TClaim claim = instance.Claim();
+    if (claim == TSingleInstance::Running) {
+        instance.Signal("OneAPTInstance");
+        return 0;
+    }
+
     const QString installError = programfolder::InstallShippedFiles(programfolder::ShippedFilesFolder());
     const QString registryError = TRegistryStore::Instance().LoadError();
 
     TMainForm mainForm;
+    instance.OnMessage = [&mainForm](const QString& message) {
+        if (message == "OneAPTInstance")
+            mainForm.BringToFront();
+    };
+    TLogForm logForm(&mainForm);
     mainForm.show();
+    if (claim == TSingleInstance::Failed)
+        logForm.AddEntry("Single instance check unavailable", {instance.ErrorText()});
     if (!registryError.isEmpty())
         mainForm.ShowError(registryError, "Settings file damaged");
     if (!installError.isEmpty())

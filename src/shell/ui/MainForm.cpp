@@ -2,8 +2,11 @@
 
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
+#include "platform/WaveIn.h"
 #include "shell/RegistryHelpers.h"
 #include "shell/TextHelpers.h"
+#include "shell/SettingsPersistence.h"
+#include "shell/ui/AboutBox.h"
 #include "shell/ui/MDIBackground.h"
 #include "shell/ui/Pictures.h"
 #include "shell/ui/WindowState.h"
@@ -56,6 +59,7 @@ void TMainForm::FormCreate()
 {
     StateFlags = 0;
     ActiveWindow = this;
+    new TAboutBox(this);
     for (QLabel* label : {TemperatureLabel, WavePosLabel, LonLatLabel, OverlapLabel})
         label->clear();
     OneInstanceMessage = RegisterWindowMessage("OneAPTInstance");
@@ -71,8 +75,15 @@ void TMainForm::FormCreate()
 
     folders_.CreateAppFolders();
 
+    Settings = std::make_unique<TSetting>();
+    PersistSettings(true);
+
     RecButton->setEnabled(false);
     StopButton->setEnabled(false);
+    if (CheckWaveInDevice())
+        RecButton->setEnabled(true);
+    else
+        StateFlags |= msRecordingUnsupported;
 
     TrackLabel->clear();
     for (QLabel* label : {KeplerAge, TheSun, TheMoon})
@@ -85,6 +96,33 @@ bool TMainForm::IsVersionChanged(const QString& caption)
     return ReadRegistryString(kMainKey, "VersionStr") != caption;
 }
 
+void TMainForm::PersistSettings(bool load)
+{
+    ::PersistSettings(*Settings, load, folders_.GetLogosDir());
+}
+
+bool TMainForm::CheckWaveInDevice()
+{
+    const char caption[] = "Recording will not be supported!";
+    const char unsupported[] = "The waveform-audio input device does not support 11025 Hz 8 bit mono.";
+    auto fail = [&](const QString& text) {
+        QMessageBox::critical(this, caption, text);
+        return false;
+    };
+    TWaveInCaps caps;
+    if (const int code = TWaveIn::GetDevCaps(caps)) {
+        QString reason = TWaveIn::ErrorText(code);
+        if (reason.isEmpty())
+            reason = "Unknown error!";
+        return fail("Unable to retrieve the capabilities of the waveform-audio input device.\nError: " + reason);
+    }
+    if (!(caps.Formats & WAVE_FORMAT_1M08))
+        return fail(unsupported);
+    if (const int code = TWaveIn::QueryFormat(WaveFormat))
+        return fail(QString(unsupported) + "\nError: " + TWaveIn::ErrorText(code));
+    return true;
+}
+
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
@@ -94,13 +132,17 @@ void TMainForm::showEvent(QShowEvent* event)
 void TMainForm::FormShow()
 {
     StateFlags |= msShown;
+    const bool showAbout = (StateFlags & msVersionChanged) && (Settings->WinModes & 0x4) && AboutBox;
     StateFlags &= ~msVersionChanged;
+    if (showAbout)
+        AboutBox->exec();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
     StateFlags |= msClosing;
     SaveFormPlacement(this, kMainKey);
+    PersistSettings(false);
     if (ClockThread) {
         // The clock frees itself once it has stopped; waiting here (which
         // serves its last synchronized call) and then running the queued

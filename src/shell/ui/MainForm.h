@@ -4,6 +4,10 @@
 // and every other part reaches them through the one global MainForm.
 // Everything here runs on the GUI thread.
 #include "shell/AppFolders.h"
+#include "platform/WaveFormat.h"
+#include "shell/Setting.h"
+
+#include <memory>
 
 #include <QMainWindow>
 
@@ -45,6 +49,15 @@ public:
     static bool IsVersionChanged(const QString& caption);
 
     const TAppFolders& Folders() const { return folders_; }
+
+    // Loads (load true) or saves the settings record under "APT\Settings".
+    void PersistSettings(bool load);
+    // The start-up probe of the sound input; false (after saying why) when
+    // it cannot record 11025 Hz 8-bit mono.
+    bool CheckWaveInDevice();
+
+    std::unique_ptr<TSetting> Settings;  // owned for the whole run
+    TWaveFormat WaveFormat;              // 11025 Hz, 8-bit, mono PCM
     QMdiArea* MDIArea() const;
 
     int StateFlags = 0;
