@@ -45,8 +45,8 @@ void TSat::ComputePosition()
     if (!ok) {
         // No state: finite results that put the satellite far below every
         // horizon, so no search ever finds a pass of it.
-        if (PropagationError == PropDecayed)
-            SetFlag(SatDecayed);
+        // Valid elements that evolve out of the model have come down.
+        SetFlag(HasModelElements() ? SatDecayed : SatBadElements);
         Azimuth = 0;
         Elevation = -90;
         Range = RangeRate = Speed = 0;
