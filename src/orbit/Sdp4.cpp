@@ -142,7 +142,8 @@ void TSat::PropagateSDP4(double tsince, TPropElements& e, OrbitVector& pos, Orbi
         PropagationError = PropBadMeanMotion;
         return;
     }
-    const double A = std::pow(XKE / d.XN, TOTHRD) * TEMPA * TEMPA;
+    const double ratio = XKE / d.XN;
+    const double A = std::cbrt(ratio * ratio) * TEMPA * TEMPA;
     d.EM = d.EM - TEMPE;
     if (!(d.EM < 1 && d.EM >= -0.001) || !(A > 0)) {
         PropagationError = d.EM >= 1 || d.EM < -0.001 ? PropBadEccentricity : PropDecayed;
@@ -161,7 +162,7 @@ void TSat::PropagateSDP4(double tsince, TPropElements& e, OrbitVector& pos, Orbi
     const double XNODE = d.XNODES;
     const double XL = d.XLL + OMEGA + XNODE;
     const double BETA = std::sqrt(1 - E * E);
-    const double XN = XKE / std::pow(A, 1.5);
+    const double XN = XKE / (A * std::sqrt(A));
 
     // Long-period periodics.
     const double AXN = E * std::cos(OMEGA);

@@ -268,7 +268,8 @@ void TSat::PropagateSGP4(double tsince, TPropElements& e, OrbitVector& pos, Orbi
     double TEMPL = s.T2COF * TSQ;
     if (IsFlagClear(SatSimpleDrag)) {
         const double DELOMG = s.OMGCOF * tsince;
-        const double DELM = s.XMCOF * (std::pow(1 + s.ETA * std::cos(XMDF), 3) - s.DELMO);
+        const double cubeBase = 1 + s.ETA * std::cos(XMDF);
+        const double DELM = s.XMCOF * (cubeBase * cubeBase * cubeBase - s.DELMO);
         const double TEMP = DELOMG + DELM;
         XMP = XMDF + TEMP;
         OMEGA = OMGADF - TEMP;
@@ -286,7 +287,7 @@ void TSat::PropagateSGP4(double tsince, TPropElements& e, OrbitVector& pos, Orbi
     }
     const double XL = XMP + OMEGA + XNODE + s.XNODP * TEMPL;
     const double BETA = std::sqrt(1 - E * E);
-    const double XN = XKE / std::pow(A, 1.5);
+    const double XN = XKE / (A * std::sqrt(A));
 
     // Long-period periodics.
     const double AXN = E * std::cos(OMEGA);
