@@ -2,6 +2,7 @@
 #include "support/TestEnv.h"
 
 #include <QFile>
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -268,4 +269,24 @@ TEST(ElementSet, ABadSetDoesNotStopTheOthers)
     }
     EXPECT_EQ(taken, 52);
     EXPECT_EQ(skipped, 1);
+}
+
+TEST(ElementSet, CommaLocaleChangesNoNumberText)
+{
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+        GTEST_SKIP() << "de_DE.UTF-8 locale not installed";
+    TSat sat;
+    ASSERT_TRUE(Parse(sat, Noaa18Line1, Noaa18Line2, "NOAA 18"));
+    EXPECT_DOUBLE_EQ(sat.EpochDay, 304.72123285);
+    char work[76], out1[76], out2[76];
+    sat.WriteTLE(nullptr, work, out1, out2, 0);
+    EXPECT_STREQ(out1, Noaa18Line1);
+    EXPECT_STREQ(out2, Noaa18Line2);
+    TStation station;
+    station.Latitude = 52.5;
+    station.Altitude = 34.5;
+    sat.SetStation(&station);
+    EXPECT_EQ(sat.GetStationText(0), "52.5N 0E Altitude 34.5 m");
+    EXPECT_EQ(sat.OrbitGridCells()[6], "98.9797 deg");
+    std::setlocale(LC_ALL, "C");
 }
