@@ -1,0 +1,128 @@
+#include "orbit/ui/StationDlg.h"
+
+#include "platform/CNumbers.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cmath>
+
+namespace {
+
+// The leading number of a text, 0 when there is none; a typed minus sign is
+// dropped, so only the direction boxes give the sign.
+double Magnitude(const QLineEdit* edit)
+{
+    return std::fabs(cnum::ParseFloat(edit->text()));
+}
+
+}  // namespace
+
+TStationDlg::TStationDlg(QWidget* parent) : QDialog(parent)
+{
+    setObjectName("StationDlg");
+    setWindowTitle("Ground station");
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+    OKBtn = new QPushButton("OK", this);
+    CancelBtn = new QPushButton("Cancel", this);
+    Lat = new QLineEdit(this);
+    Lon = new QLineEdit(this);
+    Alt = new QLineEdit(this);
+    LatCb = new QComboBox(this);
+    LonCb = new QComboBox(this);
+    StatName = new QLineEdit(this);
+    LatCb->addItems({"North", "South"});
+    LonCb->addItems({"West", "East"});
+    OKBtn->setDefault(true);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel("Station Name", this), 0, 0);
+    grid->addWidget(StatName, 0, 1, 1, 3);
+    grid->addWidget(new QLabel("Latitude", this), 1, 0);
+    grid->addWidget(Lat, 1, 1);
+    grid->addWidget(new QLabel("Degrees", this), 1, 2);
+    grid->addWidget(LatCb, 1, 3);
+    grid->addWidget(new QLabel("Longitude", this), 2, 0);
+    grid->addWidget(Lon, 2, 1);
+    grid->addWidget(new QLabel("Degrees", this), 2, 2);
+    grid->addWidget(LonCb, 2, 3);
+    grid->addWidget(new QLabel("Altitude", this), 3, 0);
+    grid->addWidget(Alt, 3, 1);
+    grid->addWidget(new QLabel("Meters", this), 3, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);  // a fixed dialog border
+
+    setTabOrder(OKBtn, CancelBtn);
+    setTabOrder(CancelBtn, Lat);
+    setTabOrder(Lat, Lon);
+    setTabOrder(Lon, Alt);
+    setTabOrder(Alt, LatCb);
+    setTabOrder(LatCb, LonCb);
+    setTabOrder(LonCb, StatName);
+
+    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    for (QLineEdit* edit : {Lat, Lon, Alt, StatName})
+        connect(edit, &QLineEdit::textChanged, this, &TStationDlg::InputChanged);
+    for (QComboBox* box : {LatCb, LonCb})
+        connect(box, &QComboBox::currentIndexChanged, this, &TStationDlg::InputChanged);
+}
+
+void TStationDlg::InputChanged()
+{
+    Modified = 1;
+}
+
+void TStationDlg::showEvent(QShowEvent* event)
+{
+    Modified = 0;
+    QDialog::showEvent(event);
+}
+
+void TStationDlg::SetLatitude(double degrees)
+{
+    LatCb->setCurrentIndex(degrees >= 0 ? 0 : 1);
+    Lat->setText(QString::fromStdString(cnum::Format("%g", std::fabs(degrees))));
+}
+
+double TStationDlg::GetLatitude() const
+{
+    return LatCb->currentIndex() == 1 ? -Magnitude(Lat) : Magnitude(Lat);
+}
+
+void TStationDlg::SetLongitude(double degrees)
+{
+    LonCb->setCurrentIndex(degrees >= 0 ? 0 : 1);
+    Lon->setText(QString::fromStdString(cnum::Format("%g", std::fabs(degrees))));
+}
+
+double TStationDlg::GetLongitude() const
+{
+    return LonCb->currentIndex() == 1 ? -Magnitude(Lon) : Magnitude(Lon);
+}
+
+void TStationDlg::LoadStation(const TStation& station)
+{
+    SetLatitude(station.Latitude);
+    SetLongitude(station.Longitude);
+    Alt->setText(cnum::FormatFloatQ(station.Altitude));
+    StatName->setText(station.Name);
+}
+
+void TStationDlg::StoreStation(TStation& station) const
+{
+    station.Latitude = GetLatitude();
+    station.Longitude = GetLongitude();
+    station.Altitude = cnum::ParseFloat(Alt->text());
+    station.Name = StatName->text();
+}

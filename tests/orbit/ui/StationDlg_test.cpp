@@ -1,0 +1,86 @@
+#include "orbit/ui/StationDlg.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+TEST(StationDlg, ShowsSignsInTheDirectionBoxes)
+{
+    TStationDlg dlg;
+    EXPECT_EQ(dlg.windowTitle(), "Ground station");
+    dlg.SetLatitude(-33.9);
+    EXPECT_EQ(dlg.Lat->text(), "33.9");
+    EXPECT_EQ(dlg.LatCb->currentText(), "South");
+    dlg.SetLongitude(-18.07);  // east
+    EXPECT_EQ(dlg.Lon->text(), "18.07");
+    EXPECT_EQ(dlg.LonCb->currentText(), "East");
+    dlg.SetLongitude(2.5);
+    EXPECT_EQ(dlg.LonCb->currentText(), "West");
+    EXPECT_DOUBLE_EQ(dlg.GetLatitude(), -33.9);
+    EXPECT_DOUBLE_EQ(dlg.GetLongitude(), 2.5);
+}
+
+TEST(StationDlg, ReadsWhatTheUserTypes)
+{
+    TStationDlg dlg;
+    dlg.show();
+    struct Case { const char* text; int direction; double value; };
+    const Case cases[] = {{"33.9", 1, -33.9}, {"-10", 0, 10}, {"-10", 1, -10},
+                          {"abc", 0, 0},      {"12.5xyz", 0, 12.5}, {"", 1, 0}};
+    for (const Case& c : cases) {
+        dlg.Lat->clear();
+        QTest::keyClicks(dlg.Lat, c.text);
+        dlg.LatCb->setCurrentIndex(c.direction);
+        EXPECT_DOUBLE_EQ(dlg.GetLatitude(), c.value) << c.text;
+        dlg.Lon->setText(c.text);
+        dlg.LonCb->setCurrentIndex(c.direction);
+        EXPECT_DOUBLE_EQ(dlg.GetLongitude(), c.value) << c.text;
+    }
+}
+
+TEST(StationDlg, ModifiedOnlyByChangesWhileShown)
+{
+    TStation station;
+    station.Name = "Home";
+    station.Latitude = 52.52;
+    station.Longitude = -13.4;
+    station.Altitude = -2.5;  // below sea level stays so
+    TStationDlg dlg;
+    dlg.LoadStation(station);
+    dlg.show();
+    EXPECT_EQ(dlg.Modified, 0) << "filling before showing is no change";
+    TStation back;
+    dlg.StoreStation(back);
+    EXPECT_EQ(back.Name, "Home");
+    EXPECT_DOUBLE_EQ(back.Latitude, 52.52);
+    EXPECT_DOUBLE_EQ(back.Longitude, -13.4);
+    EXPECT_DOUBLE_EQ(back.Altitude, -2.5);
+
+    QWidget* inputs[] = {dlg.Lat, dlg.Lon, dlg.Alt, dlg.StatName};
+    for (QWidget* input : inputs) {
+        dlg.hide();
+        dlg.show();
+        ASSERT_EQ(dlg.Modified, 0);
+        QTest::keyClicks(input, "7");
+        EXPECT_EQ(dlg.Modified, 1) << input->metaObject()->className();
+    }
+    for (QComboBox* box : {dlg.LatCb, dlg.LonCb}) {
+        dlg.hide();
+        dlg.show();
+        box->setCurrentIndex(1 - box->currentIndex());
+        EXPECT_EQ(dlg.Modified, 1);
+    }
+}
+
+TEST(StationDlg, OkAndCancel)
+{
+    TStationDlg dlg;
+    dlg.show();
+    QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    dlg.show();
+    QTest::mouseClick(dlg.CancelBtn, Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+}
