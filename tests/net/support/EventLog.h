@@ -4,6 +4,10 @@
 #include "net/WSocket.h"
 
 #include <QStringList>
+#include <ostream>
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace nettest {
 
@@ -37,11 +41,12 @@ struct EventLog {
     }
     int Count(const QString& event) const { return static_cast<int>(events.count(event)); }
     // The events without the "data" ones (their number depends on timing).
-    QStringList WithoutData() const
+    QStringList WithoutData() const { return Without("data"); }
+    QStringList Without(const QString& prefix) const
     {
         QStringList rest;
         for (const auto& e : events)
-            if (!e.startsWith("data"))
+            if (!e.startsWith(prefix))
                 rest << e;
         return rest;
     }
