@@ -367,6 +367,24 @@ TEST(WSocketTcp, AHandlerMayDeleteItsOwnComponent)
     }
 }
 
+TEST(WSocketTcp, DestroyingAConnectedComponentClosesItWithoutTheSessionEvent)
+{
+    TcpPeer* self = nullptr;
+    TcpPeer peer([&](int fd) { self->Record(ReadToEnd(fd).isEmpty() ? "ended" : "data"); });
+    self = &peer;
+    EventLog log;
+    {
+        TWSocket s;
+        log.Attach(s);
+        Target(s, peer.Port());
+        s.Connect();
+        ASSERT_TRUE(PumpUntil([&] { return s.State() == wsConnected; }));
+    }
+    EXPECT_EQ(log.Count("closed 0"), 0);
+    EXPECT_EQ(log.events.last(), "state connected>closed");
+    ASSERT_TRUE(PumpUntil([&] { return !peer.Received().isEmpty(); })) << "the peer sees the connection end";
+}
+
 TEST(WSocketTcp, ReleaseFreesTheComponentFromTheMessageLoop)
 {
     TcpPeer peer([](int fd) { ReadToEnd(fd); });
