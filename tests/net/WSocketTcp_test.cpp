@@ -342,6 +342,44 @@ TEST(WSocketTcp, CloseInsideOnDataAvailableEndsTheSessionOnce)
     EXPECT_EQ(log.Count("closed 0"), 1);
 }
 
+TEST(WSocketTcp, AHandlerClosingOnThePeersCloseReportsTheSessionOnce)
+{
+    TcpPeer peer([](int fd) { WriteAll(fd, "x"); });
+    EventLog log;
+    TWSocket s;
+    log.Attach(s, false);
+    s.OnDataAvailable = [&](TCustomWSocket* sender, int) {
+        char c;
+        if (sender->Receive(&c, 1) <= 0)  // the end of the stream: done with it
+            sender->Close();
+    };
+    Target(s, peer.Port());
+    s.Connect();
+    ASSERT_TRUE(PumpUntil([&] { return s.State() == wsClosed; }));
+    PumpFor(100);
+    EXPECT_EQ(log.Count("closed 0"), 1) << log.events.join(", ").toStdString();
+}
+
+TEST(WSocketTcp, AHandlerThatTakesNothingIsNotCalledOverAndOver)
+{
+    TcpPeer peer([](int fd) {
+        WriteAll(fd, "ignored");
+        ReadToEnd(fd);
+    });
+    TWSocket s;
+    int calls = 0;
+    s.OnDataAvailable = [&](TCustomWSocket*, int) {
+        if (++calls > 1000)
+            throw std::runtime_error("spinning");  // ends the round instead of hanging the test
+    };
+    Target(s, peer.Port());
+    s.Connect();
+    ASSERT_TRUE(PumpUntil([&] { return calls > 0; }));
+    PumpFor(200);
+    EXPECT_EQ(calls, 1);
+    s.Close();
+}
+
 TEST(WSocketTcp, AHandlerMayDeleteItsOwnComponent)
 {
     struct Case {
