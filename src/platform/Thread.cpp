@@ -85,6 +85,8 @@ void TThread::Suspend()
 void TThread::Terminate()
 {
     terminated_ = true;
+    // Blocking waits that pump this thread's messages end early on it.
+    runner_->requestInterruption();
     std::lock_guard lock(suspendMutex_);
     suspendChanged_.notify_all();
 }
