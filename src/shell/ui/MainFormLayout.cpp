@@ -14,13 +14,10 @@
 
 namespace {
 
-QLabel* PanelLabel(QWidget* parent, const QString& name, const QColor& colour = Qt::white)
+QLabel* PanelLabel(QWidget* parent, const QString& name)
 {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
     return label;
 }
 
@@ -85,17 +82,18 @@ void TMainForm::BuildLayout()
     TrackPanel = new QWidget(trackBar);
     TrackPanel->setObjectName("TrackPanel");
     TrackPanel->setFixedHeight(44);
-    TrackPanel->setAutoFillBackground(true);
-    QPalette dark = TrackPanel->palette();
-    dark.setColor(QPalette::Window, QColor(0x20, 0x08, 0x10).darker(110));
-    TrackPanel->setPalette(dark);
+    // White text on the night colour of the MDI area; the overlap warning in yellow.
+    TrackPanel->setAttribute(Qt::WA_StyledBackground);
+    TrackPanel->setStyleSheet("#TrackPanel { background: #201030; } QLabel { color: white; }"
+                              " #OverlapLabel { color: yellow; }");
     auto* grid = new QGridLayout(TrackPanel);
     grid->setContentsMargins(6, 2, 6, 2);
     grid->setVerticalSpacing(0);
+    grid->setHorizontalSpacing(18);
     TheTime = PanelLabel(TrackPanel, "TheTime");
     TrackLabel = PanelLabel(TrackPanel, "TrackLabel");
     KeplerAge = PanelLabel(TrackPanel, "KeplerAge");
-    OverlapLabel = PanelLabel(TrackPanel, "OverlapLabel", Qt::yellow);
+    OverlapLabel = PanelLabel(TrackPanel, "OverlapLabel");
     TheSun = PanelLabel(TrackPanel, "TheSun");
     TheMoon = PanelLabel(TrackPanel, "TheMoon");
     grid->addWidget(TheTime, 0, 0);
