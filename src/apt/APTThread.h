@@ -52,6 +52,10 @@
 //   it a second time), and a stop bit left in the engine stops the hand-over
 //   thread before its first row, losing the last second of the recording.
 //
+// Both wait for the thread while serving its synchronised calls; neither may
+// be called from inside a TAPTDisplay call (the thread waits for that call
+// to return, so waiting for the thread there never ends).
+//
 // A thread that reads the recording never finishes the pass by itself: when
 // the driver's position drops to 0 (the device was reset), the buffer runs
 // out or the line store is full, its decode loop just ends and the pass,
@@ -124,7 +128,10 @@ public:
 // Makes the log writer of a post-pass run, on the processing thread.
 using TPassLogWriterFactory = std::function<std::unique_ptr<TPassLogWriter>(TAPTThread& thread)>;
 
-// What the image window hands its processing thread.
+// What the image window hands its processing thread. The engine is ready
+// before the thread is made: TAPT::Init done, and for a live recording
+// MaxLines, WaveIn and WaveHeader set; for a hand-over the tail copied
+// (TAPT::CopyRecording) and aptFromCopy set.
 struct TAPTThreadSetup {
     TAPT* Engine = nullptr;          // the window's engine; not owned, outlives the thread
     TAPTDisplay* Display = nullptr;  // the window; not owned, outlives the thread; null shows nothing
