@@ -3,6 +3,7 @@
 #include <QFile>
 #include <algorithm>
 #include <chrono>
+#include <new>
 #include <utility>
 
 namespace {
@@ -154,6 +155,16 @@ bool TAPTThread::WaitForRecordedRow(bool first)
 }
 
 void TAPTThread::Execute()
+{
+    try {
+        Decode();
+    } catch (const std::bad_alloc&) {
+        if (engine_)
+            engine_->StopFlags |= aptStopNoMemory;
+    }
+}
+
+void TAPTThread::Decode()
 {
     if (Terminated() || IsStopped())
         return;

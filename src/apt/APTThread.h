@@ -35,8 +35,9 @@
 //   EndRecording(bytesRecorded). It sets no stop bit and never terminates a
 //   thread that finishes a pass; the answer says who finishes it:
 //     Nothing     the thread does not read the recording (an audio file, a
-//                 hand-over), was stopped, or the end was handled already:
-//                 the caller leaves the pass alone (never finishes it).
+//                 hand-over), was stopped, the end was handled already, or
+//                 not one row was recorded (the engine then gets stop bit 1,
+//                 nothing decoded): the caller never finishes the pass.
 //     HandOver    the live decode has ended and the unread tail (more than
 //                 TAPT::kMinLiveTail bytes) is in the engine's private copy:
 //                 the caller sets aptFromCopy and starts a hand-over thread,
@@ -189,6 +190,8 @@ private:
     // Waits up to ms; false when woken by a stop or the end of the recording.
     bool Pause(int ms);
     bool Interrupted() const;
+    // The body; out of memory anywhere in it sets the engine's stop bit 0.
+    void Decode();
     void WakeUp();
     void DrawLine(int row);
     void FinishPass();
