@@ -141,8 +141,8 @@ TEST(APTThread, StopEndsTheThreadAtOnceWithoutFinishingThePass)
         TAPT apt;
         ASSERT_TRUE(apt.Init("", 0));
         apt.MaxLines = 40;
-        apt.WaveHeader.lpData = recording.data();
-        apt.WaveHeader.dwBufferLength = static_cast<int>(recording.size());
+        apt.WaveHeader.Data = recording.data();
+        apt.WaveHeader.BufferLength = static_cast<std::uint32_t>(recording.size());
         apt.WaveIn = [&] { return static_cast<int>(recording.size()); };
         RecordingDisplay display(apt);
         TAPTThread thread(false, ThreadSetup(apt, display, TSetting()));
@@ -216,8 +216,8 @@ TEST(APTThread, LiveBufferIsDecodedBehindTheRecorderAndHandedOverAtTheEnd)
     TAPT apt;
     ASSERT_TRUE(apt.Init("", 0));
     apt.MaxLines = 2 * windowSeconds;
-    apt.WaveHeader.lpData = buffer.data();
-    apt.WaveHeader.dwBufferLength = static_cast<int>(buffer.size());
+    apt.WaveHeader.Data = buffer.data();
+    apt.WaveHeader.BufferLength = static_cast<std::uint32_t>(buffer.size());
     apt.WaveIn = [&] { return position.load(std::memory_order_acquire); };
     RecordingDisplay display(apt);
     int readPastPosition = 0;
@@ -330,8 +330,8 @@ TEST(APTThread, EndOfRecordingNeverStopsAThreadThatFinishesThePass)
     TAPT apt;
     ASSERT_TRUE(apt.Init("", 0));
     apt.MaxLines = 3;
-    apt.WaveHeader.lpData = recording.data();
-    apt.WaveHeader.dwBufferLength = static_cast<int>(recording.size());
+    apt.WaveHeader.Data = recording.data();
+    apt.WaveHeader.BufferLength = static_cast<std::uint32_t>(recording.size());
     apt.WaveIn = [&] { return static_cast<int>(recording.size()); };
     RecordingDisplay display(apt);
     TAPTThread thread(false, ThreadSetup(apt, display, settings));

@@ -144,8 +144,8 @@ inline bool PrepareHandOver(TAPT& apt, std::vector<unsigned char>& recording, in
 {
     if (!apt.Init("", 0) || !apt.MakeLineStore(maxLines))
         return false;
-    apt.WaveHeader.lpData = recording.data();
-    apt.WaveHeader.dwBufferLength = static_cast<int>(recording.size());
+    apt.WaveHeader.Data = recording.data();
+    apt.WaveHeader.BufferLength = static_cast<std::uint32_t>(recording.size());
     if (!apt.CopyRecording(static_cast<int>(recording.size())))
         return false;
     apt.Flags |= aptFromCopy;
