@@ -117,7 +117,6 @@ TCustomFtpCli::~TCustomFtpCli()
     }
     FDataSocket.reset();
     FControlSocket.reset();
-    FStreamOwnedByCaller = false;
     DestroyLocalStream();
     FHiddenWindow->SetHandler({});
     FHiddenWindow->deleteLater();  // a message of it may be being handled right now
@@ -554,7 +553,9 @@ void TCustomFtpCli::TriggerRequestDone(int Error)
     }
     FHighLevelFlag = false;
     FWhenConnected = nullptr;
-    PostMessage(FHiddenWindow, WM_FTP_REQUEST_DONE, 0, Error & 0xFFFF);
+    // The type goes with the message: another request may have started by
+    // the time it is handled.
+    PostMessage(FHiddenWindow, WM_FTP_REQUEST_DONE, static_cast<WPARAM>(FRequestType), Error & 0xFFFF);
 }
 
 void TCustomFtpCli::WndProc(TMessage& Msg)
@@ -563,7 +564,7 @@ void TCustomFtpCli::WndProc(TMessage& Msg)
     try {
         if (Msg.Msg == WM_FTP_REQUEST_DONE) {
             if (OnRequestDone)
-                OnRequestDone(this, FRequestType, static_cast<int>(Msg.LParam & 0xFFFF));
+                OnRequestDone(this, static_cast<TFtpRequest>(Msg.WParam), static_cast<int>(Msg.LParam & 0xFFFF));
         } else if (Msg.Msg == WM_FTP_SENDDATA) {
             WMFtpSendData();
         }
