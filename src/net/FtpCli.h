@@ -158,6 +158,9 @@ public:
 
     // --- results and state (read-only) --------------------------------------
     QString ErrorMessage() const { return FErrorMessage; }  // first failure of the current request
+    // True when the last operation started was refused before sending (the
+    // blocking calls report such a refusal as false).
+    bool Refused() const { return FRefused; }
     int StatusCode() const { return FStatusCode; }
     QString LastResponse() const { return FLastResponse; }
     int RequestResult() const { return FRequestResult; }
@@ -275,6 +278,7 @@ protected:
     void ExtractMoreResults();
     void HighLevelAsync(TFtpRequest RqType, TFtpFctSet Fcts);
     void DoHighLevelAsync();
+    void StartStep(TFtpNextProc Proc);
     void DoneQuitAsync();
     // Ends the running request with Code; Text becomes the failure message.
     // Used where a step cannot go on (an exception in a handler, a reply
@@ -360,6 +364,9 @@ protected:
     TFtpFct FFctPrv = ftpFctNone;
     int FHighLevelResult = 0;
     bool FHighLevelFlag = false;
+    bool FStartingSequence = false;  // the sequencer's first run, inside HighLevelAsync
+    bool FRefused = false;           // HandleError ran since the flag was cleared
+    QString FRefusalText;
     QString FSavedResponse;
     int FSavedStatusCode = -1;
 

@@ -213,6 +213,8 @@ bool TCustomFtpCli::CheckReady()
 
 void TCustomFtpCli::HandleError(const QString& Msg)
 {
+    FRefused = true;
+    FRefusalText = Msg;
     if (OnError) {
         TriggerError(Msg);
         return;

@@ -309,15 +309,38 @@ void TCustomFtpCli::HighLevelAsync(TFtpRequest RqType, TFtpFctSet Fcts)
     FLastResponse.clear();
     FErrorMessage.clear();
     FWhenConnected = nullptr;
+    FStartingSequence = true;
     try {
         DoHighLevelAsync();
     } catch (...) {
         // A step refused before anything was sent: no sequence is left behind.
+        FStartingSequence = false;
         FWhenConnected = nullptr;
         FHighLevelFlag = false;
         FFctSet = 0;
         throw;
     }
+    FStartingSequence = false;
+}
+
+// Starts one step of a sequence. A step refused through OnError sends
+// nothing and changes no state: the request must not look as if it went on
+// (or had succeeded). At the start it is dropped, as a refused single command
+// is; later it fails.
+void TCustomFtpCli::StartStep(TFtpNextProc Proc)
+{
+    FRefused = false;
+    (this->*Proc)();
+    const bool nothingUnderWay = FState == ftpReady || FState == ftpInternalReady || FState == ftpPasvReady;
+    if (!FRefused || !nothingUnderWay)
+        return;
+    if (FStartingSequence) {
+        FWhenConnected = nullptr;
+        FHighLevelFlag = false;
+        FFctSet = 0;
+        return;
+    }
+    FailRequest(426, QStringLiteral("426 ") + FRefusalText);
 }
 
 // Runs at the start of a high-level request and each time a step ended with 0.
@@ -345,17 +368,17 @@ void TCustomFtpCli::DoHighLevelAsync()
     };
 
     if (take(ftpFctOpen))
-        return OpenAsync();
+        return StartStep(&TCustomFtpCli::OpenAsync);
     if ((Options & ftpAuthSsl) && take(ftpFctAuthSsl))
-        return AuthSslAsync();
+        return StartStep(&TCustomFtpCli::AuthSslAsync);
     if (take(ftpFctUser))
-        return UserAsync();
+        return StartStep(&TCustomFtpCli::UserAsync);
     if (FFctSet & FctBit(ftpFctPass)) {
         FFctSet &= ~FctBit(ftpFctPass);
         // A user logged in at once (230) needs no password.
         if (!(ended == ftpFctUser && endedCode != 331)) {
             FFctPrv = ftpFctPass;
-            return PassAsync();
+            return StartStep(&TCustomFtpCli::PassAsync);
         }
     }
     if (FFctSet & FctBit(ftpFctAcct)) {
@@ -363,14 +386,14 @@ void TCustomFtpCli::DoHighLevelAsync()
         // Only a server that asked for an account (332 to PASS) gets ACCT.
         if (ended == ftpFctPass && endedCode == 332) {
             FFctPrv = ftpFctAcct;
-            return AcctAsync();
+            return StartStep(&TCustomFtpCli::AcctAsync);
         }
     }
     if (FFctSet & FctBit(ftpFctCwd)) {
         FFctSet &= ~FctBit(ftpFctCwd);
         if (!HostDirName.isEmpty()) {
             FFctPrv = ftpFctCwd;
-            return CwdAsync();
+            return StartStep(&TCustomFtpCli::CwdAsync);
         }
     }
     static const Step middle[] = {
@@ -378,11 +401,11 @@ void TCustomFtpCli::DoHighLevelAsync()
         {ftpFctPort, &TCustomFtpCli::PortAsync}, {ftpFctRest, &TCustomFtpCli::RestAsync}};
     for (const Step& s : middle)
         if (take(s.fct))
-            return (this->*s.start)();
+            return StartStep(s.start);
     if (take(ftpFctGet)) {
         if (!(ended == ftpFctRest && endedCode == 350 && ResumeAt >= 0))
             ResumeAt = 0;
-        return ExecGetAsync();
+        return StartStep(&TCustomFtpCli::ExecGetAsync);
     }
     static const Step later[] = {
         {ftpFctPut, &TCustomFtpCli::ExecPutAsync},       {ftpFctAppend, &TCustomFtpCli::ExecAppendAsync},
@@ -394,15 +417,15 @@ void TCustomFtpCli::DoHighLevelAsync()
         {ftpFctAbortXfer, &TCustomFtpCli::AbortXferAsync}, {ftpFctQuote, &TCustomFtpCli::QuoteAsync}};
     for (const Step& s : later)
         if (take(s.fct))
-            return (this->*s.start)();
+            return StartStep(s.start);
     if (take(ftpFctQuit)) {
         // The request reports the reply before QUIT.
         FSavedResponse = FLastResponse;
         FSavedStatusCode = FStatusCode;
-        return QuitAsync();
+        return StartStep(&TCustomFtpCli::QuitAsync);
     }
     if (take(ftpFctMlsd))
-        return ExecMlsdAsync();
+        return StartStep(&TCustomFtpCli::ExecMlsdAsync);
 
     FFctSet = 0;
     FWhenConnected = nullptr;

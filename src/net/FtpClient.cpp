@@ -16,7 +16,11 @@ TFtpClient::TFtpClient() = default;
 bool TFtpClient::Synchronize(void (TCustomFtpCli::*Proc)())
 {
     try {
+        FRefused = false;
         (this->*Proc)();
+        // Refused through OnError: nothing was started.
+        if (FRefused && (FState == ftpReady || FState == ftpInternalReady))
+            return false;
         return WaitUntilReady();
     } catch (...) {
         return false;

@@ -466,3 +466,40 @@ TEST(FtpScripted, AnUploadThatKeepsMovingOutlastsTheTimeout)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FtpScripted, RefusalsSendNothingAndKeepTheConnection)
+{
+    Heard heard;
+    TcpPeer peer([&](int fd) {
+        Greet(fd);
+        heard.Next(fd);  // QUIT
+        Say(fd, "221 bye");
+    });
+    DataPort busy;  // a port already taken
+    TFtpClient ftp;
+    Prepare(ftp, peer);
+    ASSERT_TRUE(ftp.Connect());
+    ftp.HostDirName.clear();
+    EXPECT_FALSE(ftp.Cwd()) << "no folder to change to";
+    EXPECT_TRUE(ftp.ErrorMessage().isEmpty()) << "a refusal leaves ErrorMessage as it was";
+
+    ftp.SetPassive(false);
+    ftp.SetDataPortRangeStart(busy.port);
+    ftp.SetDataPortRangeEnd(busy.port);
+    QStringList errors;
+    ftp.OnError = [&](TCustomFtpCli*, QString& msg) { errors << msg; };
+    ftp.HostFileName = "a.bin";
+    ftp.SetLocalFileName("/dev/null");
+    EXPECT_FALSE(ftp.Put()) << "a refused upload is no stored file";
+    EXPECT_EQ(errors, QStringList({"All ports in DataPortRange are in use"}));
+    ftp.SetDataPortRangeEnd(70000);
+    EXPECT_EQ(ftp.DataPortRangeEnd(), static_cast<unsigned>(busy.port)) << "an impossible port is refused";
+    EXPECT_EQ(errors.last(), "DataPortRangeEnd must be in the range 0..65535");
+
+    EXPECT_TRUE(ftp.Quit());
+    EXPECT_EQ(heard.Verbs(), QList<QByteArray>({"QUIT"})) << "nothing was sent for the refusals";
+}
+
+}  // namespace
