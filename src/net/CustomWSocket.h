@@ -228,6 +228,7 @@ protected:
 
     void ChangeState(TSocketState NewState);
     void SocketError(const QString& Where);
+    void ReleaseAndReport(const QString& sockFunc);
     void RaiseExceptionFmt(const QString& Fmt, int Code);
     void SetLingerOption();
     void ASyncReceive(int ErrCode, TWSocketOptions Options);

@@ -18,6 +18,18 @@ QString ErrorText() { return QStringLiteral("error"); }
 
 }  // namespace
 
+// The socket is not bound yet, so Close() would see nothing to do: the
+// descriptor is released here before the error is reported (which may
+// throw), or every failed try would leak one.
+void TCustomWSocket::ReleaseAndReport(const QString& sockFunc)
+{
+    const int code = WSAGetLastError();
+    wsock::closesocket(SocketHandle);
+    SocketHandle = INVALID_SOCKET;
+    WSASetLastError(code);
+    SocketError(sockFunc);
+}
+
 void TCustomWSocket::Listen()
 {
     const char* missing = !PortSet ? "listen: port not assigned"
@@ -62,13 +74,11 @@ void TCustomWSocket::Listen()
     }
     const int on = 1;
     if (SocketType == SOCK_DGRAM && ReuseAddr && wsock::setsockopt(SocketHandle, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0) {
-        SocketError(QStringLiteral("wsock::setsockopt(SO_REUSEADDR)"));
-        Close();
+        ReleaseAndReport(QStringLiteral("wsock::setsockopt(SO_REUSEADDR)"));
         return;
     }
     if (wsock::bind(SocketHandle, RemoteSockAddr) != 0) {
-        SocketError(QStringLiteral("Bind"));
-        Close();
+        ReleaseAndReport(QStringLiteral("Bind"));
         return;
     }
     const TAliveGuard guard = AliveGuard();

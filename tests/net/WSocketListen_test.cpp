@@ -10,6 +10,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 using namespace nettest;
@@ -240,3 +241,26 @@ TEST(WSocketThreads, AComponentMovesToAWorkerAndBack)
 }
 
 }  // namespace
+
+TEST(WSocketListen, AFailedBindReleasesItsDescriptor)
+{
+    TWSocket holder;
+    ListenOn(holder, "tcp");
+    const QString port = holder.GetXPort();
+    auto openDescriptors = [] {
+        int count = 0;
+        for (int fd = 0; fd < 4096; ++fd)
+            count += ::fcntl(fd, F_GETFD) != -1;
+        return count;
+    };
+    const int before = openDescriptors();
+    TWSocket again;  // one component trying again and again, as an active data connection does
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        again.SetProto("tcp");
+        again.SetAddr("127.0.0.1");
+        again.SetPort(port);
+        EXPECT_THROW(again.Listen(), ESocketException) << "the port is taken";
+        EXPECT_EQ(again.State(), wsClosed);
+    }
+    EXPECT_EQ(openDescriptors(), before) << "every failed bind gives its descriptor back";
+}
