@@ -200,10 +200,14 @@ void TRig::NotePortFault()
     case EIO:
     case ENXIO:
     case ENODEV:
+        if (!port_.IsOpen()) {
+            portFault_ = port_.ErrorText();
+            break;
+        }
         // The device went away under an open port (a USB adapter unplugged,
         // the far end of the line closed): it must be opened afresh.
         portFault_ = QString("the line of COM %1 (%2) is gone; check that the receiver is connected").arg(Port).arg(device);
-        lineLost_ = port_.IsOpen();
+        lineLost_ = true;
         break;
     default: portFault_ = port_.ErrorText(); break;
     }

@@ -5,7 +5,9 @@
 #include "support/R2FXSimulator.h"
 #include "support/RigBench.h"
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <thread>
 
 using TFault = TR2FXSimulator::TFault;
 using TR2FXBench = TRigBench<TR2FXSimulator>;

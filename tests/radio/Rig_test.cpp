@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <termios.h>
 #include <unistd.h>
@@ -142,8 +143,6 @@ TEST(Rig, EachModelOpensWithItsLineSettings)
         EXPECT_EQ(seen.c_iflag & (IXON | IXOFF), 0u) << c.radio;
 
         line.Send(QByteArray("a\0b", 3));
-        ASSERT_TRUE(line.WaitForReceived(0, 0));
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
         EXPECT_EQ(rig.ReadReply(), c.receivedBytes) << c.radio;
         EXPECT_EQ(rig.Reply().size(), c.receivedBytes) << c.radio;
     }
@@ -152,7 +151,14 @@ TEST(Rig, EachModelOpensWithItsLineSettings)
 TEST(Rig, EnsureOpenReusesThePortAndEmptiesIt)
 {
     TR2FXBench bench;
+    TTerminalView view(bench.far.Line().Terminal());
+    ASSERT_GE(view.fd, 0);
     ASSERT_TRUE(bench.rig.EnsureOpen()) << bench.rig.GetErrorText().toStdString();
+    // Marks the line: opening it again would set 1200 bit/s once more.
+    termios marked{};
+    ASSERT_EQ(::tcgetattr(view.fd, &marked), 0);
+    ::cfsetospeed(&marked, B9600);
+    ASSERT_EQ(::tcsetattr(view.fd, TCSANOW, &marked), 0);
     bench.rig.SetErrorText("an old failure");
     bench.far.Line().Send("stale answer");
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -160,6 +166,9 @@ TEST(Rig, EnsureOpenReusesThePortAndEmptiesIt)
     EXPECT_TRUE(bench.rig.IsOpen());
     EXPECT_EQ(bench.rig.GetErrorText(), "Unknown error");
     EXPECT_EQ(bench.rig.ReadReply(), 0) << "the stale answer was purged";
+    termios seen{};
+    ASSERT_EQ(::tcgetattr(view.fd, &seen), 0);
+    EXPECT_EQ(::cfgetospeed(&seen), speed_t(B9600)) << "the open port was reused, not opened again";
     EXPECT_EQ(ReadR2FXSignal(bench.rig), 57);
 
     TRig other;

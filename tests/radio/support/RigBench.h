@@ -4,7 +4,7 @@
 #include "radio/Rig.h"
 #include "support/PtyLine.h"
 
-constexpr int kTestReplyPauseMs = 100;
+constexpr int kTestReplyPauseMs = 150;
 constexpr int kTestReplyLimitMs = 2000;
 
 // The far end of a RIG RX2 or EMGO: they never answer.
