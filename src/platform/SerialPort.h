@@ -72,8 +72,8 @@ public:
     // Discards both queues.
     bool Purge();
 
-    // Waits up to timeoutMs for received bytes; false when none came (no
-    // error text) or on failure.
+    // Waits up to timeoutMs for received bytes; false when none came
+    // (LastError() 0) or on failure (LastError() the errno).
     bool WaitForInput(int timeoutMs);
     // Reads up to maxBytes under the read time-outs; a time-out is not a
     // failure: bytesRead tells what came.

@@ -56,7 +56,10 @@ bool TSerialPort::WaitFor(short events, int waitMs, bool& ready)
 bool TSerialPort::WaitForInput(int timeoutMs)
 {
     bool ready = false;
-    return RequireOpen("wait for input") && WaitFor(POLLIN, std::max(timeoutMs, 0), ready) && ready;
+    if (!RequireOpen("wait for input"))
+        return false;
+    lastError_ = 0;  // a quiet line leaves 0, a failure its errno
+    return WaitFor(POLLIN, std::max(timeoutMs, 0), ready) && ready;
 }
 
 bool TSerialPort::Read(void* buffer, std::uint32_t maxBytes, std::uint32_t& bytesRead)

@@ -240,6 +240,8 @@ TEST(SerialPort, LineSettingsReachTheTerminalOrAreRefused)
         EXPECT_TRUE(port.ErrorText().contains(c.expected) && port.ErrorText().contains("COM2"))
             << c.name << ": " << port.ErrorText().toStdString();
     }
+    EXPECT_FALSE(port.WaitForInput(20));
+    EXPECT_EQ(port.LastError(), 0) << "a quiet line after a failure is no failure";
 }
 
 TEST(SerialPort, CommandAndReplyWithTheReceiversTimeouts)
