@@ -77,7 +77,17 @@ QString Xml(const QString& text)
 
 QString Url(const QString& address)
 {
-    return QString::fromLatin1(QUrl::toPercentEncoding(OneLine(address).trimmed(), ":/?#[]@!$&()*+,;=%~"));
+    // An address the user encoded already keeps its escapes: '%' stays.
+    static const QByteArray kept = "-._~:/?#[]@!$&()*+,;=%";
+    QString out;
+    for (const char byte : OneLine(address).trimmed().toUtf8()) {
+        const unsigned char b = static_cast<unsigned char>(byte);
+        if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || kept.contains(byte))
+            out += QChar(b);
+        else
+            out += QString::asprintf("%%%02X", unsigned(b));
+    }
+    return out;
 }
 
 QString UrlQueryValue(const QString& value)
