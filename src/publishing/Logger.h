@@ -87,6 +87,8 @@ public:
     // synchronised call, or without a thread to OnMessages.
     void FlushMessages();
 
+    // The run's own settings. A run with an empty blog title gives it the
+    // default title here; the caller may keep it in the main record.
     const TSetting& Settings() const { return settings_; }
     const TLogImageList& Images() const { return images_; }  // the last run's products
     int EntryNumber() const { return entryNumber_; }         // the last run's entry on the page
