@@ -1,0 +1,57 @@
+#include "publishing/DailyLogFiles.h"
+
+#include "platform/AtomicFile.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace dailylog {
+
+QString DailyDir(const QString& logDir) { return logDir + "/" + kDailyFolder; }
+
+bool IsFromToday(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.lastModified().toLocalTime().date() == QDate::currentDate();
+}
+
+QString WorkingCopyPath(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.path() + "/" + info.completeBaseName() + ".txt";
+}
+
+bool PrepareContinue(const QString& path)
+{
+    if (IsFromToday(path)) {
+        QFile file(path);
+        QString error;
+        if (file.open(QIODevice::ReadOnly))
+            return WriteFileAtomically(WorkingCopyPath(path), file.readAll(), error) && file.error() == QFile::NoError;
+        return false;
+    }
+    QFile::remove(QFileInfo(path).path() + "/" + kUploadList);
+    return false;
+}
+
+bool ReadLines(const QString& path, QStringList& lines)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray data = file.readAll();
+    if (file.error() != QFile::NoError)
+        return false;
+    lines = QString::fromUtf8(data).split('\n');
+    // A final line end gives no extra empty line.
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (QString& line : lines)
+        if (line.endsWith('\r'))
+            line.chop(1);
+    return true;
+}
+
+}  // namespace dailylog
