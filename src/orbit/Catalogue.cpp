@@ -29,6 +29,8 @@ namespace {
 
 constexpr int TLELineLimit = 74;
 constexpr int DatabaseLineLimit = 254;
+// Element lines are 69 characters; a name line holds at most 24 (padded).
+constexpr int DamagedLineLength = 60;
 
 // The lines of a text file without their line ends; false when it cannot be read.
 bool ReadLines(const QString& path, QList<QByteArray>& lines)
@@ -196,6 +198,8 @@ TTLELoadResult LoadTLEFile(const QString& path, const QString& dbPath, const QSt
             // line 1, so one damaged set does not lose all the sets behind it.
             result.Problems << LineText(path, i) + ": the set of \"" + name + "\" has no line 2; skipped";
             ++result.BadSets;
+            if (i < lines.size() && lines[i].trimmed().size() >= DamagedLineLength)
+                ++i;  // a damaged line 2, no name: the next set starts after it
             continue;
         }
         const QByteArray line2 = lines[i++].left(TLELineLimit);
