@@ -10,6 +10,7 @@
 #include "platform/CNumbers.h"
 #include "shell/Setting.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -22,6 +23,8 @@ constexpr double HorizonToleranceDeg = 0.03;
 constexpr double CoarseAOSLimitDeg = -1.0;
 constexpr double TwilightLimitDeg = -6.0;
 constexpr int SecondWalkLimit = 1800;
+// Coarse step of the TCA search, seconds.
+constexpr int TCACoarseStep = 16;
 constexpr int SearchPhaseLimit = 10000;
 constexpr int MaxRecordingSeconds = 1200;
 // Horizon touches without a pass skipped by one search before it gives up.
@@ -112,14 +115,32 @@ double TSat::SearchNextAOS()
 
 double TSat::PredictTCA(double start)
 {
-    Time = start;
-    ComputePosition();
-    MaxElevation = Elevation;
-    TCA = Time;
-    for (int i = 0; i < SecondWalkLimit; ++i) {
-        Time += OneSecond;
+    // The result is that of a walk in whole seconds from start: TCA is the
+    // first second no higher than the one before (or start + 1800 s), and
+    // MaxElevation the elevation of the second before it. Over a pass the
+    // elevation rises to one top and falls, so the walk may skip ahead in
+    // coarse steps while they still rise and walk the last stretch second by
+    // second: a few dozen computations instead of hundreds.
+    const auto elevationAt = [this, start](int second) {
+        Time = start + second * OneSecond;
         ComputePosition();
-        if (Elevation <= MaxElevation)
+        return Elevation;
+    };
+    int from = 0;
+    double fromElevation = elevationAt(0);
+    while (from + TCACoarseStep <= SecondWalkLimit) {
+        const double e = elevationAt(from + TCACoarseStep);
+        if (e <= fromElevation)
+            break;
+        from += TCACoarseStep;
+        fromElevation = e;
+    }
+    // Rising into from, not beyond the next coarse step: the top lies within
+    // a step on either side, and the elevation rises up to it.
+    int second = std::max(0, from - TCACoarseStep);
+    MaxElevation = elevationAt(second);
+    while (second < SecondWalkLimit) {
+        if (elevationAt(++second) <= MaxElevation)
             break;
         MaxElevation = Elevation;
     }

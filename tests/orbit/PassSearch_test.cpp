@@ -215,6 +215,22 @@ TEST_F(PassSearch, PassInProgressTcaAndGrazes)
     EXPECT_LE(ElevationAt(sat, tca), top);
     EXPECT_LT(ElevationAt(sat, tca - 2 * Second), top);
 
+    // The same as a walk in whole seconds from the AOS, pass after pass.
+    for (const Found& f : passes) {
+        TSat walker;
+        ASSERT_TRUE(Load(walker, Noaa18));
+        walker.SetStation(&berlin);
+        int k = 0;
+        double highest = ElevationAt(walker, f.aos);
+        while (k < 1800 && ElevationAt(walker, f.aos + (k + 1) * Second) > highest) {
+            highest = walker.Elevation;
+            ++k;
+        }
+        sat.PredictTCA(f.aos);
+        EXPECT_NEAR(sat.TCA, f.aos + std::min(k + 1, 1800) * Second, 1e-9) << "pass at " << f.aos;
+        EXPECT_NEAR(sat.MaxElevation, highest, 1e-9) << "pass at " << f.aos;
+    }
+
     // NOAA 18 comes within 0.02 deg of Singapore's horizon without rising
     // at day 15280.049; the search goes on to the pass after it.
     TStation singapore = Station(1.35, 103.82, 15.0);
