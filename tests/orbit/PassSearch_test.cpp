@@ -323,3 +323,40 @@ TEST(PassSearchBounds, TrackerTestsFollowTheWindow)
     sat.MarkRecording(false);
     EXPECT_GE(sat.WindowStop, sat.WindowStart);
 }
+
+TEST_F(PassSearch, NextPassOnADateAndElevationNow)
+{
+    const Found& p = passes[1];
+    TSat sat;
+    ASSERT_TRUE(Load(sat, Noaa18));
+    EXPECT_TRUE(sat.IsAboveElevation(&berlin, TSat::DayNumberToDateTime(p.tca), p.maxElevation - 0.1));
+    EXPECT_FALSE(sat.IsAboveElevation(&berlin, TSat::DayNumberToDateTime(p.aos - 60 * Second), 0));
+
+    // From inside one pass, the next pass on the same date.
+    ASSERT_TRUE(sat.PredictPass(&berlin, passes[0].day, 0));
+    const double next = sat.PredictNextPassOnDate(std::trunc(TSat::DayNumberToDateTime(p.aos)));
+    EXPECT_NEAR(next, p.aos, 10 * Second);
+    EXPECT_EQ(sat.PredictNextPassOnDate(EncodeDateTime(2030, 1, 1)), 0) << "not on that date";
+
+    // Now: without automatic recording the window is the pass, not scheduled.
+    TSetting settings = Thresholds(0);
+    settings.LogModes = 0;
+    sat.UpdateNow(&berlin, &settings, 1);
+    EXPECT_EQ(sat.Scheduled, 0);
+    EXPECT_EQ(sat.WindowStart, sat.AOS);
+    EXPECT_EQ(sat.WindowStop, sat.LOS);
+    EXPECT_GT(sat.LOS, sat.AOS);
+    EXPECT_TRUE(sat.FileBaseName.endsWith("_NOAA_18"));
+    settings.LogModes = 1;
+    sat.UpdateNow(&berlin, &settings, 1);
+    EXPECT_EQ(sat.Scheduled, 1) << "automatic recording: windowed for the thresholds";
+    sat.UpdateNow(&berlin, &settings, 0);
+    EXPECT_NEAR(sat.Time, TSat::CurrentDayNumber(), 2 * Second);
+
+    // Daylight of the window: the sun above IRSunEle at either end.
+    settings.IRSunEle = 90;
+    EXPECT_FALSE(sat.UpdateDaylight(&settings));
+    settings.IRSunEle = -90;
+    EXPECT_TRUE(sat.UpdateDaylight(&settings));
+    EXPECT_EQ(sat.Daylight, 1);
+}
