@@ -13,11 +13,15 @@
 #include "orbit/Satutil.h"
 #include "orbit/Station.h"
 
+#include <QList>
 #include <QRect>
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <functional>
 #include <memory>
+
+class TSetting;
 
 // Bits of TSat::Flags.
 enum TSatFlag : int {
@@ -233,6 +237,72 @@ public:
     static double ClampLatitude(double degrees);
     void ComputeScanPoint(double scanAngleDeg, double& longitude, double& latitude, int side) const;
     void ComputeSwathEdge(double scanAngleDeg, double& longitude, double& latitude, int side) const;
+
+    // ---- pass search and recording windows (PassSearch.cpp) ----
+    // Every search moves Time and computes there: afterwards the position
+    // fields describe the last point evaluated, not the present. Day numbers
+    // in, day numbers out; 0 means none found.
+    double SearchAOS();
+    double SearchLOS();
+    double RefineLOS();
+    double SearchNextAOS();
+    double PredictTCA(double start);
+    // flags bit 0: AOS already found by the caller, position left there.
+    bool PredictPass(TStation* station, double day, int flags);
+    bool PredictRecordingWindow(TStation* station, const TSetting* settings, double day);
+    bool UpdateDaylight(const TSetting* settings);
+    double SearchAOSElevation(double thresholdDeg);
+    double SearchLOSElevation(double thresholdDeg);
+    double SearchAOSPathLoss(double thresholdDb);
+    double SearchLOSPathLoss(double thresholdDb);
+    double GetPathLoss() const;  // dB at the last computed position
+    double PredictNextAOS(TStation* station, TDateTime utc);
+    double PredictLOS();
+    double PredictNextPassOnDate(TDateTime date);
+    bool IsAboveElevation(TStation* station, TDateTime utc, double limitDeg);
+    void UpdateNow(TStation* station, const TSetting* settings, int withPass);
+    // The tracker's tests; now is a day number, 0 the clock.
+    bool IsWindowOpen(const TSetting* settings, double now = 0) const;
+    bool IsWindowClosed(const TSetting* settings, double now = 0) const;
+    bool IsPassOver() const;
+    void MarkRecording(bool start);
+    void MakeFileBaseName();
+    int GetRecordingSeconds() const;
+
+    // ---- pass texts and grid rows (PassText.cpp) ----
+    // The dialogs own the grids and their captions; these give the cells.
+    // FillPassGrid lists the passes whose AOS falls on the UTC date, one row
+    // each; letMessagesRun is called once per pass.
+    void FillPassGrid(TStation* station, QList<QStringList>& rows, TDateTime date,
+                      const std::function<void()>& letMessagesRun = {});
+    bool AddPassRow(TStation* station, QList<QStringList>& rows, double day,
+                    const TSetting* settings);
+    void AddPassGridRow(QList<QStringList>& rows, const QString& startText,
+                        const QString& durationText, double pathLoss, double elevation,
+                        double azimuth, int phase256, double latitude, double longitude,
+                        double range, int orbitNumber) const;
+    void FillTrackingRow(QStringList& row, TStation* station, bool bindOnly);
+    QString GetTrackingStatusText(const TSetting* settings, int flags) const;
+    QString GetPositionText() const;
+    QString GetLatitudeText() const;
+    QString GetLongitudeText() const;
+    static QString LatitudeText(double degrees);
+    static QString LongitudeText(double degrees);
+    static double NormalizeLongitude(double degrees);
+    QString GetSunText() const;
+    QString GetMoonText();
+    QString GetPassDescription(int flags) const;
+    // flags bit 0 "Recording", bit 1 the balloon (with a title when one is given).
+    void GetTrayHint(QString& text, QString* title, int flags) const;
+    int GetOrbitNumber() const { return OrbitNumber; }
+    double GetFootprint() const { return Footprint; }
+
+    // ---- pass-information files (PassInfoFile.cpp) ----
+    // flags bit 0: keep WindowStop (else the stop written is now). The file is
+    // written whole under a temporary name and renamed; error says why not.
+    bool WritePassInfoFile(const QString& header, const QString& path, TStation* station,
+                           int flags, QString* error = nullptr);
+    bool ReadPassInfoFile(const QString& path);
 
 private:
     void ClearElements();

@@ -8,6 +8,11 @@ Writes into tests/data/orbit/ (or the folder given):
   sun_moon.txt       sun and moon for a few stations and dates (ephem, no refraction)
   noaa18_look.txt    look angles and sub-satellite points of NOAA 18 (skyfield)
   noaa18_passes.txt  rise, culmination and set of NOAA 18 over one day (skyfield)
+  noaa_passes.txt    every whole pass of NOAA 15, 18 and 19 over three days at a
+                     polar, a mid-latitude and an equatorial station (skyfield),
+                     from the real element file shared/data/tle/weather-2021-10-31-
+                     no-final-newline.txt (path: ORVANTA_SHARED_DATA, else
+                     ../shared/data beside the checkout, else /work/shared/data)
 
 Needs Debian's python3-skyfield and python3-ephem; no file is downloaded
 (skyfield's built-in timescale, ephem's own planetary theories).
@@ -124,6 +129,93 @@ def write_satellite(ts):
                 sub.elevation.km))
 
 
+# (name, latitude north, longitude EAST, altitude m): polar, mid-latitude, equatorial.
+PASS_STATIONS = [('Tromso', 69.65, 18.96, 100.0), ('Berlin', 52.52, 13.40, 34.0),
+                 ('Singapore', 1.35, 103.82, 15.0)]
+PASS_SATELLITES = ['NOAA 15', 'NOAA 18', 'NOAA 19']
+PASS_FILE = 'tle/weather-2021-10-31-no-final-newline.txt'
+
+
+def shared_data(relative):
+    here = os.path.dirname(os.path.abspath(__file__))
+    roots = [os.environ.get('ORVANTA_SHARED_DATA', ''),
+             os.path.join(here, '..', '..', '..', 'shared', 'data'), '/work/shared/data']
+    for root in roots:
+        if root and os.path.exists(os.path.join(root, relative)):
+            return os.path.join(root, relative)
+    sys.exit('shared data file %s not found' % relative)
+
+
+def read_sets(path, names):
+    with open(path, newline='') as f:
+        lines = [l.rstrip('\r\n') for l in f.read().splitlines()]
+    sets = {}
+    for i in range(len(lines) - 2):
+        name = lines[i].strip()
+        if name in names and lines[i + 1].startswith('1 ') and lines[i + 2].startswith('2 '):
+            sets[name] = (lines[i + 1], lines[i + 2])
+    return [(n, sets[n][0], sets[n][1]) for n in names]
+
+
+def refine(ts, sat, station, t, event):
+    """find_events places events to a few seconds over a long window; this
+    narrows each one to a millisecond with skyfield's own elevations:
+    bisection on the horizon for a rise or set, a golden-section search for
+    the culmination."""
+    def el(jd):
+        return (sat - station).at(ts.tt_jd(jd)).altaz()[0].degrees
+    span = 60.0 / 86400
+    lo, hi = t.tt - span, t.tt + span
+    if event == 1:
+        g = (math.sqrt(5) - 1) / 2
+        while hi - lo > 1e-3 / 86400:
+            a, b = hi - g * (hi - lo), lo + g * (hi - lo)
+            if el(a) < el(b):
+                lo = a
+            else:
+                hi = b
+    else:
+        rising = event == 0
+        while hi - lo > 1e-3 / 86400:
+            mid = (lo + hi) / 2
+            if (el(mid) < 0) == rising:
+                lo = mid
+            else:
+                hi = mid
+    return ts.tt_jd((lo + hi) / 2)
+
+
+def write_passes(ts):
+    sets = read_sets(shared_data(PASS_FILE), PASS_SATELLITES)
+    t0 = ts.utc(2021, 10, 31, 0, 0, 0)
+    t1 = ts.utc(2021, 11, 3, 0, 0, 0)
+    with open(os.path.join(OUT, 'noaa_passes.txt'), 'w') as f:
+        lines = ['whole passes from skyfield find_events (horizon 0 deg, no refraction, built-in timescale)',
+                 'element sets of ' + PASS_FILE + ', in satellite index order:']
+        lines += ['tle ' + l for _, l1, l2 in sets for l in (l1, l2)]
+        lines += ['satellite %d %s' % (i, n) for i, (n, _, _) in enumerate(sets)]
+        lines += ['station %d %s %.4f %.4f %.1f (lat, lon east, alt m)' % (i, n, la, lo, al)
+                  for i, (n, la, lo, al) in enumerate(PASS_STATIONS)]
+        lines += ['from 2021-10-31 00:00 to 2021-11-03 00:00 UTC',
+                  'satellite station aos_day tca_day max_elevation_deg los_day']
+        header(f, lines)
+        for si, (name, l1, l2) in enumerate(sets):
+            sat = EarthSatellite(l1, l2, name, ts)
+            for oi, (_, lat, lon, alt) in enumerate(PASS_STATIONS):
+                station = wgs84.latlon(lat, lon, elevation_m=alt)
+                times, events = sat.find_events(station, t0, t1, altitude_degrees=0.0)
+                events = list(zip(times, events))
+                for k in range(len(events) - 2):
+                    (ta, ea), (tc, ec), (tl, el) = events[k:k + 3]
+                    if (ea, ec, el) != (0, 1, 2):
+                        continue  # cut by the window, or two culminations
+                    ta, tc, tl = (refine(ts, sat, station, t, e) for t, e in ((ta, 0), (tc, 1), (tl, 2)))
+                    top = (sat - station).at(tc).altaz()[0].degrees
+                    f.write('%d %d %.10f %.10f %.6f %.10f\n' % (
+                        si, oi, jd_utc(ta) - DAY_NUMBER_JD, jd_utc(tc) - DAY_NUMBER_JD, top,
+                        jd_utc(tl) - DAY_NUMBER_JD))
+
+
 def jd_utc(t):
     """The UTC Julian date of a skyfield time (what the program's day numbers count)."""
     y, mo, d, h, mi, s = t.utc
@@ -136,6 +228,7 @@ def main():
     write_gmst(ts)
     write_sun_moon()
     write_satellite(ts)
+    write_passes(ts)
 
 
 if __name__ == '__main__':

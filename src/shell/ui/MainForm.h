@@ -6,6 +6,11 @@
 #include "shell/AppFolders.h"
 #include "platform/WaveFormat.h"
 #include "shell/Setting.h"
+#include "maps/EarthView.h"
+#include "maps/SwathProp.h"
+#include "orbit/Catalogue.h"
+#include "orbit/Station.h"
+#include "radio/Rig.h"
 
 #include <memory>
 
@@ -94,6 +99,30 @@ public:
     // Brings the running copy out of the minimised state and to the front:
     // what a second start of the program asks for.
     void BringToFront();
+
+    // ---- station, catalogue, receiver, swath-viewer and flat-earth records ----
+    // (MainFormRecords.cpp) Each record is made with its defaults here and
+    // lives for the whole run; the work is done by the engine functions.
+    TStation Station;
+    TSatelliteList SatelliteList;  // the catalogue; frees its satellites
+    std::unique_ptr<TRig> Rig = std::make_unique<TRig>();
+    std::unique_ptr<TSwathProp> SwathProps = std::make_unique<TSwathProp>();
+    std::unique_ptr<TEarthView> EarthView = std::make_unique<TEarthView>();
+
+    void PersistStation(bool load);
+    void PersistRig(bool load);
+    void PersistSwathView(bool load);
+    void PersistFlatEarth(bool load);  // needs the station and the catalogue
+    // Into the catalogue (list null) or the download dialog's list; returns
+    // the number of sets taken and says what went wrong.
+    int LoadTLEFile(const QString& path, const QString& group, int* badSets, int* duplicates,
+                    TSatCheckList* list);
+    // downloadList: the download dialog's list, whose check marks the
+    // database keeps for the satellites that are not APT satellites.
+    void SaveTLEFile(const QString& path, const TSatCheckList* downloadList = nullptr);
+    void SaveSatelliteDatabase(const TSatCheckList* downloadList = nullptr);
+    static TSat* FindSatellite(PList* list, const QString& name);
+    bool SavePassInfo(TSat* pass, const QString& folder, int flags);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,0 +1,13 @@
+#include "maps/EarthView.h"
+
+#include "orbit/Catalogue.h"
+
+TEarthView::~TEarthView()
+{
+    ClearSatellites();
+}
+
+void TEarthView::ClearSatellites()
+{
+    FreeSatellites(Satellites);
+}

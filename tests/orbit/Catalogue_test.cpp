@@ -1,0 +1,268 @@
+// The catalogue files: element sets and satellite data loaded, saved and
+// merged, replaced sets archived.
+#include "PassFixtures.h"
+#include "orbit/Catalogue.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace passfixtures;
+
+namespace {
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+QByteArray SetText(const SetLines& set, const char* eol = "\n")
+{
+    return QByteArray(set.name) + eol + set.line1 + eol + set.line2 + eol;
+}
+
+QStringList Names(const PList& list)
+{
+    QStringList names;
+    for (int i = 0; i < list.Count; ++i)
+        names << QString::fromLatin1(static_cast<TSat*>(list.Get(i))->Name);
+    return names;
+}
+
+class Catalogue : public ::testing::Test {
+protected:
+    QString dir = testenv::ProgramDir() + "config";
+    QString tle = dir + "/sattrack.tle";
+    QString db = dir + "/sattrack.db";
+    TSatelliteList catalogue;
+
+    void SetUp() override
+    {
+        QDir(dir).removeRecursively();  // a clean config folder, also when run in one process
+        QDir().mkpath(dir);
+    }
+
+    TTLELoadResult LoadText(const QByteArray& text, const QString& group = "")
+    {
+        WriteAll(tle, text);
+        return LoadTLEFile(tle, db, group, &catalogue, nullptr);
+    }
+};
+
+}  // namespace
+
+TEST_F(Catalogue, RealFileLoadsSavesAndLoadsAgain)
+{
+    const QString real = testenv::SharedDataPath("tle/weather-2021-10-31-no-final-newline.txt");
+    if (real.isEmpty())
+        GTEST_SKIP() << "tle/weather-2021-10-31-no-final-newline.txt not found";
+    TTLELoadResult r = LoadTLEFile(real, db, "Weather", &catalogue, nullptr);
+    EXPECT_EQ(r.State, TTLELoadResult::Loaded);
+    EXPECT_EQ(r.Taken, 53) << "CR LF lines, and the last set without a final newline";
+    EXPECT_EQ(r.BadSets, 0);
+    EXPECT_EQ(r.Duplicates, 0);
+    EXPECT_TRUE(r.Problems.isEmpty()) << r.Problems.join('\n').toStdString();
+    ASSERT_EQ(catalogue.Count, 53);
+    auto* noaa18 = FindSatellite(&catalogue, "NOAA 18");
+    ASSERT_NE(noaa18, nullptr);
+    EXPECT_EQ(noaa18->Group, "Weather") << "no database: the group given";
+    EXPECT_EQ(FindSatellite(&catalogue, "noaa 18"), nullptr) << "names are exact";
+    noaa18->APTSatellite = 1;
+    noaa18->Downlink = "137.9125";
+
+    QString error;
+    ASSERT_TRUE(SaveTLEFile(catalogue, tle, db, "Orvanta 0.1", nullptr, error)) << error.toStdString();
+    const QByteArray saved = ReadAll(tle);
+    EXPECT_FALSE(saved.contains('\r'));
+    EXPECT_TRUE(saved.contains(SetText(Noaa18)));
+    const QByteArray database = ReadAll(db);
+    EXPECT_TRUE(database.startsWith("/*\n * Orvanta 0.1 database file.\n * File saved on "));
+    EXPECT_TRUE(database.contains("\n */\n\n[NOAA 15]\nWeather\n\n0\n0\n"));
+    EXPECT_TRUE(database.contains("\n[NOAA 18]\nWeather\n137.9125\n1\n1\n"));
+
+    TSatelliteList again;
+    r = LoadTLEFile(tle, db, "", &again, nullptr);
+    EXPECT_EQ(r.Taken, 53);
+    EXPECT_EQ(Names(again), Names(catalogue));
+    auto* back = FindSatellite(&again, "NOAA 18");
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->APTSatellite, 1);
+    EXPECT_EQ(back->Downlink, "137.9125");
+    EXPECT_EQ(back->Group, "Weather");
+    EXPECT_EQ(back->MeanMotion, noaa18->MeanMotion);
+}
+
+TEST_F(Catalogue, ServerFilesCommentsAndDuplicates)
+{
+    const TTLELoadResult r = LoadText("# from a server\n" + SetText(Noaa15, "\r\n") + "\n\n# next\n" +
+                                      SetText(Noaa18) + "\n" + SetText(Noaa15));
+    EXPECT_EQ(r.Taken, 2);
+    EXPECT_EQ(r.Duplicates, 1);
+    EXPECT_EQ(r.BadSets, 0);
+    EXPECT_EQ(Names(catalogue), QStringList({"NOAA 15", "NOAA 18"}));
+}
+
+TEST_F(Catalogue, DamagedSetsAreReportedAndTheRestKept)
+{
+    QByteArray cut = QByteArray(Noaa19.line2);
+    cut[0] = ' ';  // line 2 begins with a blank
+    QByteArray badChecksum = Noaa15.line1;
+    badChecksum[68] = badChecksum[68] == '0' ? '1' : '0';
+    const TTLELoadResult r =
+        LoadText(QByteArray("STRAY NAME\n") + SetText(Noaa18) + "NOAA 19\n" + Noaa19.line1 + "\n" +
+                 cut + "\n" + "NOAA 15\n" + badChecksum + "\n" + Noaa15.line2 + "\n" +
+                 SetText(Meteosat8) + "TRUNCATED\n" + Noaa19.line1);
+    // "STRAY NAME" is dropped (not followed by line 1) and "NOAA 18" read as a
+    // name; the cut NOAA 19 and the NOAA 15 with a wrong checksum are bad; the
+    // sets after them still load.
+    EXPECT_EQ(Names(catalogue), QStringList({"NOAA 18", "METEOSAT-8 (MSG-1)"}));
+    EXPECT_EQ(r.Taken, 2);
+    EXPECT_EQ(r.BadSets, 3);
+    ASSERT_EQ(r.Problems.size(), 4) << r.Problems.join('\n').toStdString();
+    EXPECT_TRUE(r.Problems[0].contains("line 2:")) << r.Problems[0].toStdString();
+    EXPECT_TRUE(r.Problems[1].contains("NOAA 19")) << r.Problems[1].toStdString();
+    EXPECT_TRUE(r.Problems[2].contains("NOAA 15"));
+    EXPECT_TRUE(r.Problems[3].contains("TRUNCATED"));
+
+    // The next save keeps every good set.
+    QString error;
+    ASSERT_TRUE(SaveTLEFile(catalogue, tle, db, "v", nullptr, error));
+    TSatelliteList again;
+    EXPECT_EQ(LoadTLEFile(tle, db, "", &again, nullptr).Taken, 2);
+}
+
+TEST_F(Catalogue, DatabaseEntriesGroupsAndDamagedLines)
+{
+    WriteAll(db, "/*\n * comment [NOAA 18]\n */\n\n"
+                 "[NOAA 19]\nNOAA\n137.1000\n1\n0\n"
+                 "[NOAA 18]\n\n137.9125\n1\n1\n"
+                 "[NOAA 15]\nNOAA\nabc\nx\n0\n"
+                 "[METEOSAT-8 (MSG-1)]\nGEO\n");
+    const TTLELoadResult r = LoadText(SetText(Noaa15) + SetText(Noaa18) + SetText(Noaa19) +
+                                      SetText(Meteosat8), "Weather");
+    ASSERT_EQ(r.Taken, 4);
+    const auto* n15 = FindSatellite(&catalogue, "NOAA 15");
+    const auto* n18 = FindSatellite(&catalogue, "NOAA 18");
+    const auto* n19 = FindSatellite(&catalogue, "NOAA 19");
+    const auto* geo = FindSatellite(&catalogue, "METEOSAT-8 (MSG-1)");
+    EXPECT_EQ(n18->Group, "Weather") << "an empty group line takes the group given";
+    EXPECT_EQ(n18->Downlink, "137.9125");
+    EXPECT_EQ(n18->APTSatellite, 1);
+    EXPECT_EQ(n19->Group, "NOAA");
+    EXPECT_EQ(n19->Downlink, "137.1000");
+    // Damaged values are reported and skipped; the entry's other lines count.
+    EXPECT_EQ(n15->Group, "NOAA");
+    EXPECT_EQ(n15->Downlink, "");
+    EXPECT_EQ(n15->APTSatellite, 0);
+    EXPECT_EQ(geo->Group, "GEO");
+    EXPECT_EQ(geo->Downlink, "");
+    EXPECT_EQ(r.Problems.size(), 3) << r.Problems.join('\n').toStdString();
+
+    // List mode: the check marks come along, and a duplicate takes the
+    // database data but keeps its element set.
+    TSatCheckList list;
+    WriteAll(tle, SetText(Noaa18) + SetText(Noaa19) + SetText(Noaa18));
+    const TTLELoadResult listed = LoadTLEFile(tle, db, "", nullptr, &list);
+    EXPECT_EQ(listed.Taken, 2);
+    EXPECT_EQ(listed.Duplicates, 1);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].Name, "NOAA 18");
+    EXPECT_TRUE(list[0].Checked);
+    EXPECT_FALSE(list[1].Checked);
+    EXPECT_STREQ(list[0].Sat->Line1, Noaa18.line1);
+}
+
+TEST_F(Catalogue, MissingUnreadableAndUnwritableFiles)
+{
+    TTLELoadResult r = LoadTLEFile(dir + "/none.tle", db, "", &catalogue, nullptr);
+    EXPECT_EQ(r.State, TTLELoadResult::Missing);
+    r = LoadTLEFile(dir, db, "", &catalogue, nullptr);  // a folder cannot be read as a file
+    EXPECT_EQ(r.State, TTLELoadResult::Unreadable);
+    EXPECT_EQ(catalogue.Count, 0);
+
+    LoadText(SetText(Noaa18));
+    QString error;
+    ASSERT_TRUE(SaveTLEFile(catalogue, tle, db, "v", nullptr, error));
+    const QByteArray before = ReadAll(tle);
+    WriteAll(dir + "/blocker", "x");
+    EXPECT_FALSE(SaveTLEFile(catalogue, dir + "/blocker/sattrack.tle", db, "v", nullptr, error));
+    EXPECT_TRUE(error.contains("blocker")) << error.toStdString();
+    EXPECT_FALSE(SaveSatelliteDatabase(catalogue, dir + "/blocker/sattrack.db", "v", nullptr, error));
+    EXPECT_EQ(ReadAll(tle), before);
+}
+
+TEST_F(Catalogue, DatabaseKeepsTheDownloadChecks)
+{
+    LoadText(SetText(Noaa15) + SetText(Noaa18) + SetText(Noaa19));
+    static_cast<TSat*>(catalogue.Get(0))->APTSatellite = 1;
+    TSatCheckList list;
+    list.push_back({"NOAA 18", std::make_unique<TSat>(), true});
+    list.push_back({"NOAA 19", std::make_unique<TSat>(), false});
+    QString error;
+    ASSERT_TRUE(SaveSatelliteDatabase(catalogue, db, "v", &list, error));
+    const QByteArray text = ReadAll(db);
+    EXPECT_TRUE(text.contains("[NOAA 15]\n\n\n1\n1\n")) << "an APT satellite is always checked";
+    EXPECT_TRUE(text.contains("[NOAA 18]\n\n\n0\n1\n"));
+    EXPECT_TRUE(text.contains("[NOAA 19]\n\n\n0\n0\n"));
+}
+
+TEST_F(Catalogue, MergeArchivesTheReplacedSets)
+{
+    // The catalogue holds older sets of NOAA 18 (2016) and NOAA 15.
+    const QByteArray old18 = "NOAA 18\n"
+                             "1 28654U 05018A   16047.56071648  .00000089  00000-0  73597-4 0  9996\n"
+                             "2 28654  99.1971  51.3317 0014253 359.7899   0.3263 14.12267972553567\n";
+    LoadText(old18 + SetText(Noaa15));
+    TSat* known = FindSatellite(&catalogue, "NOAA 18");
+    ASSERT_NE(known, nullptr);
+
+    TSatCheckList downloaded;
+    for (const SetLines* set : {&Noaa18, &Noaa19, &Noaa15}) {
+        auto sat = std::make_unique<TSat>();
+        ASSERT_TRUE(Load(*sat, *set, "137.9125"));
+        sat->Group = "Weather";
+        sat->APTSatellite = 1;
+        downloaded.push_back({set->name, std::move(sat), set != &Noaa15});
+    }
+    const QString archive = testenv::ProgramDir() + "kepler/archive";
+    QStringList problems;
+    EXPECT_EQ(MergeElementSets(catalogue, downloaded, archive, &problems), 2);
+    EXPECT_TRUE(problems.isEmpty());
+    EXPECT_EQ(FindSatellite(&catalogue, "NOAA 18"), known) << "the same object takes the new set";
+    EXPECT_STREQ(known->Line1, Noaa18.line1);
+    EXPECT_EQ(known->Group, "Weather");
+    EXPECT_EQ(known->Downlink, "137.9125");
+    EXPECT_EQ(known->APTSatellite, 1);
+    ASSERT_NE(FindSatellite(&catalogue, "NOAA 19"), nullptr) << "a new satellite is added";
+    EXPECT_EQ(catalogue.Count, 3);
+
+    const QString file = archive + "/NOAA-18.txt";
+    EXPECT_EQ(file, ArchiveFileName(archive, "NOAA 18"));
+    // The old set's two lines, rebuilt (an epoch day below 100 gets blanks).
+    const QList<QByteArray> archived = ReadAll(file).split('\n');
+    ASSERT_EQ(archived.size(), 3);
+    TSat old;
+    QByteArray name = "NOAA 18";
+    ASSERT_TRUE(old.ParseTLE(name.data(), archived[0].constData(), archived[1].constData()));
+    EXPECT_EQ(old.EpochYear, 16);
+    EXPECT_EQ(old.EpochDay, 47.56071648);
+    EXPECT_FALSE(QFile::exists(archive + "/NOAA-19.txt"));
+    EXPECT_FALSE(QFile::exists(archive + "/NOAA-15.txt")) << "unchecked: untouched";
+    MergeElementSets(catalogue, downloaded, archive, &problems);
+    EXPECT_EQ(ReadAll(file).count('\n'), 4) << "two lines more per merge";
+
+    // An archive that cannot be written is reported; the set is still taken.
+    WriteAll(archive + "/blocked", "x");
+    EXPECT_EQ(MergeElementSets(catalogue, downloaded, archive + "/blocked", &problems), 2);
+    EXPECT_EQ(problems.size(), 2);
+    EXPECT_EQ(ArchiveFileName("/a", "../x y/z").toStdString(), "/a/___x-y_z.txt");
+}
