@@ -9,9 +9,10 @@
 #include <functional>
 #include <memory>
 
+#include "platform/Color.h"
+
 class QPainter;
 
-using TColor = std::uint32_t;
 
 class TDIB {
 public:

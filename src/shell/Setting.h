@@ -13,11 +13,11 @@
 // replace the main window's record at any time.
 #include "shell/PList.h"
 
+#include "platform/Color.h"
+
 #include <QString>
 #include <magick/MagickCore.h>
 
-// A colour as 0x00BBGGRR.
-using TColor = int;
 
 // One image product of the web log. Name and Type are what the settings keep;
 // the other six are filled by the log writer for one run.

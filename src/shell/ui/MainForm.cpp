@@ -46,6 +46,7 @@ TMainForm::TMainForm(QWidget* parent)
 
 TMainForm::~TMainForm()
 {
+    Shutdown();  // nothing when the close has run it
     if (MainForm == this)
         MainForm = nullptr;
 }
@@ -75,6 +76,7 @@ void TMainForm::FormCreate()
 
     folders_.CreateAppFolders();
 
+    PersistStation(true);
     Settings = std::make_unique<TSetting>();
     PersistSettings(true);
 
@@ -85,10 +87,16 @@ void TMainForm::FormCreate()
     else
         StateFlags |= msRecordingUnsupported;
 
+    LoadTLEFile(folders_.GetTLEFileName(), QString(), nullptr, nullptr, nullptr);
+    PersistRig(true);
+    PersistSwathView(true);
+
     TrackLabel->clear();
     for (QLabel* label : {KeplerAge, TheSun, TheMoon})
         label->setText("N/A");
     ClockThread = new TClockThread(false, nullptr, TheTime, "ddd d MMM yyyy hh:mm:ss");
+    Magnifier = std::make_unique<TDIB>([this](const QString& text, const QString& caption) { ShowError(text, caption); });
+    PersistFlatEarth(true);
 }
 
 bool TMainForm::IsVersionChanged(const QString& caption)
@@ -140,18 +148,12 @@ void TMainForm::FormShow()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    StateFlags |= msClosing;
-    SaveFormPlacement(this, kMainKey);
-    PersistSettings(false);
-    if (ClockThread) {
-        // The clock frees itself once it has stopped; waiting here (which
-        // serves its last synchronized call) and then running the queued
-        // deletion keeps it from outliving the event loop.
-        ClockThread->Terminate();
-        ClockThread->WaitFor();
-        ClockThread = nullptr;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
     }
+    StateFlags |= msClosing;
+    Shutdown();
     event->accept();
 }
 

@@ -4,6 +4,7 @@
 // and every other part reaches them through the one global MainForm.
 // Everything here runs on the GUI thread.
 #include "shell/AppFolders.h"
+#include "imaging/DIB.h"
 #include "platform/WaveFormat.h"
 #include "shell/Setting.h"
 #include "maps/EarthView.h"
@@ -12,6 +13,7 @@
 #include "orbit/Station.h"
 #include "radio/Rig.h"
 
+#include <functional>
 #include <memory>
 
 #include <QMainWindow>
@@ -124,6 +126,15 @@ public:
     static TSat* FindSatellite(PList* list, const QString& name);
     bool SavePassInfo(TSat* pass, const QString& folder, int flags);
 
+    // ---- shutdown (MainFormShutdown.cpp) ----
+    std::unique_ptr<TDIB> Magnifier;  // the magnifier's source bitmap
+    // Saves every record and frees what the main window owns, step by step in
+    // the shutdown window; runs once (msShutdownDone afterwards).
+    void Shutdown();
+    // The pause between shutdown steps; tests make it instant.
+    std::function<void(int ms)> ShutdownPause;
+    QStringList ShutdownStepsShown;  // the step texts of the shutdown, in order
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -133,6 +144,7 @@ private:
     void BuildMenus();
     void FormCreate();
     void FormShow();
+    bool FormCloseQuery();
     QPoint BackgroundOrigin(const QSize& pictureSize) const;
 
     TAppFolders folders_;

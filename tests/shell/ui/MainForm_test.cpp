@@ -1,9 +1,11 @@
 #include "shell/RegistryHelpers.h"
+#include "orbit/Sat.h"
 #include "shell/ui/MainForm.h"
 #include "support/ModalCatcher.h"
 #include "support/TestEnv.h"
 
 #include <QFileInfo>
+#include <cstdio>
 #include <QLabel>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -14,8 +16,11 @@ TEST(MainForm, FirstStartRecordsTheVersionAndMakesTheFolders)
     qputenv("ORVANTA_ALSA_DEVICE", "no_such_capture_device");
     ModalCatcher boxes;
     TMainForm form;
-    ASSERT_EQ(boxes.Captions.size(), 1) << "a PC without a usable sound input is told once";
+    ASSERT_EQ(boxes.Captions.size(), 2) << "no sound input, and no element sets yet";
     EXPECT_EQ(boxes.Captions[0], "Recording will not be supported!");
+    EXPECT_EQ(boxes.Captions[1], "Information");
+    EXPECT_TRUE(boxes.Texts[1].endsWith("sattrack.tle Doesn't exist!\nSelect from the menu Satellite->Keplerian "
+                                        "elements... to download the most recent!"));
     EXPECT_TRUE(boxes.Texts[0].startsWith("Unable to retrieve the capabilities of the waveform-audio input device.\nError: "))
         << boxes.Texts[0].toStdString();
     EXPECT_FALSE(form.RecButton->isEnabled());
@@ -37,4 +42,35 @@ TEST(MainForm, FirstStartRecordsTheVersionAndMakesTheFolders)
     form.resize(199, 300);
     EXPECT_EQ(form.width(), 200) << "the window never gets narrower than 200 pixels";
     form.close();
+}
+
+TEST(MainForm, ShutdownSavesTheRecordsAndFreesTheCatalogueNewestFirst)
+{
+    qputenv("ORVANTA_ALSA_DEVICE", "no_such_capture_device");
+    ModalCatcher boxes;
+    TMainForm form;
+    for (const char* name : {"A", "B", "C"}) {
+        auto* sat = new TSat;
+        std::snprintf(sat->Name, sizeof sat->Name, "%s", name);
+        form.SatelliteList.Add(sat);
+    }
+    form.Station.Name = "Home";
+    std::vector<int> pauses;
+    form.ShutdownPause = [&](int ms) { pauses.push_back(ms); };
+    form.show();
+    form.close();
+    const QStringList expected = {"Saving window attributes", "Deleting about", "Saving station info",
+                                  "Saving settings", "Terminating the clock", "Freeing satellite C",
+                                  "Freeing satellite B", "Freeing satellite A", "Destroying the magnifier",
+                                  "Unhooking MainWindow MessageHandler", "Destroying the map",
+                                  "Destroying the RIG", "Destroying the Swath Viewer", "Thank you!"};
+    EXPECT_EQ(form.ShutdownStepsShown, expected);
+    EXPECT_EQ(form.SatelliteList.Count, 0);
+    EXPECT_TRUE(form.StateFlags & msShutdownDone);
+    EXPECT_EQ(ReadRegistryString("APT\\Station", "Name"), "Home");
+    EXPECT_EQ(ReadRegistryString("APT\\Settings", ""), "1") << "the settings were saved with their marker";
+    EXPECT_FALSE(ReadRegistryString("APT", "wAttr").isEmpty());
+    EXPECT_EQ(pauses.back(), 1000) << "the thank-you stays a second";
+    form.Shutdown();
+    EXPECT_EQ(form.ShutdownStepsShown, expected) << "a second shutdown changes nothing";
 }

@@ -1,0 +1,132 @@
+// The main window's close: ask the image windows, then save every record and
+// free what the main window owns, one step at a time in the shutdown window.
+#include "shell/ui/EndWin.h"
+#include "shell/ui/MainForm.h"
+#include "shell/ui/AboutBox.h"
+#include "shell/ui/WindowState.h"
+#include "tracking/ui/ClockThread.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QProgressBar>
+#include <QThread>
+#include <exception>
+
+namespace {
+const char kMainKey[] = "APT";
+}
+
+bool TMainForm::FormCloseQuery()
+{
+    // Each image window answers for itself (it may ask to save, or refuse
+    // while its log is written); one refusal keeps the program running.
+    for (QMdiSubWindow* child : MDIArea()->subWindowList()) {
+        if (!child->close())
+            return false;
+    }
+    return true;
+}
+
+void TMainForm::Shutdown()
+{
+    if (StateFlags & msShutdownDone)
+        return;
+    StateFlags |= msClosing;
+    hide();
+    QApplication::processEvents();
+
+    auto pause = [this](int ms) {
+        if (ShutdownPause)
+            ShutdownPause(ms);
+        else
+            QThread::msleep(static_cast<unsigned long>(ms));
+    };
+    const QList<QMdiSubWindow*> children = MDIArea()->subWindowList();
+    TEndWin endWin;
+    endWin.ProgressBar->setMaximum(8 + static_cast<int>(children.size()) + SatelliteList.Count);
+    endWin.show();
+    endWin.repaint();
+
+    bool bugReportShown = false;
+    ShutdownStepsShown.clear();
+    auto step = [&](const QString& text) {
+        ShutdownStepsShown << text;
+        endWin.ShowStep(text);
+    };
+    try {
+        step("Saving window attributes");
+        SaveFormPlacement(this, kMainKey);
+        pause(100);
+
+        step("Deleting about");
+        delete AboutBox;
+        pause(100);
+
+        for (QMdiSubWindow* child : children) {
+            step("Closing " + child->windowTitle());
+            pause(100);
+            child->close();
+        }
+        pause(100);
+
+        step("Saving station info");
+        PersistStation(false);
+        pause(100);
+
+        step("Saving settings");
+        PersistSettings(false);
+        pause(100);
+
+        step("Terminating the clock");
+        if (ClockThread) {
+            // The clock frees itself once stopped. Waiting here (which serves
+            // its last synchronized call) and running the queued deletion keeps
+            // it from outliving the event loop.
+            ClockThread->Terminate();
+            ClockThread->WaitFor();
+            ClockThread = nullptr;
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+        }
+        pause(100);
+
+        while (SatelliteList.Count > 0) {
+            auto* sat = static_cast<TSat*>(SatelliteList.Last());
+            step("Freeing satellite " + QString::fromLatin1(sat->Name));
+            SatelliteList.Remove(sat);
+            pause(10);
+            delete sat;
+        }
+
+        step("Destroying the magnifier");
+        Magnifier.reset();
+        pause(100);
+
+        step("Unhooking MainWindow MessageHandler");
+        pause(100);
+
+        step("Destroying the map");
+        PersistFlatEarth(false);
+        pause(100);
+
+        step("Destroying the RIG");
+        PersistRig(false);
+        Rig->Close();
+        pause(100);
+
+        step("Destroying the Swath Viewer");
+        PersistSwathView(false);
+    } catch (const std::exception&) {
+        endWin.setWindowFlag(Qt::WindowStaysOnTopHint, false);
+        endWin.ShowBugReport();
+        endWin.exec();
+        bugReportShown = true;
+    }
+    if (endWin.isVisible()) {
+        if (!bugReportShown)
+            step("Thank you!");
+        pause(1000);
+        endWin.close();
+    }
+    StateFlags |= msShutdownDone;
+}
