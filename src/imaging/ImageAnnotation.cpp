@@ -75,7 +75,9 @@ TTextBlock DrawAnnotationText(Image* image, const ImageInfo* info, TSetting sett
     DrawInfoPtr draw(CloneDrawInfo(info, nullptr));
     if (!draw)
         return block;
-    CloneString(&draw->font, settings.FontFile.toUtf8().constData());
+    // The stored name keeps its "@"; MagickCore gets the plain path, as its
+    // security policy refuses "@" names (they read files for any option).
+    CloneString(&draw->font, settings.FontFile.mid(1).toUtf8().constData());
     draw->pointsize = settings.FontSize;
     CloneString(&draw->density, "96x96");
 
