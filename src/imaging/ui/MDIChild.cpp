@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QVBoxLayout>
 
 namespace {
 // The window's colour (maroon), also the colour of an empty picture.
@@ -90,14 +91,21 @@ void TMDIChild::BuildForm()
     font.setPixelSize(11);
     pb->setFont(font);
     sb->setWidget(pb);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(sb);
 
     auto makeLabel = [this](const char* name, const QString& text, TGLTextHorzAlign align) {
         auto* label = new TGraphicLabel(this);
         label->setObjectName(name);
         label->setText(text);
         label->FSetHorzAlign(align);
-        label->SetColor(palette().color(QPalette::Base));
-        label->resize(align == thRight ? 48 : 420, 17);
+        // Light text straight on the picture behind.
+        label->SetTransparent(true);
+        QPalette light = label->palette();
+        light.setColor(QPalette::WindowText, QColor(Qt::white));
+        label->setPalette(light);
+        label->resize(align == thRight ? label->sizeHint().width() + 4 : 420, 17);
         label->hide();
         return label;
     };
