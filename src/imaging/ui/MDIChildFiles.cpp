@@ -297,6 +297,8 @@ bool TMDIChild::SaveFile(const QString& path)
         QFile::remove(temporaryPath);
         InheritException(Exception.get(), &Image->exception);
         ClearMagickException(&Image->exception);
+        if (Exception->severity == UndefinedException)
+            QMessageBox::critical(this, "Error", "Unable to write the image!\n" + finalPath);
         ShowImageError(Exception.get());
         return false;
     }
