@@ -42,6 +42,7 @@ TMainForm::TMainForm(QWidget* parent)
     BuildLayout();
     BuildMenus();
     FormCreate();
+    ConnectFileCommands();
 }
 
 TMainForm::~TMainForm()

@@ -27,6 +27,7 @@ class QToolBar;
 class QToolButton;
 class TClockThread;
 class TMDIBackground;
+class TMDIChild;
 
 // The bits of TMainForm::StateFlags; written on the GUI thread only.
 enum TMainFormState : int {
@@ -150,6 +151,36 @@ private:
     TAppFolders folders_;
     TMDIBackground* mdiArea_;
     TClockThread* ClockThread = nullptr;  // frees itself once terminated
+
+    // ---- Image windows and the File menu (MainFormFiles.cpp) ----
+public:
+    // Roles of TMainForm::CreateMDIChild: 0 an opened file, 0x10 the live
+    // window of a recording, 0x200 the flat-earth map.
+    TMDIChild* CreateMDIChild(const QString& fileName, int role);
+    // The first image window matching the query (0 the active one; 0x1 the
+    // live window, 0x2 an image ready, 0x4 a complete image, 0x10 the map;
+    // 0x8 also asks for a live window with a complete image).
+    TMDIChild* FindMDIChild(int query);
+    QList<TMDIChild*> MDIChildren() const;
+    void UpdateFileCommands(TMDIChild* child, bool enable);
+    void BringDialogToFront(QWidget* dialog);
+    void FileOpen1Execute();
+    void Closeall1Click();
+    void FileSave1Execute();
+    void FileSaveAs1Execute();
+    void UndoBtnClick();
+    // Opens every file of a drop, in the order given.
+    void OpenDroppedFiles(const QStringList& paths);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void ConnectFileCommands();
+    // The Save As dialog for the window's image; true when it was written.
+    bool SaveImageAs(TMDIChild* child);
+    // ---- end of image windows and the File menu ----
 };
 
 // The one main window of the running program (null before it is made).

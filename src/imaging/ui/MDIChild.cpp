@@ -1,0 +1,422 @@
+// The image window's life: its form, the close rules and teardown, the
+// progress panel and the pictures it paints.
+#include "imaging/ui/MDIChild.h"
+
+#include "imaging/LookupTables.h"
+#include "imaging/MagickSupport.h"
+#include "imaging/RecordingPass.h"
+#include "orbit/Sat.h"
+#include "platform/ProgramFolder.h"
+#include "shell/AppFolders.h"
+#include "shell/ui/GraphicLabel.h"
+#include "shell/ui/LogForm.h"
+#include "shell/ui/MainForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace {
+// The window's colour (maroon), also the colour of an empty picture.
+const QColor kWindowColour(0x80, 0x00, 0x00);
+}  // namespace
+
+TMDIChild::TPassIdentifier TMDIChild::IdentifyRecording = [](TMDIChild*, const QString& audioPath, TSat* pass) {
+    return pass && ReadPassBesideRecording(audioPath, *pass);
+};
+
+TMDIChild::TTableFinder TMDIChild::LUTFileName = [](int view) {
+    const QString lutDir =
+        MainForm ? MainForm->Folders().GetLUTDir() : TAppFolders(programfolder::Path(), nullptr).GetLUTDir();
+    return LookupTableFileName(view, lutDir);
+};
+
+TPaintBox::TPaintBox(TMDIChild* owner) : QWidget(owner), owner_(owner)
+{
+    setObjectName("pb");
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TPaintBox::paintEvent(QPaintEvent* event)
+{
+    if (owner_->Flags & (mcClosing | mcScrollChanging) || owner_->DisplayBitmap.isNull())
+        return;
+    QPainter painter(this);
+    painter.fillRect(event->rect(), palette().window());
+    painter.drawImage(event->rect().topLeft(), owner_->DisplayBitmap, event->rect());
+}
+
+TMDIChild::TMDIChild(QWidget* parent)
+    : QWidget(parent), APT(std::make_unique<TAPT>()), Exception(AcquireExceptionInfo())
+{
+    EnsureMagickCore();
+    setAttribute(Qt::WA_DeleteOnClose);
+    BuildForm();
+    // The engine's own failures: topmost boxes without an owner.
+    APT->OnError = [this](const QString& text, const QString& caption) { ShowBox(text, caption, true, false); };
+}
+
+TMDIChild::~TMDIChild()
+{
+    Flags |= mcClosing;
+    Teardown();
+}
+
+void TMDIChild::BuildForm()
+{
+    setObjectName("MDIChild");
+    resize(640, 480);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, kWindowColour);
+    setPalette(colours);
+    setAutoFillBackground(true);
+
+    sb = new QScrollArea(this);
+    sb->setObjectName("sb");
+    sb->setFrameShape(QFrame::NoFrame);
+    sb->setWidgetResizable(false);
+    sb->setPalette(colours);
+    pb = new TPaintBox(this);
+    pb->setPalette(colours);
+    QFont font("Verdana");
+    font.setPixelSize(11);
+    pb->setFont(font);
+    sb->setWidget(pb);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(sb);
+
+    auto makeLabel = [this](const char* name, const QString& text, TGLTextHorzAlign align) {
+        auto* label = new TGraphicLabel(this);
+        label->setObjectName(name);
+        label->setText(text);
+        label->FSetHorzAlign(align);
+        // Light text straight on the picture behind.
+        label->SetTransparent(true);
+        QPalette light = label->palette();
+        light.setColor(QPalette::WindowText, QColor(Qt::white));
+        label->setPalette(light);
+        label->resize(align == thRight ? label->sizeHint().width() + 4 : 420, 17);
+        label->hide();
+        return label;
+    };
+    Label1 = makeLabel("Label1", "Target:", thRight);
+    Label2 = makeLabel("Label2", "Payload:", thRight);
+    Label3 = makeLabel("Label3", "Status:", thRight);
+    LbTarget = makeLabel("LbTarget", QString(), thCenter);
+    LbPayload = makeLabel("LbPayload", QString(), thCenter);
+    LbStatus = makeLabel("LbStatus", QString(), thCenter);
+
+    GaugePanel = new QFrame(this);
+    GaugePanel->setObjectName("GaugePanel");
+    GaugePanel->setFrameShape(QFrame::Panel);
+    GaugePanel->setFrameShadow(QFrame::Sunken);
+    GaugePanel->resize(246, 20);
+    gauge = new QFrame(GaugePanel);
+    gauge->setObjectName("gauge");
+    gauge->setStyleSheet("background: #3060c0;");
+    gauge->setGeometry(2, 2, 1, 16);
+    LbGaugePos = new QLabel("Val", GaugePanel);
+    LbGaugePos->setObjectName("LbGaugePos");
+    LbGaugePos->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LbGaugePos->setGeometry(204, 2, 38, 16);
+    GaugePanel->hide();
+    CancelBtn = new QPushButton("Cancel", this);
+    CancelBtn->setObjectName("CancelBtn");
+    CancelBtn->hide();
+    connect(CancelBtn, &QPushButton::clicked, this, &TMDIChild::CancelBtnClick);
+}
+
+const TSetting& TMDIChild::Settings() const
+{
+    static const TSetting defaults;
+    return MainForm && MainForm->Settings ? *MainForm->Settings : defaults;
+}
+
+TAppFolders TMDIChild::Folders() const
+{
+    return MainForm ? MainForm->Folders() : TAppFolders(programfolder::Path(), nullptr);
+}
+
+void TMDIChild::ShowBox(const QString& text, const QString& caption, bool topmost, bool owned)
+{
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owned ? this : nullptr);
+    if (topmost)
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.exec();
+}
+
+// ---- the form's events ----
+
+void TMDIChild::closeEvent(QCloseEvent* event)
+{
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+bool TMDIChild::FormCloseQuery()
+{
+    if (Flags & mcFlatEarth)
+        return true;
+    if (APTThread && !(APTThread->Flags & aptThreadTerminated) && APTThread->IsLogBusy()) {
+        QMessageBox box(QMessageBox::Information, windowTitle(),
+                        "Orvanta is processing the log.\nPlease wait for the process to finish!", QMessageBox::Ok,
+                        this);
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        box.exec();
+        return false;
+    }
+    if (Flags & mcModified) {
+        QMessageBox box(QMessageBox::Information, "File needs to be saved. Save?", windowTitle(),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        if (box.exec() == QMessageBox::Yes)
+            return false;  // kept open for the user to save it first
+        Flags &= ~mcModified;
+    }
+    return true;
+}
+
+void TMDIChild::FormClose()
+{
+    // Closing the live window discards the recording it shows.
+    if ((Flags & (mcLive | mcRecording)) == (mcLive | mcRecording) && MainForm &&
+        (MainForm->StateFlags & msRecording)) {
+        StopAPTThread(4);
+        MainForm->StateFlags |= msLiveWindowClosed;
+        Flags &= ~(mcLive | mcRecording);
+        MainForm->StopButton->trigger();
+    }
+    Flags |= mcClosing;
+    if (MainForm)
+        MainForm->UpdateFileCommands(nullptr, false);
+    Teardown();
+}
+
+void TMDIChild::CancelBtnClick()
+{
+    StopAPTThread(4);
+    if ((Flags & mcRecording) && MainForm) {
+        MainForm->StateFlags |= msLiveWindowClosed;
+        MainForm->StopButton->trigger();
+    }
+    Flags &= ~mcRecording;
+    Flags |= mcClosing;
+    close();
+}
+
+void TMDIChild::Teardown()
+{
+    if (Flags & mcTornDown)
+        return;
+    Flags |= mcClosing | mcTornDown;
+    StopAPTThread(4);
+    DisplayBitmap = QImage();
+    Image.reset();
+    ImageInfo.reset();
+    Pass.reset();
+    DeleteRawImage();
+    APT.reset();
+}
+
+void TMDIChild::FormActivate()
+{
+    if (MainForm && !(Flags & mcClosing))
+        MainForm->UpdateFileCommands(this, true);
+}
+
+void TMDIChild::UndoClick()
+{
+    // The undo stack comes with the image operations; until then there is
+    // nothing to take back.
+}
+
+// ---- progress panel ----
+
+void TMDIChild::LayoutProgress()
+{
+    const int tops[] = {100, 117, 134};
+    TGraphicLabel* captions[] = {Label1, Label2, Label3};
+    TGraphicLabel* values[] = {LbTarget, LbPayload, LbStatus};
+    for (int i = 0; i < 3; ++i) {
+        captions[i]->move(100 - captions[i]->width() + 48, tops[i]);
+        values[i]->move(150, tops[i]);
+    }
+    GaugePanel->move(150, 153);
+    CancelBtn->move(150, 180);
+}
+
+void TMDIChild::ShowProgress(bool show)
+{
+    if (show)
+        LayoutProgress();
+    for (QWidget* w : std::initializer_list<QWidget*>{Label1, Label2, Label3, LbTarget, LbPayload, LbStatus,
+                                                      LbGaugePos, GaugePanel, CancelBtn}) {
+        w->setVisible(show);
+        if (show)
+            w->raise();
+    }
+}
+
+void TMDIChild::SetGauge(int lines)
+{
+    const int maxLines = APT ? APT->MaxLines : 0;
+    LbGaugePos->setText(lines > 0 ? QString::number(lines) : QString());
+    gauge->resize(maxLines > 0 && lines > 0 ? std::max(1, lines * 200 / maxLines) : 1, gauge->height());
+}
+
+// ---- pictures ----
+
+bool TMDIChild::CreateDisplayBitmap(int width, int height)
+{
+    DisplayBitmap = QImage();
+    if (width < 1 || height < 1)
+        return true;
+    DisplayBitmap = QImage(width, height, QImage::Format_RGB32);
+    if (DisplayBitmap.isNull()) {
+        ShowBox("Failed to create the bitmap!", "Fatal Error: No memory!", true, false);
+        if (APT)
+            APT->StopFlags |= aptStopNoMemory;
+        return false;
+    }
+    DisplayBitmap.fill(kWindowColour);
+    return true;
+}
+
+bool TMDIChild::PrepareImage(int rows, int columns, int flags)
+{
+    Image.reset();
+    ImageInfo.reset();
+    if (!(flags & 2)) {
+        ImageInfo.reset(CloneImageInfo(nullptr));
+        if (!ImageInfo)
+            return false;
+        MagickImagePtr image(AcquireImage(ImageInfo.get()));
+        if (!image || SetImageExtent(image.get(), std::max(columns, 1), std::max(rows, 1)) == MagickFalse) {
+            ShowBox("Insufficient memory!\nUnable to create the image!", "FATAL Error", true, false);
+            if (APT)
+                APT->StopFlags |= aptStopNoMemory;
+            return false;
+        }
+        image->storage_class = DirectClass;
+        image->depth = 8;
+        image->gamma = 1.0;
+        Image = std::move(image);
+    }
+    if (flags & 2) {
+        if (!CreateDisplayBitmap(columns, rows))
+            return false;
+    } else if (!(flags & 0x10)) {
+        DisplayBitmap = QImage();
+    }
+    if (flags & 1)
+        UpdateScrollRange();
+    return true;
+}
+
+bool TMDIChild::ShowImage(const QString& caption, bool activate)
+{
+    if (!Image)
+        return false;
+    QImage picture = MagickToQImage(Image.get(), Exception.get());
+    if (picture.isNull()) {
+        QMessageBox::critical(this, "Fatal Error", "Failed to get HBITMAP\nProbably out of memory?");
+        return false;
+    }
+    DisplayBitmap = picture.convertToFormat(QImage::Format_RGB32);
+    UpdateScrollRange();
+    pb->update();
+    if (!caption.isEmpty())
+        setWindowTitle(caption);
+    if (activate && MainForm && MainForm->MDIArea()->currentSubWindow() &&
+        MainForm->MDIArea()->currentSubWindow()->widget() == this)
+        FormActivate();
+    return true;
+}
+
+void TMDIChild::SetPreviewImage(::Image* image)
+{
+    QImage picture = MagickToQImage(image, Exception.get());
+    if (picture.isNull()) {
+        ShowImageError(Exception.get());
+        return;
+    }
+    DisplayBitmap = picture.convertToFormat(QImage::Format_RGB32);
+    pb->update();
+}
+
+MagickImagePtr TMDIChild::DuplicateImage(const ::Image* image, bool quiet)
+{
+    if (!image)
+        return nullptr;
+    MagickImagePtr copy(CloneImage(image, 0, 0, MagickTrue, Exception.get()));
+    if (!copy && !quiet)
+        ShowImageError(Exception.get());
+    return copy;
+}
+
+void TMDIChild::ShowImageError(ExceptionInfo* exception)
+{
+    if (!exception || exception->severity == UndefinedException)
+        return;
+    const QString text = QString("%1\n%2\n%3")
+                             .arg(windowTitle(), QString::fromLocal8Bit(exception->reason),
+                                  QString::fromLocal8Bit(exception->description));
+    QMessageBox box(QMessageBox::Critical, "Error", text, QMessageBox::Ok, this);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.exec();
+    ClearMagickException(exception);
+}
+
+bool TMDIChild::IsEditable() const
+{
+    return !DisplayBitmap.isNull() && Image && ImageInfo && APT && (APT->Flags & aptComplete) &&
+           APT->StopFlags == 0;
+}
+
+void TMDIChild::UpdateScrollRange()
+{
+    QSize size;
+    if (Image)
+        size = QSize(static_cast<int>(Image->columns), static_cast<int>(Image->rows));
+    else if (!DisplayBitmap.isNull())
+        size = DisplayBitmap.size();
+    else
+        return;
+    const bool pausing = Flags & mcScrollChanging;
+    pb->resize(size);
+    if (pausing) {
+        sb->horizontalScrollBar()->setValue(0);
+        sb->verticalScrollBar()->setValue(0);
+        Flags &= ~mcScrollChanging;
+    }
+}
+
+void TMDIChild::HideGaugePanel() { GaugePanel->hide(); }
+
+void TMDIChild::ShowStatus(const QString& caption) { LbStatus->setText(caption); }
+
+void TMDIChild::HideProgress() { ShowProgress(false); }
+
+void TMDIChild::AddLogLines(const QStringList& lines)
+{
+    if (LogForm)
+        LogForm->AddLines(lines);
+}
+
+// Compiled here, not with the other windows' meta-objects: the magnifier's
+// header and the settings record's cannot share a translation unit.
+#include "moc_MDIChild.cpp"

@@ -1,0 +1,314 @@
+// The image window's files: opening an image or a recording, decoding it on
+// the processing thread (or loading its raw-line cache), the live recording
+// hooks, and saving.
+#include "imaging/ui/MDIChild.h"
+
+#include "imaging/FileTypes.h"
+#include "imaging/RecordingPass.h"
+#include "orbit/Sat.h"
+#include "platform/AtomicFile.h"
+#include "publishing/Logger.h"
+#include "shell/AppFolders.h"
+#include "shell/ui/GraphicLabel.h"
+#include "shell/ui/MainForm.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
+
+namespace {
+
+// The same path with another extension (after the last point of the file name).
+QString WithExtension(const QString& path, const QString& extension)
+{
+    const int slash = path.lastIndexOf('/');
+    const int dot = path.lastIndexOf('.');
+    return (dot > slash ? path.left(dot) : path) + extension;
+}
+
+// True when path lies inside folder (a path prefix, whole folder names only).
+bool IsInsideFolder(const QString& path, const QString& folder)
+{
+    const QString file = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QString base = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    return file.startsWith(base + "/");
+}
+
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+}  // namespace
+
+bool TMDIChild::OpenFile(const QString& path)
+{
+    const bool image = IsImageExtension(path);
+    if (!image && !IsAudioExtension(path)) {
+        QMessageBox::information(this, "Unsupported file!", path);
+        return false;
+    }
+    FileName = path;
+    View = -1;
+    QApplication::processEvents();
+    ClearMagickException(Exception.get());
+
+    if (image) {
+        if (DisplayBitmap.isNull())
+            CreateDisplayBitmap(0, 0);
+        if (!ImageInfo) {
+            ImageInfo.reset(CloneImageInfo(nullptr));
+            if (!ImageInfo)
+                return false;
+        }
+        const QByteArray local = QFile::encodeName(path);
+        if (local.size() >= MaxTextExtent)
+            return false;
+        CopyMagickString(ImageInfo->filename, local.constData(), MaxTextExtent);
+        Image.reset(ReadImage(ImageInfo.get(), Exception.get()));
+        ShowImageError(Exception.get());
+        APT->Flags = aptComplete;
+        APT->StopFlags = 0;
+        if (!Image) {
+            APT->StopFlags = 1;
+            return false;
+        }
+        Flags |= mcImageFile;
+        return ShowImage(FileName, true);
+    }
+
+    const QString raw = FindRawImage(path);
+    APT->RawImageName = raw;
+    if (!APT->Init(path, raw.isEmpty() ? 0 : 1))
+        return false;
+    // A cache that could not be read is decoded anew from the audio.
+    const bool complete = APT->Flags & aptComplete;
+    if (!PrepareImage(APT->MaxLines, TAPT::kLineWidth, complete ? 1 : 3))
+        return false;
+    if (!StartFileDecoding(complete))
+        return false;
+    return complete ? ShowView(ivNormal, 0) : true;
+}
+
+QString TMDIChild::FindRawImage(const QString& audioPath) const
+{
+    TSetting settings(Settings());
+    const QString beside = WithExtension(audioPath, settings.GetRawExt());
+    if (QFileInfo(beside).isFile())
+        return beside;
+    const QString inRawFolder = Folders().GetRawAudioDir() + "/" + QFileInfo(beside).fileName();
+    if (QFileInfo(inRawFolder).isFile())
+        return inRawFolder;
+    return {};
+}
+
+bool TMDIChild::StartFileDecoding(bool complete)
+{
+    WaitCursor busy;
+    QApplication::processEvents();
+    Pass = std::make_unique<TSat>();
+    if (!IdentifyRecording || !IdentifyRecording(this, FileName, Pass.get()))
+        Pass.reset();
+
+    if (!complete) {
+        LbTarget->setText(Pass ? PassDescription(*Pass) : FileName);
+        LbPayload->setText(QString("%1 Lines").arg(APT->MaxLines));
+        LbStatus->setText("Decoding");
+        LbGaugePos->clear();
+        SetGauge(0);
+    }
+    const bool northbound = Pass ? Pass->Northbound != 0 : MenuNorthbound;
+    APT->SpacecraftModel = Pass ? TSat::GetNOAAIndex(Pass->Name) : MenuModel;
+
+    if (!complete) {
+        // The cache lies beside a recording of the program's own folders,
+        // otherwise in the raw folder.
+        TSetting settings(Settings());
+        const QString beside = WithExtension(FileName, settings.GetRawExt());
+        const TAppFolders folders = Folders();
+        if (IsInsideFolder(FileName, folders.GetAppDir())) {
+            APT->RawImageName = beside;
+        } else {
+            QDir().mkpath(folders.GetRawAudioDir());
+            APT->RawImageName = folders.GetRawAudioDir() + "/" + QFileInfo(beside).fileName();
+        }
+    }
+    APT->AudioFileName = FileName;
+    if (!complete) {
+        if (northbound)
+            sb->verticalScrollBar()->setValue(sb->verticalScrollBar()->maximum());
+        ShowProgress(true);
+        if (!StartThread(northbound))
+            return false;
+    }
+    FormActivate();
+    return true;
+}
+
+bool TMDIChild::StartThread(bool northbound)
+{
+    TAPTThreadSetup setup;
+    setup.Engine = APT.get();
+    setup.Display = this;
+    setup.Settings = Settings();
+    setup.Northbound = northbound;
+    setup.HasPass = Pass != nullptr;
+    setup.MakeLogger = MakeThreadLogger;
+    APTThread = std::make_unique<TAPTThread>(false, std::move(setup));
+    return true;
+}
+
+bool TMDIChild::StartRecording(const TSat* pass, const QString& folder, const TLiveRecording& source)
+{
+    if (!pass)
+        return false;
+    const int seconds = RecordingSeconds(*pass);
+    if (seconds <= 0)
+        return false;
+    Flags &= ~(mcModified | mcRecording);
+    StopAPTThread(4);
+    QApplication::processEvents();
+    Pass.reset();
+    DeleteRawImage();
+
+    if (!APT->Init(QString(), 0))
+        return false;
+    APT->MaxLines = 2 * seconds;
+    APT->WaveIn = source.Position;
+    APT->WaveHeader = source.Header;
+    if (!PrepareImage(APT->MaxLines, APT->GetLineWidth(), 3))
+        return false;
+    View = -1;
+    ChopState = -1;
+
+    const QString target = QString("%1 %2 on %3 MHz")
+                               .arg(QString(pass->Name).trimmed(), pass->Northbound ? "Northbound" : "Southbound",
+                                    pass->Downlink);
+    setWindowTitle("Recording " + target);
+    LbTarget->setText(target);
+    LbPayload->setText(QString("%1 Lines").arg(APT->MaxLines));
+    LbStatus->setText("Recording");
+    LbGaugePos->setText("1");
+    SetGauge(0);
+
+    Pass = std::make_unique<TSat>(*pass);
+    APT->SpacecraftModel = TSat::GetNOAAIndex(Pass->Name);
+    FileName = folder + "/" + Pass->FileBaseName + ".wav";
+    APT->AudioFileName = FileName;
+    TSetting settings(Settings());
+    APT->RawImageName = WithExtension(FileName, settings.GetRawExt());
+
+    const bool northbound = Pass->Northbound != 0;
+    if (northbound)
+        sb->verticalScrollBar()->setValue(sb->verticalScrollBar()->maximum());
+    if (MainForm && MainForm->MDIArea()->currentSubWindow() &&
+        MainForm->MDIArea()->currentSubWindow()->widget() == this)
+        FormActivate();
+    ShowProgress(true);
+    StartThread(northbound);
+    Flags |= mcLive | mcRecording;
+    return true;
+}
+
+void TMDIChild::DecodeFromMemory()
+{
+    // The live thread has ended with the recording; it goes without a stop
+    // bit, which would stop the hand-over before its first row.
+    APTThread.reset();
+    APT->Flags |= aptFromCopy;
+    Flags &= ~mcRecording;
+    StartThread(Pass && Pass->Northbound);
+}
+
+void TMDIChild::StopAPTThread(int stopFlags)
+{
+    if (!APTThread)
+        return;
+    if (APT)
+        APT->StopFlags |= stopFlags;
+    if (!APT || !(APT->Flags & aptComplete)) {
+        QApplication::processEvents();
+        APTThread->Stop(stopFlags);
+    }
+    APTThread.reset();
+}
+
+void TMDIChild::DeleteRawImage()
+{
+    if (!APT || (Settings().LogModes & 0x20))
+        return;
+    if (!APT->RawImageName.isEmpty()) {
+        QFile::remove(APT->RawImageName);
+        APT->RawImageName.clear();
+    }
+}
+
+bool TMDIChild::InitFlatEarthMonitor(int mode)
+{
+    Q_UNUSED(mode);
+    // This build has no flat-earth map to show.
+    return false;
+}
+
+bool TMDIChild::SaveFile(const QString& path)
+{
+    if (!IsEditable())
+        return false;
+    QApplication::processEvents();
+    if (!path.isEmpty()) {
+        if (QFileInfo::exists(path) &&
+            QMessageBox::question(this, "Confirm overwrite", path, QMessageBox::Yes | QMessageBox::No) !=
+                QMessageBox::Yes)
+            return false;
+        FileName = path;
+    }
+    const QByteArray local = QFile::encodeName(FileName);
+    if (local.isEmpty() || local.size() >= MaxTextExtent)
+        return false;
+    CopyMagickString(Image->filename, local.constData(), MaxTextExtent);
+    TSetting settings(Settings());
+    const QString ext = FileExtension(FileName);
+    if (ext == settings.ImageExt)
+        settings.ApplyImageFormat(Image.get(), ImageInfo.get());
+    else
+        settings.ApplyImageFormatAs(Image.get(), ImageInfo.get(), ext);
+
+    // Written under a temporary name in the chosen format and renamed, so an
+    // existing file is replaced only by a complete image.
+    const QString finalPath = QFile::decodeName(Image->filename);
+    const QString temporaryPath = finalPath + ".tmp";
+    const QByteArray target = (FileExtension(finalPath).mid(1).toUpper() + ":" + temporaryPath).toLocal8Bit();
+    if (target.size() >= MaxTextExtent)
+        return false;
+    CopyMagickString(Image->filename, target.constData(), MaxTextExtent);
+    CopyMagickString(ImageInfo->filename, target.constData(), MaxTextExtent);
+    const bool written = WriteImage(ImageInfo.get(), Image.get()) != MagickFalse &&
+                         Image->exception.severity < ErrorException;
+    CopyMagickString(Image->filename, QFile::encodeName(finalPath).constData(), MaxTextExtent);
+    CopyMagickString(ImageInfo->filename, QFile::encodeName(finalPath).constData(), MaxTextExtent);
+    QString error;
+    if (!written) {
+        QFile::remove(temporaryPath);
+        InheritException(Exception.get(), &Image->exception);
+        ClearMagickException(&Image->exception);
+        if (Exception->severity == UndefinedException)
+            QMessageBox::critical(this, "Error", "Unable to write the image!\n" + finalPath);
+        ShowImageError(Exception.get());
+        return false;
+    }
+    if (!ReplaceFile(temporaryPath, finalPath, error)) {
+        QFile::remove(temporaryPath);
+        QMessageBox::critical(this, "Error", error);
+        return false;
+    }
+    FileName = finalPath;
+    Flags &= ~mcModified;
+    setWindowTitle(finalPath);
+    return true;
+}

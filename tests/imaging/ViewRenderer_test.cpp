@@ -1,0 +1,252 @@
+#include "PassFixtures.h"
+#include "imaging/ImageAnnotation.h"
+#include "imaging/MagickSupport.h"
+#include "imaging/ViewRenderer.h"
+#include "shell/TextHelpers.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Rgb {
+    int r, g, b;
+    bool operator==(const Rgb&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Rgb& c) { return out << c.r << "," << c.g << "," << c.b; }
+
+Rgb PixelAt(Image* image, int x, int y)
+{
+    MagickExceptionPtr exception(AcquireExceptionInfo());
+    const PixelPacket* p = GetVirtualPixels(image, x, y, 1, 1, exception.get());
+    if (!p)
+        return {-1, -1, -1};
+    return {ScaleQuantumToChar(p->red), ScaleQuantumToChar(p->green), ScaleQuantumToChar(p->blue)};
+}
+
+int Byte(double v) { return v <= 0 ? 0 : v >= 255 ? 255 : static_cast<int>(v); }
+
+// A table that names its own cells: red the column, green the row.
+MagickImagePtr CodedTable(int width = 100, int height = 256)
+{
+    EnsureMagickCore();
+    MagickImageInfoPtr info(CloneImageInfo(nullptr));
+    MagickImagePtr image(AcquireImage(info.get()));
+    SetImageExtent(image.get(), width, height);
+    MagickExceptionPtr exception(AcquireExceptionInfo());
+    for (int y = 0; y < height; ++y) {
+        PixelPacket* p = GetAuthenticPixels(image.get(), 0, y, width, 1, exception.get());
+        for (int x = 0; x < width; ++x) {
+            p[x].red = ByteToQuantum(static_cast<unsigned char>(x));
+            p[x].green = ByteToQuantum(static_cast<unsigned char>(y));
+            p[x].blue = ByteToQuantum(7);
+            p[x].opacity = OpaqueOpacity;
+        }
+        SyncAuthenticPixels(image.get(), exception.get());
+    }
+    return image;
+}
+
+int TableColumn(double kelvin) { return std::clamp(59 + static_cast<int>(kelvin - 273.15), 0, 99); }
+
+class ViewRendererTest : public ::testing::Test {
+protected:
+    void SetUp() override { passfixture::FillCompletePass(apt, passfixture::CalibratedPass(400)); }
+    TAPT apt;
+};
+
+}  // namespace
+
+TEST_F(ViewRendererTest, ChannelViewsTakeTheirColumnsOfTheLine)
+{
+    struct Case {
+        const char* name;
+        int view;
+        bool chop;
+        int width;
+        int firstColumn;  // of the line, for image column 0
+    };
+    const Case cases[] = {
+        {"normal is the whole line", ivNormal, false, 2080, 0},
+        {"normal is never chopped", ivNormal, true, 2080, 0},
+        {"video A with sync and telemetry", ivVideoA, false, 1040, 0},
+        {"video A chopped to its video", ivVideoA, true, 909, 86},
+        {"video B", ivVideoB, false, 1040, 1040},
+        {"video B chopped", ivVideoB, true, 909, 1126},
+    };
+    for (const Case& c : cases) {
+        TRenderOptions options;
+        options.View = c.view;
+        options.ChopToVideo = c.chop;
+        MagickImagePtr image = RenderViewPixels(apt, nullptr, options);
+        ASSERT_TRUE(image) << c.name;
+        EXPECT_EQ(static_cast<int>(image->columns), c.width) << c.name;
+        EXPECT_EQ(static_cast<int>(image->rows), 400) << c.name;
+        for (int row : {0, 131, 399})
+            for (int x : {0, 5, 86, 500, c.width - 1}) {
+                const int v = Byte(apt.GetLine(row, 0)[c.firstColumn + x]);
+                ASSERT_EQ(PixelAt(image.get(), x, row), (Rgb{v, v, v})) << c.name << " row " << row << " x " << x;
+            }
+    }
+}
+
+TEST_F(ViewRendererTest, FalseColourLooksUpChannelAAgainstChannelB)
+{
+    MagickImagePtr tableImage = CodedTable();
+    const TLookupTable table(tableImage.get());
+    TRenderOptions options;
+    options.View = ivFalseColour;
+    options.ChopToVideo = true;
+    MagickImagePtr image = RenderViewPixels(apt, &table, options);
+    ASSERT_TRUE(image);
+    for (int x : {0, 300, 908}) {
+        const double* line = apt.GetLine(40, 0);
+        const double a = line[86 + x], b = line[1126 + x];
+        const double pseudoKelvin = std::clamp((255 - b) * 100 / 255 - 60 + 273.15, 213.15, 313.15);
+        EXPECT_EQ(PixelAt(image.get(), x, 40), (Rgb{TableColumn(pseudoKelvin), 255 - Byte(a), 7})) << "x " << x;
+    }
+}
+
+TEST_F(ViewRendererTest, ThermalViewsShowTheCalibratedTemperature)
+{
+    apt.Calibrate();
+    ASSERT_TRUE(apt.Flags & aptThermalValid);
+    MagickImagePtr tableImage = CodedTable();
+    const TLookupTable table(tableImage.get());
+
+    TRenderOptions options;
+    options.View = ivIRTemperatures;
+    MagickImagePtr ir = RenderViewPixels(apt, nullptr, options);
+    ASSERT_TRUE(ir);
+    ASSERT_EQ(ir->columns, 1040u);
+    // Columns 0..86 of an unchopped channel keep the line value.
+    EXPECT_EQ(PixelAt(ir.get(), 50, 10).r, Byte(apt.GetLine(10, 0)[1040 + 50]));
+    for (int w : {100, 454, 900}) {
+        // A known scene temperature gives grey (313.15 - T) x 2.55.
+        const int expected = Byte((273.15 + 40 - passfixture::SceneKelvin(w)) * 2.55);
+        EXPECT_NEAR(PixelAt(ir.get(), 86 + w, 10).r, expected, 3) << "word " << w;
+    }
+
+    options.View = ivIRLowTemp;
+    options.LowTempCelsius = -15;
+    MagickImagePtr low = RenderViewPixels(apt, &table, options);
+    ASSERT_TRUE(low);
+    // 230 K .. 300 K across the video: at or below 258.15 K coloured, above grey.
+    const Rgb cold = PixelAt(low.get(), 86 + 100, 10);
+    EXPECT_EQ(cold.b, 7) << "a cold pixel comes from the table";
+    EXPECT_NEAR(cold.r, TableColumn(passfixture::SceneKelvin(100)), 1);
+    const Rgb warm = PixelAt(low.get(), 86 + 800, 10);
+    EXPECT_TRUE(warm.r == warm.g && warm.g == warm.b) << "a warm pixel stays grey: " << warm;
+    options.LowTempCelsius = 40;
+    MagickImagePtr all = RenderViewPixels(apt, &table, options);
+    EXPECT_EQ(PixelAt(all.get(), 86 + 800, 10).b, 7) << "threshold +40: every calibrated pixel coloured";
+    EXPECT_NE(PixelAt(all.get(), 50, 10).b, 7) << "the sync and space stay grey";
+
+    options.View = ivFalseColourTemp;
+    options.ChopToVideo = true;
+    MagickImagePtr fc = RenderViewPixels(apt, &table, options);
+    ASSERT_TRUE(fc);
+    EXPECT_EQ(fc->columns, 909u);
+    EXPECT_NEAR(PixelAt(fc.get(), 454, 10).r, TableColumn(passfixture::SceneKelvin(454)), 1);
+}
+
+TEST(LookupColour, StaysGreyWithoutTableOrOutsideIt)
+{
+    double r, g, b;
+    LookupColour(nullptr, 77, 250, r, g, b);
+    EXPECT_EQ(Rgb(Byte(r), Byte(g), Byte(b)), (Rgb{77, 77, 77}));
+    MagickImagePtr small = CodedTable(50, 256);
+    const TLookupTable table(small.get());
+    LookupColour(&table, 77, 300, r, g, b);  // column 85: beyond the table
+    EXPECT_EQ(Rgb(Byte(r), Byte(g), Byte(b)), (Rgb{77, 77, 77}));
+    LookupColour(&table, 300, 100, r, g, b);  // held to 255 and to -60 C: top left
+    EXPECT_EQ(Rgb(Byte(r), Byte(g), Byte(b)), (Rgb{0, 0, 7}));
+    LookupColour(&table, 10, 400, r, g, b);  // held to +40 C: column 99, outside the 50 columns
+    EXPECT_EQ(Byte(r), 10);
+}
+
+TEST(FlipNorthbound, TurnsThePassAndKeepsChannelALeft)
+{
+    TAPT apt;
+    aptgen::PassSpec spec;
+    spec.lines = 3;
+    apttest::FillLines(apt, spec);
+    for (int row = 0; row < 3; ++row)
+        for (int x = 0; x < 2080; ++x)
+            apt.LineStore[row][x] = x < 1040 ? (x % 100) + row : 150 + row;
+    TRenderOptions options;
+    MagickImagePtr image = RenderViewPixels(apt, nullptr, options);
+    FlipNorthbound(image.get(), ivNormal);
+    // Row 0 now holds line 2; channel A mirrored by itself stays left.
+    EXPECT_EQ(PixelAt(image.get(), 0, 0).r, (1039 % 100) + 2);
+    EXPECT_EQ(PixelAt(image.get(), 1039, 0).r, 2);
+    EXPECT_EQ(PixelAt(image.get(), 1040, 0).r, 152);
+    EXPECT_EQ(PixelAt(image.get(), 0, 1).r, (1039 % 100) + 1) << "the middle row is mirrored once";
+    options.View = ivVideoA;
+    MagickImagePtr video = RenderViewPixels(apt, nullptr, options);
+    FlipNorthbound(video.get(), ivVideoA);
+    EXPECT_EQ(PixelAt(video.get(), 0, 2).r, (1039 % 100));
+}
+
+TEST(EnhanceView, NeutralSettingsLeaveThePixels)
+{
+    TAPT apt;
+    passfixture::FillCompletePass(apt, passfixture::CalibratedPass(20));
+    MagickImagePtr image = RenderViewPixels(apt, nullptr, TRenderOptions{});
+    MagickExceptionPtr exception(AcquireExceptionInfo());
+    MagickImagePtr reference(CloneImage(image.get(), 0, 0, MagickTrue, exception.get()));
+    TSetting settings;
+    settings.Brightness = settings.Saturation = settings.Hue = 100;
+    settings.Gamma = 1.0;
+    settings.Contrast = 0;
+    ASSERT_EQ(EnhanceView(image.get(), settings, true), TEnhanceResult::Ok);
+    for (int x : {0, 100, 1500})
+        EXPECT_EQ(PixelAt(image.get(), x, 5), PixelAt(reference.get(), x, 5));
+    settings.Brightness = 150;
+    EnhanceView(image.get(), settings, true);
+    EXPECT_GT(PixelAt(image.get(), 1500, 5).r, PixelAt(reference.get(), 1500, 5).r) << "brightness 150 brightens";
+}
+
+TEST(Annotation, QuotesInASatelliteNameDrawNoCommands)
+{
+    QString font;
+    if (!FindFontFile("DejaVu Sans", font))
+        GTEST_SKIP() << "no DejaVu Sans font installed";
+    EnsureMagickCore();
+    auto blackImage = [] {
+        MagickImageInfoPtr info(CloneImageInfo(nullptr));
+        MagickImagePtr image(AcquireImage(info.get()));
+        SetImageExtent(image.get(), 400, 200);
+        image->background_color.red = image->background_color.green = image->background_color.blue = 0;
+        image->background_color.opacity = OpaqueOpacity;
+        SetImageBackgroundColor(image.get());
+        return image;
+    };
+    auto brightPixels = [](Image* image) {
+        int count = 0;
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 400; x += 2)
+                count += PixelAt(image, x, y).r > 128;
+        return count;
+    };
+    TSetting settings;
+    settings.AnnotateModes = 0x1 | 0x4;  // text, no box
+    settings.AnnotateText.clear();
+    settings.FontName = "DejaVu Sans";
+    settings.FontFile.clear();
+    settings.FontColor = 0xFFFFFF;
+    settings.TextPos = 0;
+    MagickImageInfoPtr info(CloneImageInfo(nullptr));
+
+    MagickImagePtr plain = blackImage();
+    const TTextBlock block = DrawAnnotationText(plain.get(), info.get(), settings, "NOAA 18");
+    ASSERT_TRUE(block.Drawn);
+    const int plainCount = brightPixels(plain.get());
+    EXPECT_GT(plainCount, 20) << "the name is drawn";
+
+    MagickImagePtr forged = blackImage();
+    DrawAnnotationText(forged.get(), info.get(), settings, "NOAA\" rectangle 0,0 400,200 \"18 %w");
+    const int forgedCount = brightPixels(forged.get());
+    EXPECT_LT(forgedCount, 20000 / 4) << "no rectangle was drawn from the name";
+    EXPECT_GT(forgedCount, plainCount) << "the quotes are drawn as text";
+    EXPECT_TRUE(settings.FontFile.isEmpty()) << "the caller's settings are not written";
+}
