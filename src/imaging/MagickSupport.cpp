@@ -58,12 +58,6 @@ const CompressionName kCompressions[] = {{1, "None"},     {2, "BZip"}, {3, "Fax"
 
 }  // namespace
 
-void EnsureMagickCore()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { MagickCoreGenesis("orvanta", MagickFalse); });
-}
-
 QString MagickVersionText()
 {
     EnsureMagickCore();

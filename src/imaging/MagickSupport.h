@@ -6,15 +6,13 @@
 // MagickCore 6.9 is Q16: every sample is 16 bits and is scaled down to 8 for
 // display. Its enums were renumbered since the 6.2 series whose numbers the
 // settings store, so stored numbers are mapped by name here.
+#include "apt/MagickImage.h"  // EnsureMagickCore
 #include <QImage>
 #include <QString>
 
 typedef struct _Image Image;
 typedef struct _ExceptionInfo ExceptionInfo;
 
-// Starts MagickCore once per process; every caller of MagickCore calls this
-// first. Thread-safe.
-void EnsureMagickCore();
 
 // "ImageMagick 6.9.11-60 Q16 ..." as the library reports it.
 QString MagickVersionText();

@@ -80,14 +80,6 @@ bool ReadPassBesideRecording(const QString& audioPath, TSat& pass)
     return ReadRecordingPass(base + ".txt", pass);
 }
 
-QString PassDescription(const TSat& pass)
-{
-    const QString downlink = pass.Downlink.isEmpty() ? QString() : pass.Downlink + " MHz, ";
-    return QString("%1 APT %2%3 On %4-%5 UTC")
-        .arg(QString(pass.Name).trimmed(), downlink, pass.Northbound ? "Northbound" : "Southbound",
-             FormatDateTime("ddd d mmm yyyy hh:nn:ss", TSat::DayNumberToDateTime(pass.WindowStart)),
-             FormatDateTime("hh:nn:ss", TSat::DayNumberToDateTime(pass.WindowStop)));
-}
 
 int RecordingSeconds(const TSat& pass)
 {

@@ -20,8 +20,6 @@ bool ReadRecordingPass(const QString& path, TSat& pass);
 // beside it; false when there is none or it cannot be read.
 bool ReadPassBesideRecording(const QString& audioPath, TSat& pass);
 
-// "NOAA 19 APT 137.1000 MHz, Northbound On Tue 4 Jun 2024 10:11:12-10:24:00 UTC".
-QString PassDescription(const TSat& pass);
 
 // Seconds of the pass's recording window, 0 when it has none.
 int RecordingSeconds(const TSat& pass);

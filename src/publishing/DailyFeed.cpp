@@ -87,7 +87,7 @@ bool TLogger::WriteFeed(const QString& path, QString& error)
                   "      <link>" + Xml(url) + "/daily/index.html</link>\n    </image>\n"
                   "    <item>\n      <title>Images from " + Xml(satName) + " at " + pubDate + "</title>\n"
                   "      <link>" + Xml(url) + "/daily/index.html#" + QString("%1").arg(entryNumber_, 3, 10, QChar('0')) +
-                  "</link>\n      <description>" + Xml(PassDescription(*sat_)) + ". Maximum elevation was " +
+                  "</link>\n      <description>" + Xml(sat_->GetPassDescription(0)) + ". Maximum elevation was " +
                   QString::fromStdString(cnum::Format("%.2f", passTable_.MaxElevationDeg)) +
                   " degrees.</description>\n      <pubDate>" + pubDate + "</pubDate>\n    </item>\n";
     if (earlier.isEmpty())

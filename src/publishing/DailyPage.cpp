@@ -269,7 +269,7 @@ bool TLogger::WritePage(const QString& path, QString& error)
            "\" target=\"_blank\">\n      <span class=\"w3c\">RSS&nbsp;</span>\n"
            "      <span class=\"w3cspec\">Valid RSS !</span>\n    </a>\n  </div>\n"
            "</div>\n<ol class=\"links\">\n<!--\n" + kLinksMark + "\n-->\n<li><a href=\"#" + number + "\">" +
-           Html(PassDescription(*sat_)) + "</a></li>\n";
+           Html(sat_->GetPassDescription(0)) + "</a></li>\n";
     if (continuing)
         AppendOlderLinks(old, out);
     out += QString("</ol>\n<p class=\"mainp\" style=\"font-size:10px;\">\nDocument built with <a href=\"") +

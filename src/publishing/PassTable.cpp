@@ -91,14 +91,6 @@ TPassTable MeasurePass(TSat& sat)
     return table;
 }
 
-QString PassDescription(const TSat& sat)
-{
-    const TDateTime start = TSat::DayNumberToDateTime(sat.WindowStart);
-    const TDateTime stop = TSat::DayNumberToDateTime(sat.WindowStop);
-    const QString downlink = sat.Downlink.isEmpty() ? QString() : sat.Downlink + " MHz, ";
-    return SatName(sat) + " APT " + downlink + Direction(sat) + " On " +
-           FormatDateTime("ddd d mmm yyyy hh:nn:ss", start) + "-" + FormatDateTime("hh:nn:ss", stop) + " UTC";
-}
 
 QString PassHeadlineHtml(const TSat& sat)
 {

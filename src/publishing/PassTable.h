@@ -29,9 +29,6 @@ struct TPassTable {
 // TCA and MaxElevation from a 1 s search that starts at the window start.
 TPassTable MeasurePass(TSat& sat);
 
-// "NOAA 18 APT 137.9125 MHz, Northbound On Mon 3 Jun 2024 10:01:02-10:14:05 UTC"
-// (the window in UTC; no downlink part when none is known). Not escaped.
-QString PassDescription(const TSat& sat);
 
 // The same as the page's headline line, escaped for HTML:
 // <p class="mainp"><b>NAME APT DOWNLINK</b></p><p class="mainp"><b> DIRECTION, On DATE At START-STOP UTC</b></p>

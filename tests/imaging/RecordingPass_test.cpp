@@ -39,7 +39,7 @@ TEST(RecordingPass, ReadsTheSectionsInAnyOrder)
     EXPECT_EQ(pass.StationName.toStdString(), "Home");
     EXPECT_EQ(pass.FileBaseName.toStdString(), "170501_140000_NOAA_18");
     EXPECT_EQ(RecordingSeconds(pass), 600);
-    EXPECT_EQ(PassDescription(pass).toStdString(),
+    EXPECT_EQ(pass.GetPassDescription(0).toStdString(),
               QString("NOAA 18 APT 137.9125 MHz, %1 On Mon 1 May 2017 14:00:00-14:10:00 UTC")
                   .arg(pass.Northbound ? "Northbound" : "Southbound")
                   .toStdString());

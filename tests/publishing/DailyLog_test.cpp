@@ -114,7 +114,7 @@ TEST_F(DailyLog, ThreePassesOfADayMakeOnePageAndOneFeedNewestFirst)
     const TSat passes[] = {Noaa18Pass(2), Noaa18Pass(1), Noaa18Pass(0)};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(items[i].link, QString("http://apt.example.org/logs/daily/index.html#00%1").arg(3 - i));
-        EXPECT_TRUE(items[i].description.startsWith(PassDescription(passes[i]) + ". Maximum elevation was "))
+        EXPECT_TRUE(items[i].description.startsWith(passes[i].GetPassDescription(0) + ". Maximum elevation was "))
             << items[i].description.toStdString();
         EXPECT_TRUE(items[i].title.startsWith("Images from NOAA 18 at "));
         ExpectRfc822(items[i].pubDate);

@@ -17,6 +17,7 @@
 #include "apt/APTThread.h"
 #include "apt/MagickImage.h"
 #include "imaging/ViewRenderer.h"
+#include "publishing/Logger.h"
 
 #include <QImage>
 #include <QWidget>
@@ -129,6 +130,8 @@ public:
     int Flags = 0;  // TMDIChildFlag
     QString FileName;
     std::unique_ptr<TAPT> APT;
+    // Declared before the thread: it outlives the thread that logs through it.
+    std::unique_ptr<TLogRenderer> LogRenderer;
     std::unique_ptr<TAPTThread> APTThread;
     std::unique_ptr<TSat> Pass;
     MagickImagePtr Image;

@@ -3,6 +3,8 @@
 // hooks, and saving.
 #include "imaging/ui/MDIChild.h"
 
+#include "imaging/LogViewRenderer.h"
+
 #include "imaging/FileTypes.h"
 #include "imaging/RecordingPass.h"
 #include "orbit/Sat.h"
@@ -117,7 +119,7 @@ bool TMDIChild::StartFileDecoding(bool complete)
         Pass.reset();
 
     if (!complete) {
-        LbTarget->setText(Pass ? PassDescription(*Pass) : FileName);
+        LbTarget->setText(Pass ? Pass->GetPassDescription(0) : FileName);
         LbPayload->setText(QString("%1 Lines").arg(APT->MaxLines));
         LbStatus->setText("Decoding");
         LbGaugePos->clear();
@@ -159,7 +161,20 @@ bool TMDIChild::StartThread(bool northbound)
     setup.Settings = Settings();
     setup.Northbound = northbound;
     setup.HasPass = Pass != nullptr;
-    setup.MakeLogger = MakeThreadLogger;
+    // The log writer renders this window's products off screen on the
+    // processing thread, from copies taken here.
+    LogRenderer = std::make_unique<TViewLogRenderer>(APT.get(), setup.Settings,
+                                                     Pass ? Pass->GetPassDescription(0) : QString(), northbound,
+                                                     LUTFileName);
+    TLogSource source;
+    source.Engine = APT.get();
+    if (Pass)
+        source.Pass = *Pass;
+    source.Renderer = LogRenderer.get();
+    source.LogDir = MainForm ? MainForm->Folders().GetLogDir() : QString();
+    if (MainForm && MainForm->Rig)
+        source.ReceiverName = MainForm->Rig->GetRadioName();
+    setup.MakeLogger = MakeThreadLoggerFactory(std::move(source));
     APTThread = std::make_unique<TAPTThread>(false, std::move(setup));
     return true;
 }

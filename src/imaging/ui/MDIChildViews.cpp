@@ -143,7 +143,7 @@ bool TMDIChild::RenderView(const TLookupTable* table, int view, int flags)
     MagickImageInfoPtr imageInfo(CloneImageInfo(nullptr));
     if (!imageInfo)
         return false;
-    AnnotateView(image.get(), imageInfo.get(), settings, Pass ? PassDescription(*Pass) : QString(), Exception.get());
+    AnnotateView(image.get(), imageInfo.get(), settings, Pass ? Pass->GetPassDescription(0) : QString(), Exception.get());
     ShowImageError(Exception.get());
 
     Image = std::move(image);
