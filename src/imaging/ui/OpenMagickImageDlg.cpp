@@ -36,8 +36,11 @@ bool ReadOption(const char* name)
     return cnum::ParseInt(ReadRegistryString(kOptionsKey, name)) != 0;
 }
 
+// A name typed with its full path stands for itself.
 QString JoinPath(const QString& folder, const QString& name)
 {
+    if (name.startsWith('/'))
+        return name;
     return folder.endsWith('/') ? folder + name : folder + "/" + name;
 }
 

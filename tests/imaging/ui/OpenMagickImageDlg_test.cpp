@@ -277,3 +277,15 @@ TEST(OpenDialogOptions, PreviewAndStretchAreKeptInTheRegistry)
     EXPECT_EQ(ReadRegistryString("APT\\OpenDlg", "Preview"), "0");
     EXPECT_EQ(ReadRegistryString("APT\\OpenDlg", "Stretch"), "1");
 }
+
+TEST_F(OpenDialog, ANameTypedWithItsFullPathStandsForItself)
+{
+    QTemporaryDir elsewhere;
+    const QString recording = elsewhere.filePath("pass.wav");
+    ASSERT_TRUE(WriteWav(recording, 22050));
+    ASSERT_TRUE(dlg.SelectFile(Path("a.png"), true));
+    ModalCatcher boxes;
+    EXPECT_EQ(dlg.ValidateFileNames(recording), 1);
+    EXPECT_EQ(dlg.Files, QStringList{recording});
+    EXPECT_TRUE(boxes.Texts.isEmpty()) << boxes.Texts.join("|").toStdString();
+}
