@@ -220,8 +220,8 @@ bool TLogger::SendRunFiles()
     }
     for (qsizetype i = 0; i < names.size(); ++i) {
         if (!SendImage(names[i])) {
-            // From the one before: its upload may have been the one that
-            // left the connection in doubt.
+            // The product before the failed one is listed as well (sent
+            // once more by the retry), then the failed one and the rest.
             AppendPendingUploads(names.mid(std::max<qsizetype>(0, i - 1)));
             return false;
         }
