@@ -41,12 +41,13 @@ TLogger::TLogger(const TSetting& settings, TLogSource source, TAPTThread* thread
       logDir_(source.LogDir),
       receiverName_(source.ReceiverName),
       thread_(thread),
-      localDir_(dailylog::DailyDir(source.LogDir))
+      localDir_(dailylog::DailyDir(source.LogDir)),
+      ftpPort_(source.FtpPort)
 {
     settings_.Validate();
 }
 
-TLogger::~TLogger() = default;
+TLogger::~TLogger() { Disconnect(); }
 
 void TLogger::AddMessage(const QString& text)
 {
@@ -144,16 +145,6 @@ bool TLogger::ChooseProducts()
             images_.Add(new TLogImage(wanted->Name, wanted->Type));
     }
     return images_.Count > 0;
-}
-
-bool TLogger::UploadLog(bool)
-{
-    Messages.clear();
-    Busy = true;
-    AddMessage("Upload of the daily log is not available in this version: nothing was uploaded.");
-    FlushMessages();
-    Busy = false;
-    return false;
 }
 
 void TLogger::StartNewDailyLog()

@@ -14,11 +14,19 @@
 // in its message lines for the process-information window, and in the
 // results.
 //
+// After a run, UploadLog copies the page, the feed and the run's images
+// with their thumbnails to the FTP server (Upload.cpp); what could not be
+// sent waits in the pending-upload list "upload.txt" for the next upload
+// or a retry.
+//
 // Threads: a logger is used by the one thread that made it and takes no
-// locks. It works on its own copies of the settings and the pass; the
+// locks. Its FTP client is made, used and deleted inside each upload
+// operation on that thread, whose own message queue the client's blocking
+// calls pump. It works on its own copies of the settings and the pass; the
 // engine and the renderer belong to the window, which does not close while
 // the logger is busy. Busy may be read from any thread.
 #include "apt/APTThread.h"
+#include "net/FtpClient.h"
 #include "orbit/Sat.h"
 #include "publishing/PassTable.h"
 #include "shell/Setting.h"
@@ -52,6 +60,7 @@ struct TLogSource {
     TLogRenderer* Renderer = nullptr;    // the window; not owned
     QString LogDir;                      // the log folder; the daily log lies in its "daily"
     QString ReceiverName;                // the receiver's model, shown with RIGModes bit 0
+    QString FtpPort = "ftp";             // the upload server's port: a service name or a number
 };
 
 class TLogger : public TPassLogWriter {
@@ -70,10 +79,25 @@ public:
     // One log run (the log is daily whatever daily says). True when the
     // images, the page and the feed were written.
     bool WriteLog(bool daily) override;
-    // The upload comes with the FTP client; until then it reports that it is
-    // not available and returns false.
-    bool UploadLog(bool keepConnected) override;
     bool IsBusy() const override { return Busy.load(); }
+
+    // Upload.cpp. Each returns whether everything was sent; the messages go
+    // to the process-information window at the end (FlushMessages).
+    //
+    // The last run's page, feed and images, then the pending list (its last
+    // name first). With keepConnected the connection stays open and the
+    // caller ends it with Disconnect on this same thread.
+    bool UploadLog(bool keepConnected) override;
+    // "Retry upload": the page, the feed and every image of the pending list.
+    bool RetryUpload();
+    // "Upload all files": the page, the feed and every image that has its
+    // thumbnail.
+    bool UploadAllFiles();
+    // The path of "upload.txt" when it exists, else empty; with remove the
+    // list is deleted and the answer is empty.
+    QString GetPendingUploadFile(bool remove);
+    // QUIT when connected, then the client is deleted.
+    void Disconnect();
 
     // "Create new": deletes the page, the feed, their working copies, the
     // pending-upload list and every image and thumbnail. Folders stay.
@@ -116,6 +140,22 @@ private:
     // DailyFeed.cpp
     bool WriteFeed(const QString& path, QString& error);
 
+    // Upload.cpp
+    bool Connect();
+    bool ChangeDir(const QString& path);
+    bool MakeRemoteFolders();
+    bool SendFile(const QString& localPath, const QString& remotePath, bool binary);
+    bool SendPageAndFeed();
+    bool SendImage(const QString& name);
+    bool SendRunFiles();
+    void SendPendingNames();
+    void AppendPendingUploads(const QStringList& names);
+    void KeepPending(const QStringList& names);
+    bool UploadListedFiles(QStringList& names);
+    QString RemoteDir() const;
+    QString PendingListPath() const;
+    QString FtpError() const;
+
     TSetting settings_;
     TAPT* const engine_;              // not owned
     std::unique_ptr<TSat> sat_;       // own copy of the pass, or null
@@ -128,6 +168,9 @@ private:
     TLogImageList images_;
     QString localDir_;
     TPassTable passTable_;            // measured by the page, read by the feed
+    const QString ftpPort_;
+    std::unique_ptr<TFtpClient> ftp_;  // from Connect to Disconnect, on this logger's thread
+    QString remoteStartDir_;          // the server's folder after log-in; "" while not connected
 };
 
 // The processing thread's post-pass log writer for a window: a TLogger on
