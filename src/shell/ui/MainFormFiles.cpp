@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <algorithm>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -75,6 +76,10 @@ TMDIChild* TMainForm::CreateMDIChild(const QString& fileName, int role)
     child->Flags = role;
     if (!fileName.isEmpty())
         child->setWindowTitle(fileName);
+    // A new window takes most of the free area: a pass is 2080 pixels wide,
+    // and a window the size of its empty layout would show nothing of it.
+    const QSize area = MDIArea()->viewport()->size();
+    window->resize(std::max(320, area.width() * 3 / 4), std::max(240, area.height() * 3 / 4));
     window->show();
     if (fileGiven) {
         if (!child->OpenFile(fileName)) {
