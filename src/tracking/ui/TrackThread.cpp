@@ -53,8 +53,9 @@ void TTrackThread::Sync(void (TTrackThread::*step)())
 
 void TTrackThread::Nap()
 {
-    for (int slept = 0; slept < CycleMs && !IsStopping(); slept += kNapSliceMs)
-        QThread::msleep(static_cast<unsigned long>(std::min(kNapSliceMs, CycleMs - slept)));
+    const int cycle = CycleMs;
+    for (int slept = 0; slept < cycle && !IsStopping(); slept += kNapSliceMs)
+        QThread::msleep(static_cast<unsigned long>(std::min(kNapSliceMs, cycle - slept)));
 }
 
 void TTrackThread::Execute()

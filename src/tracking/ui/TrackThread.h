@@ -84,8 +84,8 @@ public:
     // TTrackFlag bits, set and cleared by both threads.
     std::atomic<int> Flags{0};
     std::atomic<bool> Finished{false};
-    // The nap between cycles; tests may shorten it before the start.
-    int CycleMs = 250;
+    // The nap between cycles, in ms; tests may shorten it.
+    std::atomic<int> CycleMs{250};
 
 protected:
     void Execute() override;

@@ -245,3 +245,60 @@ TEST(Tracker, WithoutAnActiveSatelliteNoTrackerRuns)
     EXPECT_EQ(bench.boxes.Captions[0], "Info: Recording...");
     form.StateFlags &= ~msRecording;
 }
+
+TEST(Tracker, APortThatIsNoTerminalOrVanishedIsReportedOnceAndTheTrackerGoesOn)
+{
+    QTemporaryDir dir;
+    QFile plain(dir.filePath("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    TPtyLine unplugged;
+    unplugged.HangUp();
+    for (const QString& device : {plain.fileName(), unplugged.Terminal()}) {
+        SCOPED_TRACE(device.toStdString());
+        qputenv("ORVANTA_COM1", device.toLocal8Bit());
+        TrackerBench bench({"NOAA 15", "NOAA 18", "NOAA 19"});
+        if (!bench.loaded)
+            GTEST_SKIP() << "missing " << kElementFile;
+        TMainForm& form = *bench.form;
+        form.Settings->RIGModes = 0x1;
+        form.RestartTracker(0);
+        ASSERT_TRUE(PumpUntil([&] { return bench.Count("Tuner error") > 0; }, 10000));
+        PumpUntil([] { return false; }, 1000);
+        EXPECT_EQ(bench.Count("Tuner error"), 1);
+        const QStringList lines = bench.log->Lines();
+        const QString error = lines.value(lines.indexOf("Tuner error") + 2);
+        EXPECT_TRUE(error.startsWith("Error:") && error.size() > 12) << error.toStdString();
+        EXPECT_TRUE(form.TrackThread && !form.TrackThread->Finished) << "the tracker goes on";
+        EXPECT_FALSE(form.TrackLabel->text().isEmpty());
+    }
+}
+
+TEST(Tracker, TheFollowedPassIsFreedOnlyWhereTheWindowCannotBeReadingIt)
+{
+    TrackerBench bench({"NOAA 15", "NOAA 18", "NOAA 19"});
+    if (!bench.loaded)
+        GTEST_SKIP() << "missing " << kElementFile;
+    TMainForm& form = *bench.form;
+    form.RestartTracker(0);
+    ASSERT_TRUE(form.TrackThread);
+    form.TrackThread->CycleMs = 1;
+    // Ask for a new choice again and again while the window reads the pass
+    // between its messages, as the tray and the commands do.
+    QElapsedTimer timer;
+    timer.start();
+    int choices = 0, reads = 0;
+    while (timer.elapsed() < 2000) {
+        form.RestartTracker(0);
+        ++choices;
+        PumpMessages(1);
+        std::lock_guard lock(form.NextPassLock);
+        if (form.NextPass) {
+            reads += QString(form.NextPass->Name).startsWith("NOAA") ? 1 : 0;
+            EXPECT_EQ(form.NextPass, form.TrackThread->Pass());
+        }
+    }
+    EXPECT_GT(reads, 10);
+    form.RestartTracker(0x200);
+    EXPECT_EQ(form.NextPass, nullptr);
+}
