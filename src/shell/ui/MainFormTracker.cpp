@@ -7,7 +7,6 @@
 #include "shell/ui/MainForm.h"
 #include "tracking/NextPassChoice.h"
 
-#include <QMessageBox>
 
 int TMainForm::CheckSatellitesLoaded()
 {
