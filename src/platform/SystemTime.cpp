@@ -2,12 +2,31 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 namespace systime {
 
+namespace {
+std::mutex clockMutex;
+std::shared_ptr<const TClockSource> clockSource;  // guarded by clockMutex; null: the system clock
+}  // namespace
+
 QDateTime UtcNow()
 {
-    return QDateTime::currentDateTimeUtc();
+    std::shared_ptr<const TClockSource> source;
+    {
+        std::lock_guard lock(clockMutex);
+        source = clockSource;
+    }
+    return source ? (*source)().toUTC() : QDateTime::currentDateTimeUtc();
+}
+
+void SetClockSource(TClockSource source)
+{
+    auto made = source ? std::make_shared<const TClockSource>(std::move(source)) : nullptr;
+    std::lock_guard lock(clockMutex);
+    clockSource = std::move(made);
 }
 
 static std::tm LocalTm(std::time_t at)

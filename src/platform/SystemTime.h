@@ -3,11 +3,18 @@
 #include <QDateTime>
 #include <QString>
 #include <ctime>
+#include <functional>
 
 namespace systime {
 
-// Now, in UTC, to the millisecond.
+// Now, in UTC, to the millisecond: the program's one clock. The tracker, the
+// next-pass choice and the recorder all read it, so a test can replace it.
 QDateTime UtcNow();
+
+// Replaces the clock (any thread may read it meanwhile); an empty source
+// brings the system clock back.
+using TClockSource = std::function<QDateTime()>;
+void SetClockSource(TClockSource source);
 
 // The local bias in minutes at a moment: UTC = local + bias, so zones east
 // of Greenwich have negative biases (Berlin in winter: -60).

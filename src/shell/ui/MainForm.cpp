@@ -33,6 +33,12 @@ TMainForm::TMainForm(QWidget* parent)
       mdiArea_(new TMDIBackground(MakeBackgroundPicture(), kBackgroundColour, this))
 {
     MainForm = this;
+    waveTarget_ = new TMessageTarget(
+        [this](TMessage& message) {
+            if (message.Msg == MM_WIM_DATA)
+                MMWimData(message);
+        },
+        this);
     setWindowTitle("Orvanta");
     setMinimumSize(kMainFormMinimumSide, kMainFormMinimumSide);
     setGeometry(188, 185, 940, 692);
@@ -41,6 +47,7 @@ TMainForm::TMainForm(QWidget* parent)
     mdiArea_->SetOriginRule([this](const QSize& size) { return BackgroundOrigin(size); });
     BuildLayout();
     BuildMenus();
+    ConnectRecorderCommands();
     FormCreate();
     ConnectFileCommands();
 }
@@ -98,6 +105,8 @@ void TMainForm::FormCreate()
     ClockThread = new TClockThread(false, nullptr, TheTime, "ddd d MMM yyyy hh:mm:ss");
     Magnifier = std::make_unique<TDIB>([this](const QString& text, const QString& caption) { ShowError(text, caption); });
     PersistFlatEarth(true);
+    UpdateTrayIcon(NIM_ADD);
+    RestartTracker(0);
 }
 
 bool TMainForm::IsVersionChanged(const QString& caption)

@@ -12,9 +12,14 @@
 #include "orbit/Catalogue.h"
 #include "orbit/Station.h"
 #include "radio/Rig.h"
+#include "platform/WaveIn.h"
+#include "tracking/ui/TrackThread.h"
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include <QMainWindow>
 
@@ -23,13 +28,17 @@ class QLabel;
 class QMdiArea;
 class QMenu;
 class QStatusBar;
+class QSystemTrayIcon;
 class QToolBar;
 class QToolButton;
 class TClockThread;
 class TMDIBackground;
 class TMDIChild;
+class TMessageTarget;
+struct TMessage;
 
-// The bits of TMainForm::StateFlags; written on the GUI thread only.
+// The bits of TMainForm::StateFlags; written on the GUI thread, read by the
+// tracker too.
 enum TMainFormState : int {
     msClosing = 0x1,
     msTrayStripeDrawn = 0x2,
@@ -43,7 +52,7 @@ enum TMainFormState : int {
     msShutdownDone = 0x8000,
 };
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public TTrackHost {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget* parent = nullptr);
@@ -68,7 +77,7 @@ public:
     TWaveFormat WaveFormat;              // 11025 Hz, 8-bit, mono PCM
     QMdiArea* MDIArea() const;
 
-    int StateFlags = 0;
+    std::atomic<int> StateFlags{0};
     QWidget* ActiveWindow = nullptr;  // what the tray brings to the front; not owned
     QString OverlapText;
     unsigned OneInstanceMessage = 0;
@@ -126,6 +135,81 @@ public:
     void SaveSatelliteDatabase(const TSatCheckList* downloadList = nullptr);
     static TSat* FindSatellite(PList* list, const QString& name);
     bool SavePassInfo(TSat* pass, const QString& folder, int flags);
+
+    // ---- sound-card recorder (MainFormRecorder.cpp) ----
+    // One recording at a time into one buffer, written as a WAV file with
+    // its pass-information file beside it when the sound input hands the
+    // buffer back. The buffer and RecSat are freed exactly once: each owner
+    // frees them only while its field is set.
+    TWaveIn WaveIn;  // open while a recording runs
+    TWaveHeader WaveHeader;
+    std::unique_ptr<std::uint8_t[]> WaveBuffer;
+    std::uint32_t WaveDataBytes = 0;  // of the WAV written last
+    std::unique_ptr<TSat> RecSat;     // the pass recorded when no live window shows it
+
+    // No sound input open, not closing, not recording, recording supported.
+    // Any thread.
+    bool CanRecord() const override;
+    void RecButtonClick() override;
+    void StopButtonClick() override;
+    // The end of a recording: the sound input gave its buffer back.
+    void MMWimData(TMessage& message);
+    // 0 is success; otherwise says why, frees the buffer and closes the input.
+    bool CheckWaveError(int code, bool unprepare);
+    // The recorded bytes as a WAV file; false after saying why.
+    bool WriteWaveFile(const QString& path);
+
+private:
+    // The dated sub-folder of the audio folder for the pass's window start,
+    // or the audio folder itself; "" when neither exists.
+    QString RecordingFolder(const TSat& pass) const;
+    void ConnectRecorderCommands();
+    // The live window showing the recording, or null.
+    TMDIChild* RecordingWindow();
+    void FinishLivePass(TMDIChild* child);
+    void CloseOtherLiveWindows(TMDIChild* keep);
+    TMessageTarget* waveTarget_ = nullptr;  // receives MM_WIM_DATA
+    std::atomic<bool> waveInOpen_{false};    // WaveIn.IsOpen() for the tracker's thread
+    // ---- end of the recorder ----
+
+    // ---- next-pass choice and tracker control (MainFormTracker.cpp) ----
+public:
+    // The pass being followed: the tracker's own object (TTrackThread::Pass),
+    // freed only on the GUI thread. Code that runs outside the tracker's
+    // synchronised steps touches it holding NextPassLock, or reads a copy.
+    TSat* NextPass = nullptr;
+    std::unique_ptr<TTrackThread> TrackThread;  // null when no tracker runs
+    std::mutex NextPassLock;
+
+    TSat* ChooseNextPass() override;
+    // flags 0x200 stops the tracker and frees the pass; any other value
+    // starts it with a new choice, or asks a running one to choose again.
+    void RestartTracker(int flags);
+    bool CheckNotRecording();
+    int CheckSatellitesLoaded();
+
+    // TTrackHost: what the tracker asks of the main window.
+    void ForgetNextPass() override;
+    bool IsClosing() const override { return StateFlags & msClosing; }
+    bool IsRecording() const override { return StateFlags & msRecording; }
+    std::mutex& PassLock() override { return NextPassLock; }
+    void ClearTrayBalloon() override { StateFlags &= ~msTrayBalloonShown; }
+    void RefreshTray() override;
+    TRig* Receiver() override { return Rig.get(); }
+    QString TrackedOverlapText() const override { return OverlapText; }
+    bool AddLogLines(const QStringList& lines) override;
+    // ---- end of the tracker control ----
+
+    // ---- tray icon (MainFormTray.cpp) ----
+    // One icon while the program runs; without a tray on the desktop the
+    // texts are still kept and the program works on.
+    enum TTrayRequest { NIM_ADD = 0, NIM_MODIFY = 1 };
+    void UpdateTrayIcon(int request);
+    QSystemTrayIcon* TrayIcon = nullptr;  // null when the desktop has no tray
+    int TrayFrame = 0;                    // the next frame while recording
+    QString TrayTip;                      // as last given to the shell
+    QString TrayBalloonTitle, TrayBalloonText;  // the last balloon shown
+    // ---- end of the tray icon ----
 
     // ---- shutdown (MainFormShutdown.cpp) ----
     std::unique_ptr<TDIB> Magnifier;  // the magnifier's source bitmap

@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressBar>
+#include <QSystemTrayIcon>
 #include <QThread>
 #include <exception>
 
@@ -44,7 +45,8 @@ void TMainForm::Shutdown()
     };
     const QList<QMdiSubWindow*> children = MDIArea()->subWindowList();
     TEndWin endWin;
-    endWin.ProgressBar->setMaximum(8 + static_cast<int>(children.size()) + SatelliteList.Count);
+    endWin.ProgressBar->setMaximum(8 + (WaveIn.IsOpen() ? 1 : 0) + static_cast<int>(children.size()) +
+                                   (WaveBuffer ? 1 : 0) + (RecSat ? 1 : 0) + SatelliteList.Count);
     endWin.show();
     endWin.repaint();
 
@@ -63,12 +65,26 @@ void TMainForm::Shutdown()
         delete AboutBox;
         pause(100);
 
+        if (WaveIn.IsOpen()) {
+            // The recording is discarded: the input is closed here, so the
+            // buffer it hands back finds nothing left to save or free.
+            step("Terminating recorder");
+            WaveIn.Reset();
+            WaveIn.UnprepareHeader(&WaveHeader);
+            WaveIn.Close();
+            waveInOpen_ = false;
+        }
+
         for (QMdiSubWindow* child : children) {
             step("Closing " + child->windowTitle());
             pause(100);
             child->close();
         }
         pause(100);
+
+        step("Terminating the tracker");
+        pause(100);
+        RestartTracker(0x200);
 
         step("Saving station info");
         PersistStation(false);
@@ -77,6 +93,12 @@ void TMainForm::Shutdown()
         step("Saving settings");
         PersistSettings(false);
         pause(100);
+
+        if (WaveBuffer) {
+            step("Destroying wave buffer");
+            WaveBuffer.reset();
+            WaveHeader.Data = nullptr;
+        }
 
         step("Terminating the clock");
         if (ClockThread) {
@@ -89,6 +111,11 @@ void TMainForm::Shutdown()
             QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
         }
         pause(100);
+
+        if (RecSat) {
+            step("Destroying RecSat");
+            RecSat.reset();
+        }
 
         while (SatelliteList.Count > 0) {
             auto* sat = static_cast<TSat*>(SatelliteList.Last());
@@ -116,6 +143,9 @@ void TMainForm::Shutdown()
 
         step("Destroying the Swath Viewer");
         PersistSwathView(false);
+
+        if (TrayIcon)
+            TrayIcon->hide();
     } catch (const std::exception&) {
         endWin.setWindowFlag(Qt::WindowStaysOnTopHint, false);
         endWin.ShowBugReport();

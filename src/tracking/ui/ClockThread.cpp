@@ -1,5 +1,7 @@
 #include "tracking/ui/ClockThread.h"
 
+#include "platform/SystemTime.h"
+
 #include <QDateTime>
 #include <QLabel>
 #include <QLocale>
@@ -27,7 +29,7 @@ void TClockThread::Execute()
 
 void TClockThread::ShowTime()
 {
-    const QString text = QLocale::c().toString(QDateTime::currentDateTime(), format_);
+    const QString text = QLocale::c().toString(systime::UtcNow().toLocalTime(), format_);
     if (label_)
         label_->setText(text);
     else if (panel_)

@@ -16,9 +16,10 @@ TEST(MainForm, FirstStartRecordsTheVersionAndMakesTheFolders)
     qputenv("ORVANTA_ALSA_DEVICE", "no_such_capture_device");
     ModalCatcher boxes;
     TMainForm form;
-    ASSERT_EQ(boxes.Captions.size(), 2) << "no sound input, and no element sets yet";
+    ASSERT_EQ(boxes.Captions.size(), 3) << "no sound input, no element sets yet, so no next pass";
     EXPECT_EQ(boxes.Captions[0], "Recording will not be supported!");
     EXPECT_EQ(boxes.Captions[1], "Information");
+    EXPECT_EQ(boxes.Texts[2], "No satellites loaded. Select from the menu Satellite->Keplerian elements... to download!");
     EXPECT_TRUE(boxes.Texts[1].endsWith("sattrack.tle Doesn't exist!\nSelect from the menu Satellite->Keplerian "
                                         "elements... to download the most recent!"));
     EXPECT_TRUE(boxes.Texts[0].startsWith("Unable to retrieve the capabilities of the waveform-audio input device.\nError: "))
@@ -59,7 +60,7 @@ TEST(MainForm, ShutdownSavesTheRecordsAndFreesTheCatalogueNewestFirst)
     form.ShutdownPause = [&](int ms) { pauses.push_back(ms); };
     form.show();
     form.close();
-    const QStringList expected = {"Saving window attributes", "Deleting about", "Saving station info",
+    const QStringList expected = {"Saving window attributes", "Deleting about", "Terminating the tracker", "Saving station info",
                                   "Saving settings", "Terminating the clock", "Freeing satellite C",
                                   "Freeing satellite B", "Freeing satellite A", "Destroying the magnifier",
                                   "Unhooking MainWindow MessageHandler", "Destroying the map",
