@@ -82,6 +82,7 @@ void TMainForm::BuildLayout()
     TrackPanel = new QWidget(trackBar);
     TrackPanel->setObjectName("TrackPanel");
     TrackPanel->setFixedHeight(44);
+    TrackPanel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);  // grows with its texts and the window
     // White text on the night colour of the MDI area; the overlap warning in yellow.
     TrackPanel->setAttribute(Qt::WA_StyledBackground);
     TrackPanel->setStyleSheet("#TrackPanel { background: #201030; } QLabel { color: white; }"
