@@ -10,18 +10,23 @@ namespace apt {
 
 namespace {
 
-// Differences of neighbouring kernel entries, so that one interpolated tap
-// costs one multiply-add more than a plain tap.
-struct KernelSlopes {
-    double d[kResampleKernelTaps];
-    KernelSlopes()
+// Each kernel entry beside its difference to the next one, so that one
+// interpolated tap costs one multiply-add more than a plain tap and reads
+// both from one 16-byte load.
+struct KernelPair {
+    double entry, slope;
+};
+struct KernelPairs {
+    alignas(64) KernelPair p[kResampleKernelTaps];
+    KernelPairs()
     {
-        for (int k = 0; k + 1 < kResampleKernelTaps; ++k)
-            d[k] = kResampleKernel[k + 1] - kResampleKernel[k];
-        d[kResampleKernelTaps - 1] = 0;
+        for (int k = 0; k < kResampleKernelTaps; ++k) {
+            p[k].entry = kResampleKernel[k];
+            p[k].slope = k + 1 < kResampleKernelTaps ? kResampleKernel[k + 1] - kResampleKernel[k] : 0;
+        }
     }
 };
-const KernelSlopes kSlopes;
+const KernelPairs kPairs;
 
 constexpr double kLastEntry = kResampleKernelTaps - 1;
 
@@ -49,7 +54,7 @@ double InterpolatePortable(const double* samples, double phase, double step)
         // with a small negative fraction.
         const int k = static_cast<int>(b);
         const double f = b - k;
-        return (kResampleKernel[k] + f * kSlopes.d[k]) * samples[i];
+        return (kPairs.p[k].entry + f * kPairs.p[k].slope) * samples[i];
     };
     double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
     int i = 0;
@@ -76,17 +81,20 @@ __attribute__((target("avx2"))) double InterpolateAvx2(const double* samples, do
     const __m256d four = _mm256_set1_pd(4);
     __m256d index = _mm256_setr_pd(0, 1, 2, 3);  // lane j holds tap i + j
     __m256d sums = _mm256_setzero_pd();          // lane j is partial sum j
-    // The masked gather with an explicit source: the plain one leaves its
-    // source undefined, which compilers warn about.
-    const __m256d zero = _mm256_setzero_pd();
-    const __m256d all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
     int i = 0;
     for (; i + 4 <= taps; i += 4) {
         const __m256d b = _mm256_add_pd(phases, _mm256_mul_pd(index, steps));
         const __m128i k = _mm256_cvttpd_epi32(b);  // toward zero, as the portable cast
         const __m256d f = _mm256_sub_pd(b, _mm256_cvtepi32_pd(k));
-        const __m256d entry = _mm256_mask_i32gather_pd(zero, kResampleKernel, k, all, sizeof(double));
-        const __m256d slope = _mm256_mask_i32gather_pd(zero, kSlopes.d, k, all, sizeof(double));
+        // Four pairs loaded whole and transposed: cheaper than two gathers.
+        const double* p0 = &kPairs.p[_mm_cvtsi128_si32(k)].entry;
+        const double* p1 = &kPairs.p[_mm_extract_epi32(k, 1)].entry;
+        const double* p2 = &kPairs.p[_mm_extract_epi32(k, 2)].entry;
+        const double* p3 = &kPairs.p[_mm_extract_epi32(k, 3)].entry;
+        const __m256d even = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_load_pd(p0)), _mm_load_pd(p2), 1);
+        const __m256d odd = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_load_pd(p1)), _mm_load_pd(p3), 1);
+        const __m256d entry = _mm256_unpacklo_pd(even, odd);
+        const __m256d slope = _mm256_unpackhi_pd(even, odd);
         const __m256d weight = _mm256_add_pd(entry, _mm256_mul_pd(f, slope));
         sums = _mm256_add_pd(sums, _mm256_mul_pd(weight, _mm256_loadu_pd(samples + i)));
         index = _mm256_add_pd(index, four);
@@ -97,7 +105,7 @@ __attribute__((target("avx2"))) double InterpolateAvx2(const double* samples, do
         const double b = phase + i * step;
         const int k = static_cast<int>(b);
         const double f = b - k;
-        s[0] += (kResampleKernel[k] + f * kSlopes.d[k]) * samples[i];
+        s[0] += (kPairs.p[k].entry + f * kPairs.p[k].slope) * samples[i];
     }
     return (s[0] + s[1]) + (s[2] + s[3]);
 }
