@@ -129,8 +129,10 @@ double TAPT::LowPass(double x, LowPassState& s)
 
 double TAPT::DemodulateSample(double x)
 {
-    const double c = std::cos(CarrierPhase);
-    const double s = std::sin(CarrierPhase);
+    if (Carrier.Phase() != CarrierPhase)
+        Carrier.Reset(CarrierPhase);
+    const double c = Carrier.Cos();
+    const double s = Carrier.Sin();
     const double i = x * c;
     const double q = x * s;
     const double iFiltered = LowPass(i, FilterI);
@@ -147,6 +149,7 @@ double TAPT::DemodulateSample(double x)
         CarrierPhase -= 2 * M_PI;
     if (!(CarrierPhase > -M_PI))
         CarrierPhase += 2 * M_PI;
+    Carrier.Advance(step, CarrierPhase);
     return i;
 }
 
