@@ -119,11 +119,14 @@ double TAPT::LowPass(double x, LowPassState& s)
     s.x[3] = s.x[2];
     s.x[2] = s.x[1];
     s.x[1] = s.x[0];
-    s.x[0] = x / 3106.389554;
+    s.x[0] = x * (1 / 3106.389554);
     s.y[2] = s.y[1];
     s.y[1] = s.y[0];
-    s.y[0] = s.x[0] + 3.8373714492 * s.x[1] + 5.6747428984 * s.x[2] + 3.8373714492 * s.x[3] + s.x[4] +
-             1.8770305106 * s.y[1] - 0.8819717729 * s.y[2];
+    // The new input is added last: the carrier loop waits on this filter every
+    // sample, and the older terms can be summed before the input arrives.
+    const double older = 3.8373714492 * s.x[1] + 5.6747428984 * s.x[2] + 3.8373714492 * s.x[3] + s.x[4] +
+                         1.8770305106 * s.y[1] - 0.8819717729 * s.y[2];
+    s.y[0] = older + s.x[0];
     return s.y[0];
 }
 
@@ -137,7 +140,7 @@ double TAPT::DemodulateSample(double x)
     const double q = x * s;
     const double iFiltered = LowPass(i, FilterI);
     const double qFiltered = LowPass(q, FilterQ);
-    const double error = -PhaseAngle(qFiltered, iFiltered) / M_PI;  // half turns
+    const double error = -PhaseAngle(qFiltered, iFiltered) * (1 / M_PI);  // half turns
     const double step = Frequency + 0.005 * error;
     Frequency += 3e-6 * error;
     if (Frequency > kMaxFrequency)

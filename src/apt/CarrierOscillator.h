@@ -45,22 +45,25 @@ public:
             return;
         }
         phase_ = newPhase;
+        // The turn by the centre step does not depend on this step: it is done
+        // while the caller is still working the step out.
+        const double cc = cos_ * centreCos_ - sin_ * centreSin_;
+        const double cs = sin_ * centreCos_ + cos_ * centreSin_;
         const double d = 2 * M_PI * (step - centreStep_);
         double dc, ds;  // cos and sin of d
         if (std::fabs(d) < kSeriesLimit) {
-            // Taylor series: the first omitted terms are below 3e-17 here.
+            // Taylor series, its terms grouped by powers of d^4 so that they are
+            // summed side by side; the first omitted terms are below 3e-17 here.
             const double d2 = d * d;
-            dc = 1 - d2 * (1.0 / 2 - d2 * (1.0 / 24 - d2 * (1.0 / 720 - d2 * (1.0 / 40320))));
-            ds = d * (1 - d2 * (1.0 / 6 - d2 * (1.0 / 120 - d2 * (1.0 / 5040 - d2 * (1.0 / 362880)))));
+            const double d4 = d2 * d2;
+            dc = (1 - d2 * (1.0 / 2)) + d4 * ((1.0 / 24 - d2 * (1.0 / 720)) + d4 * (1.0 / 40320));
+            ds = d * ((1 - d2 * (1.0 / 6)) + d4 * ((1.0 / 120 - d2 * (1.0 / 5040)) + d4 * (1.0 / 362880)));
         } else {
             dc = std::cos(d);
             ds = std::sin(d);
         }
-        const double rc = centreCos_ * dc - centreSin_ * ds;
-        const double rs = centreSin_ * dc + centreCos_ * ds;
-        const double c = cos_ * rc - sin_ * rs;
-        sin_ = sin_ * rc + cos_ * rs;
-        cos_ = c;
+        cos_ = cc * dc - cs * ds;
+        sin_ = cs * dc + cc * ds;
     }
 
 private:
