@@ -12,6 +12,7 @@
 // The engine never shows a message box: failures go to OnError (when set) and
 // LastError, for the window layer to show.
 #include "platform/WaveFormat.h"
+#include "apt/CarrierOscillator.h"
 #include "apt/MagickImage.h"
 
 #include <QString>
@@ -205,6 +206,9 @@ public:
     double SmoothedFrequency = 0;
     double FirPhase = 0;
     double CarrierPhase = 0;
+    // Cosine and sine of CarrierPhase; it follows CarrierPhase, which stays
+    // the loop's state (a reset only needs to set CarrierPhase).
+    apt::CarrierOscillator Carrier{2400.0 / 11025.0};
     LowPassState FilterI, FilterQ;
     int WindowFill = 0;
     int WindowPos = 0;

@@ -2,7 +2,7 @@
 // sub-carrier -> resampling to 4160 words/s, clocked by the loop's frequency
 // -> rows of 2080 words aligned on the sync A pulse train.
 #include "apt/APT.h"
-#include "apt/ResampleKernel.h"
+#include "apt/ResampleInterpolate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,19 +28,6 @@ constexpr double kSyncTemplate[kSyncLength] = {
 // weak or noisy row can make that slope absurd (even negative), which would
 // stall or reverse the resampler. Real clock errors are far below 1 %.
 constexpr double kMaxLineRateError = 0.01;
-
-// Differences of neighbouring kernel entries, so that one interpolated tap
-// costs one multiply-add more than a plain tap.
-struct KernelSlopes {
-    double d[apt::kResampleKernelTaps];
-    KernelSlopes()
-    {
-        for (int k = 0; k + 1 < apt::kResampleKernelTaps; ++k)
-            d[k] = apt::kResampleKernel[k + 1] - apt::kResampleKernel[k];
-        d[apt::kResampleKernelTaps - 1] = 0;
-    }
-};
-const KernelSlopes kSlopes;
 
 }  // namespace
 
@@ -132,23 +119,28 @@ double TAPT::LowPass(double x, LowPassState& s)
     s.x[3] = s.x[2];
     s.x[2] = s.x[1];
     s.x[1] = s.x[0];
-    s.x[0] = x / 3106.389554;
+    s.x[0] = x * (1 / 3106.389554);
     s.y[2] = s.y[1];
     s.y[1] = s.y[0];
-    s.y[0] = s.x[0] + 3.8373714492 * s.x[1] + 5.6747428984 * s.x[2] + 3.8373714492 * s.x[3] + s.x[4] +
-             1.8770305106 * s.y[1] - 0.8819717729 * s.y[2];
+    // The new input is added last: the carrier loop waits on this filter every
+    // sample, and the older terms can be summed before the input arrives.
+    const double older = 3.8373714492 * s.x[1] + 5.6747428984 * s.x[2] + 3.8373714492 * s.x[3] + s.x[4] +
+                         1.8770305106 * s.y[1] - 0.8819717729 * s.y[2];
+    s.y[0] = older + s.x[0];
     return s.y[0];
 }
 
 double TAPT::DemodulateSample(double x)
 {
-    const double c = std::cos(CarrierPhase);
-    const double s = std::sin(CarrierPhase);
+    if (Carrier.Phase() != CarrierPhase)
+        Carrier.Reset(CarrierPhase);
+    const double c = Carrier.Cos();
+    const double s = Carrier.Sin();
     const double i = x * c;
     const double q = x * s;
     const double iFiltered = LowPass(i, FilterI);
     const double qFiltered = LowPass(q, FilterQ);
-    const double error = -PhaseAngle(qFiltered, iFiltered) / M_PI;  // half turns
+    const double error = -PhaseAngle(qFiltered, iFiltered) * (1 / M_PI);  // half turns
     const double step = Frequency + 0.005 * error;
     Frequency += 3e-6 * error;
     if (Frequency > kMaxFrequency)
@@ -160,38 +152,13 @@ double TAPT::DemodulateSample(double x)
         CarrierPhase -= 2 * M_PI;
     if (!(CarrierPhase > -M_PI))
         CarrierPhase += 2 * M_PI;
+    Carrier.Advance(step, CarrierPhase);
     return i;
 }
 
 double TAPT::Interpolate(const double* samples, double phase, double step)
 {
-    // Taps i = 0, 1, ... while phase + i step < 454. Each position is computed
-    // from i rather than accumulated, so the taps do not wait on one another.
-    constexpr double kLastEntry = apt::kResampleKernelTaps - 1;
-    int taps = static_cast<int>((kLastEntry - phase) / step);
-    while (taps > 0 && phase + (taps - 1) * step >= kLastEntry)
-        --taps;
-    while (phase + taps * step < kLastEntry)
-        ++taps;
-    auto tap = [&](int i) {
-        const double b = phase + i * step;
-        // Truncation toward zero: a phase just below 0 uses entries 0 and 1
-        // with a small negative fraction.
-        const int k = static_cast<int>(b);
-        const double f = b - k;
-        return (apt::kResampleKernel[k] + f * kSlopes.d[k]) * samples[i];
-    };
-    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
-    int i = 0;
-    for (; i + 4 <= taps; i += 4) {
-        s0 += tap(i);
-        s1 += tap(i + 1);
-        s2 += tap(i + 2);
-        s3 += tap(i + 3);
-    }
-    for (; i < taps; ++i)
-        s0 += tap(i);
-    return (s0 + s1) + (s2 + s3);
+    return apt::Interpolate(samples, phase, step);
 }
 
 int TAPT::GetPixels(double* out, int count)
