@@ -19,8 +19,20 @@ snd_pcm_format_t SampleFormat(const TWaveFormat& format)
     return format.BitsPerSample == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
 }
 
+// ALSA prints its own diagnostics to stderr (a missing card gives a dozen
+// lines); every failure reaches the user through its error code and text,
+// so the library's printing is switched off once.
+void IgnoreLibraryMessage(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietLibrary()
+{
+    static const bool quiet = (snd_lib_error_set_handler(IgnoreLibraryMessage), true);
+    (void)quiet;
+}
+
 int OpenDevice(const QString& device, snd_pcm_t** pcm, HwParams& params)
 {
+    QuietLibrary();
     // Non-blocking, so a device held by another program fails at once
     // instead of hanging the caller.
     int err = snd_pcm_open(pcm, device.toLocal8Bit().constData(), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK);
