@@ -266,9 +266,14 @@ void TMDIChild::AddtotheDailylog2Click()
         else
             logger.TouchDailyLog();
         written = logger.WriteLog(true);
-        if (written && (action & 4))
-            written = logger.UploadLog(false);
         messages = logger.Messages;
+        // The writer says nothing when the settings choose no products.
+        if (!written && messages.isEmpty())
+            messages << "The daily log was not written: no log images are chosen in the settings." << QString();
+        if (written && (action & 4)) {
+            written = logger.UploadLog(false);
+            messages += logger.Messages;
+        }
     }
     // The log writer prepared the engine's lines for its products; the
     // window's view is rendered again from the lines it needs.
