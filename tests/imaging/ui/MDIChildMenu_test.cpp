@@ -11,7 +11,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -22,7 +21,6 @@
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
 
