@@ -61,6 +61,7 @@ TMDIChild::TMDIChild(QWidget* parent)
     EnsureMagickCore();
     setAttribute(Qt::WA_DeleteOnClose);
     BuildForm();
+    BuildMenus();
     // The engine's own failures: topmost boxes without an owner.
     APT->OnError = [this](const QString& text, const QString& caption) { ShowBox(text, caption, true, false); };
 }
@@ -91,6 +92,9 @@ void TMDIChild::BuildForm()
     font.setPixelSize(11);
     pb->setFont(font);
     sb->setWidget(pb);
+    // The read-outs follow the pointer without a button held.
+    pb->setMouseTracking(true);
+    sb->viewport()->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(sb);
@@ -230,12 +234,6 @@ void TMDIChild::Teardown()
     Pass.reset();
     DeleteRawImage();
     APT.reset();
-}
-
-void TMDIChild::FormActivate()
-{
-    if (MainForm && !(Flags & mcClosing))
-        MainForm->UpdateFileCommands(this, true);
 }
 
 void TMDIChild::UndoClick()

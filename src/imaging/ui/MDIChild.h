@@ -9,7 +9,10 @@
 //
 // Files: MDIChild.cpp (life, close rules, progress panel, pictures),
 // MDIChildFiles.cpp (opening, decoding and recording hooks, saving),
-// MDIChildViews.cpp (the views of a decoded pass, the live lines).
+// MDIChildViews.cpp (the views of a decoded pass, the live lines),
+// MDIChildMenu.cpp (the window's menu, merged into the main window's menu
+// bar while the window is active, and its commands), MDIChildMouse.cpp (the
+// read-outs under the pointer, the magnifier feed, the mouse wheel).
 //
 // Threads: GUI thread only. The processing thread reaches the window through
 // TAPTDisplay, each call made through TThread::Synchronize.
@@ -24,8 +27,11 @@
 #include <functional>
 #include <memory>
 
+class QAction;
+class QActionGroup;
 class QFrame;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QScrollArea;
 class TAppFolders;
@@ -62,6 +68,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     TMDIChild* owner_;
@@ -82,6 +89,9 @@ public:
     // Replaceable; by default the table chosen under "APT\LUTTables".
     using TTableFinder = std::function<QString(int view)>;
     static TTableFinder LUTFileName;
+    // Shows the daily page after "Add to the daily log...". Replaceable; by
+    // default the desktop's browser.
+    static std::function<void(const QString& page)> OpenDailyPage;
 
     // --- files, decoding and recording (MDIChildFiles.cpp) ---
     bool OpenFile(const QString& path);
@@ -99,7 +109,27 @@ public:
     bool ShowView(int view, int flags);
     bool RenderView(const TLookupTable* table, int view, int flags);
     void PaintLiveLine(int row);
+
+    // --- menu and commands (MDIChildMenu.cpp) ---
+    // The top menus the main window shows while this window is active.
+    QList<QAction*> MergedMenus() const;
+    void ShowImageClick(QAction* item);
+    void SpacecraftModelClick(QAction* item);
+    void SpacecraftDirectionClick();
+    void Choptovideo1Click();
+    void AddtotheDailylog2Click();
+    void MagnifierClick();
+    void UpdateChopMenu();
+    void CheckViewMenu(int view);
+    int GetMenuModel() const;
+    void CheckModelMenu(int model);
     bool IsNorthbound() const;
+
+    // --- read-outs, magnifier and wheel (MDIChildMouse.cpp) ---
+    QString GetTemperatureText(int x, int y) const;
+    QString GetTimeText(int y) const;
+    void FeedMagnifier(int x, int y);
+    void pbMouseMove(const QPoint& point);
 
     // --- pictures and state (MDIChild.cpp) ---
     void ShowProgress(bool show);
@@ -140,11 +170,6 @@ public:
     QImage DisplayBitmap;  // what the paint box shows
     int View = -1;         // TImageView shown, -1 before the first
     int ChopState = -1;    // -1 idle, 0 crop by selection armed
-    int ChopTag = 0;       // the chop command: 0 shows the full width, 1 the video only
-    // What the Type menu and the Northbound item say for a recording
-    // without an identified pass.
-    int MenuModel = 0;
-    bool MenuNorthbound = false;
     // The general settings dialog's copy while it previews (flag vfPreview); not owned.
     const TSetting* PreviewSettings = nullptr;
 
@@ -162,11 +187,48 @@ public:
     QLabel* LbGaugePos;
     QPushButton* CancelBtn;
 
+    // The window's menu. Item Tags (QAction::data) as the commands read
+    // them: the model of a Type item, 0/1 of a Direction item, the view of
+    // a view item; the chop command's Tag is 1 while it shows the video only.
+    QMenu* Images1;
+    QMenu* Spacecraft;
+    QMenu* Type2;
+    QMenu* Direction2;
+    QAction* NOAA121;
+    QAction* NOAA141;
+    QAction* NOAA151;
+    QAction* NOAA171;
+    QAction* NOAA181;
+    QAction* Southbound1;
+    QAction* Northbound1;
+    QAction* Choptovideo1;
+    QAction* AddtotheDailylog2;
+    QAction* MI_Normal;
+    QAction* MI_Video_A;
+    QAction* MI_Video_B;
+    QAction* MI_FC_AB;
+    QAction* MI_FC_24;
+    QAction* MI_FC_LowTemps;
+    QAction* MI_IR_BrightnessTemps;
+    QAction* MI_IR_LowTemps;
+    QMenu* Effect1;
+    QAction* Magnifier;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildForm();
+    void BuildMenus();
+    // True when the window's engine holds a finished pass it can render.
+    bool IsReady() const;
+    // Before a view, model, direction or chop command renders: the window
+    // stops being the live window and pending events run.
+    void PrepareCommand();
+    // The engine line shown at image row y, -1 for none.
+    int LineOfRow(int y) const;
+    QAction* ViewItem(int view) const;
     void FormClose();
     void Teardown();
     void LayoutProgress();

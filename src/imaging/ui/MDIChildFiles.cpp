@@ -125,8 +125,8 @@ bool TMDIChild::StartFileDecoding(bool complete)
         LbGaugePos->clear();
         SetGauge(0);
     }
-    const bool northbound = Pass ? Pass->Northbound != 0 : MenuNorthbound;
-    APT->SpacecraftModel = Pass ? TSat::GetNOAAIndex(Pass->Name) : MenuModel;
+    const bool northbound = IsNorthbound();
+    APT->SpacecraftModel = Pass ? TSat::GetNOAAIndex(Pass->Name) : GetMenuModel();
 
     if (!complete) {
         // The cache lies beside a recording of the program's own folders,

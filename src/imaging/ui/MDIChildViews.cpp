@@ -11,6 +11,7 @@
 #include "shell/ui/MainForm.h"
 
 #include <QFile>
+#include <QAction>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScrollArea>
@@ -27,11 +28,6 @@ void ShowTopmostError(const QString& text, const QString& caption)
 }
 
 }  // namespace
-
-bool TMDIChild::IsNorthbound() const
-{
-    return Pass ? Pass->Northbound != 0 : MenuNorthbound;
-}
 
 bool TMDIChild::ShowView(int view, int flags)
 {
@@ -106,10 +102,12 @@ bool TMDIChild::ShowView(int view, int flags)
         vertical->setValue(y);
     }
     if (rendered) {
-        if (!(flags & vfForce) && (flags & vfRefreshMenus))
+        if (flags & vfForce)
+            CheckViewMenu(View);
+        else if (flags & vfRefreshMenus)
             FormActivate();
         if (flags & vfToggleChop)
-            ChopTag = ChopTag == 0 ? 1 : 0;
+            UpdateChopMenu();
     }
     return rendered;
 }
@@ -122,7 +120,7 @@ bool TMDIChild::RenderView(const TLookupTable* table, int view, int flags)
     const TSetting settings = (flags & vfPreview) && PreviewSettings ? *PreviewSettings : Settings();
     TRenderOptions options = RenderOptionsFrom(settings, view);
     if (flags & vfToggleChop)
-        options.ChopToVideo = ChopTag == 0;
+        options.ChopToVideo = Choptovideo1->data().toInt() == 0;
     const QString caption = info->TitlePrefix + APT->AudioFileName + "]";
 
     MagickImagePtr image = RenderViewPixels(*APT, table, options);

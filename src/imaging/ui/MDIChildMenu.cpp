@@ -1,0 +1,303 @@
+// The image window's menu and its commands: the views, the spacecraft model
+// and direction of the pass, "chop to video", the daily log and the
+// magnifier. The main window shows the menus of the active window between
+// its own (MergedMenus); every window keeps its own checks, which is where a
+// recording without an identified pass keeps its model and direction.
+#include "imaging/ui/MDIChild.h"
+
+#include "imaging/LogViewRenderer.h"
+#include "imaging/ui/ZoomWin.h"
+#include "orbit/Sat.h"
+#include "platform/ui/OpenDocument.h"
+#include "publishing/Logger.h"
+#include "shell/AppFolders.h"
+#include "shell/ui/LogForm.h"
+#include "shell/ui/MainForm.h"
+#include "shell/ui/ShellHelpers.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+
+namespace {
+
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+QAction* AddRadioItem(QMenu* menu, QActionGroup* group, const char* name, const QString& text, int tag)
+{
+    QAction* item = menu->addAction(text);
+    item->setObjectName(name);
+    item->setCheckable(true);
+    item->setData(tag);
+    group->addAction(item);
+    return item;
+}
+
+}  // namespace
+
+std::function<void(const QString& page)> TMDIChild::OpenDailyPage = [](const QString& page) {
+    OpenURL(nullptr, QString(), page, false);
+};
+
+void TMDIChild::BuildMenus()
+{
+    Images1 = new QMenu("Images", this);
+    Images1->setObjectName("Images1");
+    Spacecraft = Images1->addMenu("Spacecraft");
+    Spacecraft->setObjectName("Spacecraft");
+    Type2 = Spacecraft->addMenu("Type");
+    Type2->setObjectName("Type2");
+    auto* types = new QActionGroup(this);
+    NOAA121 = AddRadioItem(Type2, types, "NOAA121", "NOAA 12", scNOAA12);
+    NOAA141 = AddRadioItem(Type2, types, "NOAA141", "NOAA 14", scNOAA14);
+    NOAA151 = AddRadioItem(Type2, types, "NOAA151", "NOAA 15", scNOAA15);
+    NOAA171 = AddRadioItem(Type2, types, "NOAA171", "NOAA 17", scNOAA17);
+    NOAA181 = AddRadioItem(Type2, types, "NOAA181", "NOAA 18", scNOAA18);
+    NOAA121->setChecked(true);
+    connect(types, &QActionGroup::triggered, this, &TMDIChild::SpacecraftModelClick);
+    Direction2 = Spacecraft->addMenu("Direction");
+    Direction2->setObjectName("Direction2");
+    auto* directions = new QActionGroup(this);
+    Southbound1 = AddRadioItem(Direction2, directions, "Southbound1", "Southbound", 0);
+    Northbound1 = AddRadioItem(Direction2, directions, "Northbound1", "Nortbound", 1);
+    Southbound1->setChecked(true);
+    connect(directions, &QActionGroup::triggered, this, [this] { SpacecraftDirectionClick(); });
+
+    Choptovideo1 = Images1->addAction("Chop to video/Restore");
+    Choptovideo1->setObjectName("Choptovideo1");
+    Choptovideo1->setData(0);
+    connect(Choptovideo1, &QAction::triggered, this, &TMDIChild::Choptovideo1Click);
+    AddtotheDailylog2 = Images1->addAction("Add to the daily log...");
+    AddtotheDailylog2->setObjectName("AddtotheDailylog2");
+    connect(AddtotheDailylog2, &QAction::triggered, this, &TMDIChild::AddtotheDailylog2Click);
+
+    Images1->addSeparator();
+    auto* views = new QActionGroup(this);
+    const char* names[kViewCount] = {"MI_Normal", "MI_Video_A",     "MI_Video_B",            "MI_FC_AB",
+                                     "MI_FC_24",  "MI_FC_LowTemps", "MI_IR_BrightnessTemps", "MI_IR_LowTemps"};
+    QAction** items[kViewCount] = {&MI_Normal, &MI_Video_A,     &MI_Video_B,            &MI_FC_AB,
+                                   &MI_FC_24,  &MI_FC_LowTemps, &MI_IR_BrightnessTemps, &MI_IR_LowTemps};
+    for (int view = 0; view < kViewCount; ++view)
+        *items[view] = AddRadioItem(Images1, views, names[view], GetViewInfo(view)->MenuCaption, view);
+    MI_Normal->setChecked(true);
+    connect(views, &QActionGroup::triggered, this, &TMDIChild::ShowImageClick);
+
+    Effect1 = new QMenu("Effect", this);
+    Effect1->setObjectName("Effect1");
+    Magnifier = Effect1->addAction("Magnifier");
+    Magnifier->setObjectName("Magnifier");
+    connect(Magnifier, &QAction::triggered, this, &TMDIChild::MagnifierClick);
+
+    // Invisible until the window is activated.
+    Images1->menuAction()->setVisible(false);
+    Effect1->menuAction()->setVisible(false);
+}
+
+QList<QAction*> TMDIChild::MergedMenus() const
+{
+    return {Images1->menuAction(), Effect1->menuAction()};
+}
+
+bool TMDIChild::IsReady() const
+{
+    return APT && APT->IsImageReady();
+}
+
+void TMDIChild::FormActivate()
+{
+    if (Flags & mcClosing)
+        return;
+    const bool imageFile = Flags & mcImageFile;
+    const bool edit = imageFile || IsReady();
+    const bool passMenus = !imageFile && IsReady();
+    Effect1->menuAction()->setVisible(edit);
+    Images1->menuAction()->setVisible(passMenus);
+    if (MainForm)
+        MainForm->UpdateFileCommands(this, edit || passMenus);
+    if (!APT || !(APT->Flags & (aptAudioFile | aptLive)))
+        return;
+    CheckViewMenu(View < 0 ? ivNormal : View);
+    UpdateChopMenu();
+    // A recording without an identified pass keeps the direction the user
+    // chose: the check is its only store.
+    if (Pass)
+        (Pass->Northbound ? Northbound1 : Southbound1)->setChecked(true);
+    CheckModelMenu(APT->SpacecraftModel);
+}
+
+QAction* TMDIChild::ViewItem(int view) const
+{
+    QAction* const items[kViewCount] = {MI_Normal, MI_Video_A,     MI_Video_B,            MI_FC_AB,
+                                        MI_FC_24,  MI_FC_LowTemps, MI_IR_BrightnessTemps, MI_IR_LowTemps};
+    return view >= 0 && view < kViewCount ? items[view] : MI_Normal;
+}
+
+void TMDIChild::CheckViewMenu(int view)
+{
+    ViewItem(view)->setChecked(true);
+}
+
+int TMDIChild::GetMenuModel() const
+{
+    for (QAction* item : {NOAA121, NOAA141, NOAA151, NOAA171, NOAA181})
+        if (item->isChecked())
+            return item->data().toInt();
+    return scNOAA12;
+}
+
+void TMDIChild::CheckModelMenu(int model)
+{
+    QAction* items[] = {NOAA121, NOAA141, NOAA151, NOAA171, NOAA181};
+    items[model >= 1 && model <= 4 ? model : 0]->setChecked(true);
+}
+
+bool TMDIChild::IsNorthbound() const
+{
+    return Pass ? Pass->Northbound != 0 : Northbound1->isChecked();
+}
+
+void TMDIChild::UpdateChopMenu()
+{
+    const bool enabled = IsReady() && Image && View > 0 && Image->columns > 0;
+    Choptovideo1->setEnabled(enabled);
+    if (!enabled)
+        return;
+    const int videoOnly = Image->columns < 910 ? 1 : 0;
+    Choptovideo1->setData(videoOnly);
+    Choptovideo1->setText(videoOnly ? "Show markers" : "Chop to video");
+}
+
+void TMDIChild::PrepareCommand()
+{
+    Flags &= ~mcLive;
+    QApplication::processEvents();
+}
+
+void TMDIChild::ShowImageClick(QAction* item)
+{
+    if (!IsReady()) {
+        CheckViewMenu(View);
+        return;
+    }
+    PrepareCommand();
+    WaitCursor busy;
+    if (!ShowView(item->data().toInt(), vfRefreshMenus))
+        CheckViewMenu(View);  // the check stays with the view still shown
+}
+
+void TMDIChild::SpacecraftModelClick(QAction* item)
+{
+    if (!IsReady()) {
+        CheckModelMenu(APT ? APT->SpacecraftModel : scNOAA12);
+        return;
+    }
+    const int model = item->data().toInt();
+    if (model == APT->SpacecraftModel)
+        return;
+    APT->SpacecraftModel = model;
+    // The model counts in the calibration; the Normal view shows raw lines.
+    if (View <= ivNormal)
+        return;
+    PrepareCommand();
+    WaitCursor busy;
+    ShowView(View, vfForce | vfReloadRaw);
+}
+
+void TMDIChild::SpacecraftDirectionClick()
+{
+    if (!IsReady())
+        return;
+    if (Pass)
+        Pass->Northbound = Northbound1->isChecked() ? 1 : 0;
+    PrepareCommand();
+    WaitCursor busy;
+    ShowView(View, vfForce);
+}
+
+void TMDIChild::Choptovideo1Click()
+{
+    if (!IsReady() || View <= ivNormal || !Image || Image->columns == 0)
+        return;
+    PrepareCommand();
+    WaitCursor busy;
+    ShowView(View, vfForce | vfToggleChop);
+}
+
+void TMDIChild::AddtotheDailylog2Click()
+{
+    if (!IsReady())
+        return;
+    if (!Pass) {
+        QMessageBox::critical(this, "Error: No satellite!",
+                              "The log can not be created.\nNo satellite found for this wave-form.");
+        return;
+    }
+    const TSetting settings = Settings();
+    Pass->UpdateDaylight(&settings);
+    const QString logDir = Folders().GetLogDir();
+    const QString page = logDir + "/daily/index.html";
+    // Without a log options dialog the run takes what a user adding one
+    // pass wants: today's page continued when it exists, a new one
+    // otherwise, and the upload when the settings ask for uploads.
+    const int action = (QFileInfo::exists(page) ? 2 : 1) | ((settings.LogModes & 0x10) ? 4 : 0);
+
+    QApplication::processEvents();
+    bool written = false;
+    QStringList messages;
+    {
+        WaitCursor busy;
+        TViewLogRenderer renderer(APT.get(), settings, Pass->GetPassDescription(0), IsNorthbound(), LUTFileName);
+        TLogSource source;
+        source.Engine = APT.get();
+        source.Pass = *Pass;
+        source.Renderer = &renderer;
+        source.LogDir = logDir;
+        if (MainForm && MainForm->Rig)
+            source.ReceiverName = MainForm->Rig->GetRadioName();
+        TLogger logger(settings, std::move(source), nullptr);
+        if (action & 1)
+            logger.StartNewDailyLog();
+        else
+            logger.TouchDailyLog();
+        written = logger.WriteLog(true);
+        messages = logger.Messages;
+        // The writer says nothing when the settings choose no products.
+        if (!written && messages.isEmpty())
+            messages << "The daily log was not written: no log images are chosen in the settings." << QString();
+        if (written && (action & 4)) {
+            written = logger.UploadLog(false);
+            messages += logger.Messages;
+        }
+    }
+    // The log writer prepared the engine's lines for its products; the
+    // window's view is rendered again from the lines it needs.
+    if (View >= 0)
+        ShowView(View, vfForce | vfReloadRaw | vfSilent);
+    if (LogForm)
+        LogForm->AddLines(messages);
+    if (!written) {
+        if (LogForm) {
+            LogForm->show();
+            LogForm->raise();
+        }
+        return;
+    }
+    if (OpenDailyPage)
+        OpenDailyPage(page);
+}
+
+void TMDIChild::MagnifierClick()
+{
+    if (!IsEditable())
+        return;
+    if (!ZoomWin)
+        new TZoomWin(MainForm ? static_cast<QWidget*>(MainForm) : window());
+    if (!ZoomWin->isVisible())
+        ZoomWin->show();
+}
