@@ -414,7 +414,3 @@ void TMDIChild::AddLogLines(const QStringList& lines)
     if (LogForm)
         LogForm->AddLines(lines);
 }
-
-// Compiled here, not with the other windows' meta-objects: the magnifier's
-// header and the settings record's cannot share a translation unit.
-#include "moc_MDIChild.cpp"
