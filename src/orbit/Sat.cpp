@@ -94,8 +94,13 @@ void TSat::Assign(const TSat& other)
     StationName = other.StationName;
     char name[sizeof Name];
     std::memcpy(name, other.Name, sizeof name);
-    if (ParseTLE(name, other.Line1, other.Line2))
+    if (ParseTLE(name, other.Line1, other.Line2)) {
         PrepareElements();
+    } else {
+        // A pass read from a file without its element set is still that
+        // satellite's pass: its copies keep the name, only the orbit is missing.
+        std::memcpy(Name, other.Name, sizeof Name);
+    }
 }
 
 void TSat::Reset()

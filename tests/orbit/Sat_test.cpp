@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -199,6 +200,15 @@ TEST(Sat, CopiesTakeTheSetThePassAndTheStationValues)
     EXPECT_STREQ(assigned.Name, "");
     EXPECT_EQ(assigned.Group, "");
     EXPECT_EQ(assigned.MeanMotion, 0);
+
+    // A pass read from a file without its element set keeps its name in copies.
+    TSat nameOnly;
+    std::snprintf(nameOnly.Name, sizeof nameOnly.Name, "%s", "NOAA 19");
+    nameOnly.Downlink = "137.1";
+    const TSat nameCopy(nameOnly);
+    EXPECT_STREQ(nameCopy.Name, "NOAA 19");
+    EXPECT_EQ(nameCopy.Downlink, "137.1");
+    EXPECT_FALSE(nameCopy.IsFlagSet(SatPrepared)) << "no orbit without an element set";
 
     // The copy computes the same positions on its own.
     TSat again(source);
