@@ -309,6 +309,7 @@ protected:
     void Next1PutAsync();
     void Next2PutAsync();
     void Next3PutAsync();
+    void RefuseTransfer(int code);
     void Next1GetAsync();
     void Next2GetAsync();
     void Next3GetAsync();

@@ -394,13 +394,7 @@ void TCustomFtpCli::Next1PutAsync()
         }
         return;
     }
-    SetErrorMessage();
-    FNext = nullptr;
-    AbortDataSocket();
-    DestroyLocalStream();
-    ResumeAt = 0;
-    FRequestResult = code;
-    TriggerRequestDone(code);
+    RefuseTransfer(code);
 }
 
 void TCustomFtpCli::WMFtpSendData()
@@ -617,13 +611,9 @@ void TCustomFtpCli::DataSocketGetDataAvailable(int)
         FailTransfer(426, QStringLiteral("426 Data: Receive error %1").arg(d.LastError()));
 }
 
-void TCustomFtpCli::Next1GetAsync()
+// The server refused to start a transfer: the request ends with its reply.
+void TCustomFtpCli::RefuseTransfer(int code)
 {
-    const int code = FStatusCode;
-    if ((code >= 150 && code <= 159) || code == 125) {
-        FNext = &TCustomFtpCli::Next2GetAsync;
-        return;
-    }
     SetErrorMessage();
     FNext = nullptr;
     AbortDataSocket();
@@ -631,6 +621,16 @@ void TCustomFtpCli::Next1GetAsync()
     ResumeAt = 0;
     FRequestResult = code;
     TriggerRequestDone(code);
+}
+
+void TCustomFtpCli::Next1GetAsync()
+{
+    const int code = FStatusCode;
+    if ((code >= 150 && code <= 159) || code == 125) {
+        FNext = &TCustomFtpCli::Next2GetAsync;
+        return;
+    }
+    RefuseTransfer(code);
 }
 
 void TCustomFtpCli::Next2GetAsync()
