@@ -296,3 +296,12 @@ bool TSerialPort::Purge()
         return Fail("Unable to purge the queues of", errno);
     return true;
 }
+
+bool TSerialPort::PurgeInput()
+{
+    if (!RequireOpen("purge the input queue"))
+        return false;
+    if (::tcflush(fd_, TCIFLUSH) != 0)
+        return Fail("Unable to purge the input queue of", errno);
+    return true;
+}

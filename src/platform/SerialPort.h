@@ -71,6 +71,16 @@ public:
     bool SetRts(bool raised);
     // Discards both queues.
     bool Purge();
+    // Discards what has arrived and not been read; what waits to be sent
+    // stays on its way.
+    bool PurgeInput();
+    // Waits until everything written has left the port. A write returns once
+    // its bytes are queued, long before a slow line has sent them; a purge
+    // right after would cut them off. Bounded by what the pending bytes need
+    // at the line's rate plus a margin: output that is still held by then
+    // (flow control, a stuck adapter) is a failure, ETIMEDOUT. A
+    // pseudo-terminal reports nothing pending: it hands bytes on at once.
+    bool WaitUntilSent();
 
     // Waits up to timeoutMs for received bytes; false when none came
     // (LastError() 0) or on failure (LastError() the errno).
@@ -89,6 +99,9 @@ private:
     bool Fail(const QString& what, int code);
     bool RequireOpen(const char* what);
     bool SetModemLine(int line, bool raised, const char* what);
+    // Bytes the driver still holds for sending; 1 when its queue is empty but
+    // the transmitter has not finished the last byte.
+    bool OutputPending(int& bytes);
     // Waits up to waitMs (-1: no limit) for events on the port; false on a
     // failure or a line that hung up (error text set), true otherwise with
     // ready telling whether the events came.

@@ -7,6 +7,9 @@
 #include <chrono>
 #include <cstring>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -21,6 +24,23 @@ int MillisecondsUntil(Clock::time_point deadline)
 {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return static_cast<int>(std::clamp<long long>(left, 0, 1'000'000'000));
+}
+
+// A UART's transmit FIFO may hold this many bytes beyond what its driver
+// reports pending; the drain allows for them, and for a margin on top.
+constexpr int kTransmitFifoBytes = 16;
+constexpr int kDrainMarginMs = 100;
+// A rate the port cannot tell (0) is taken as slow, so a slow line is not
+// mistaken for a stuck one.
+constexpr int kSlowestBitsPerSecond = 300;
+
+// Line time of one byte: start bit, data bits, parity, stop bits.
+double MillisecondsPerByte(const TCommState& state)
+{
+    const int bits = 1 + state.ByteSize + (state.Parity == TParity::None ? 0 : 1) +
+                     (state.StopBits == TStopBits::One ? 1 : 2);
+    const int rate = state.BaudRate > 0 ? state.BaudRate : kSlowestBitsPerSecond;
+    return bits * 1000.0 / rate;
 }
 
 // Removes the zero bytes of the n bytes at data; returns how many are left.
@@ -147,4 +167,45 @@ bool TSerialPort::Write(const void* data, std::uint32_t byteCount, std::uint32_t
             return false;
     }
     return true;
+}
+
+bool TSerialPort::OutputPending(int& bytes)
+{
+    bytes = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &bytes) != 0)
+        return Fail("Unable to read the output queue of", errno);
+    // The queue empties into the transmitter; a UART tells when that is
+    // empty too. Other devices do not answer, and are taken as done.
+    int status = 0;
+    if (bytes == 0 && ::ioctl(fd_, TIOCSERGETLSR, &status) == 0 && !(status & TIOCSER_TEMT))
+        bytes = 1;
+    return true;
+}
+
+bool TSerialPort::WaitUntilSent()
+{
+    if (!RequireOpen("wait for the output"))
+        return false;
+    int pending = 0;
+    if (!OutputPending(pending))
+        return false;
+    if (pending == 0)
+        return true;
+    TCommState state;
+    if (!GetCommState(state))
+        return false;
+    const double msPerByte = MillisecondsPerByte(state);
+    const auto budgetMs = static_cast<long long>((pending + kTransmitFifoBytes) * msPerByte) + kDrainMarginMs;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(budgetMs);
+    for (;;) {
+        // About as long as the bytes need, checked at least every 20 ms.
+        const auto napMs = std::clamp<long long>(static_cast<long long>(pending * msPerByte), 1, 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(napMs));
+        if (!OutputPending(pending))
+            return false;
+        if (pending == 0)
+            return true;
+        if (Clock::now() >= deadline)
+            return Fail(QString("Unable to send the last %1 bytes in %2 ms on").arg(pending).arg(budgetMs), ETIMEDOUT);
+    }
 }

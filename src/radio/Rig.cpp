@@ -130,7 +130,16 @@ bool TRig::Purge()
         SetErrorText("COM-port is not open!");
         return false;
     }
-    if (!port_.Purge()) {
+    // The last command's tail may still be on its way: a write returns once
+    // the bytes are queued. Let it go out, then drop only stale input, so
+    // nothing the receiver has not yet taken is discarded.
+    if (!port_.WaitUntilSent()) {
+        NotePortFault();
+        port_.Purge();  // a stuck tail must not run into the next command
+        SetErrorText("Failed to purge COM-port!");
+        return false;
+    }
+    if (!port_.PurgeInput()) {
         NotePortFault();
         SetErrorText("Failed to purge COM-port!");
         return false;

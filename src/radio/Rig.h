@@ -42,8 +42,11 @@ public:
     // Harmless when closed; keeps the error text.
     void Close();
     // The start of every receiver command: clears the error text, opens the
-    // port when closed (or when its line was lost), then empties both queues.
+    // port when closed (or when its line was lost), then purges it.
     bool EnsureOpen();
+    // Waits (bounded) until the last command has left the port, then drops
+    // what has arrived unread. Output the line will not send in time is a
+    // failure, and is dropped too.
     bool Purge();
     // True for the models that can be driven: 0, 1 and 3.
     bool CheckRadio();

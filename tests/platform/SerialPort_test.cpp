@@ -319,6 +319,37 @@ TEST(SerialPort, PurgeDropsWhatWaitsAndNullBytesCanBeDiscarded)
     EXPECT_EQ(ReadSome(port, 20), "abc");
 }
 
+TEST(SerialPort, PurgingTheInputKeepsWhatIsOnItsWayOut)
+{
+    SimulatedReceiver receiver;
+    TSerialPort port;
+    ASSERT_TRUE(port.Open(receiver.Terminal()));
+    ASSERT_TRUE(port.SetCommTimeouts(ReadTimeouts(MAXDWORD, 0, 0)));
+    receiver.Send("stale reply");
+    ASSERT_TRUE(port.WaitForInput(2000));
+    // Command after command, each started as the receiver link starts one.
+    QByteArray sent;
+    std::uint32_t written = 0;
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_TRUE(port.WaitUntilSent()) << port.ErrorText().toStdString();
+        ASSERT_TRUE(port.PurgeInput()) << port.ErrorText().toStdString();
+        const QByteArray command = "F" + QByteArray::number(i % 10);
+        ASSERT_TRUE(port.Write(command.constData(), command.size(), written));
+        sent += command;
+    }
+    EXPECT_EQ(ReadSome(port, 20), "") << "the stale reply was dropped";
+    QElapsedTimer clock;
+    clock.start();
+    while (receiver.Received().size() < sent.size() && clock.elapsed() < 2000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(receiver.Received(), sent);
+
+    TSerialPort closed;
+    EXPECT_FALSE(closed.WaitUntilSent());
+    EXPECT_FALSE(closed.PurgeInput());
+    EXPECT_EQ(closed.LastError(), EBADF);
+}
+
 TEST(SerialPort, WriteTimeoutAndHangUpAreFailures)
 {
     SimulatedReceiver receiver;

@@ -65,8 +65,7 @@ TEST(RX2Protocol, RefusalsNameTheModelAndSendNothing)
 
 TEST(RX2Protocol, ChannelsByIndexAndTheScanner)
 {
-    // Each command starts by purging the port, which on a pseudo-terminal
-    // also drops what the far end has not read yet: let it read first.
+    // The far end takes each command before the next is sent.
     TRigBench<TByteSink> bench(kRigRX2);
     EXPECT_TRUE(bench.rig.SetChannel(0));
     ASSERT_TRUE(bench.far.line.WaitForReceived(2, 2000));

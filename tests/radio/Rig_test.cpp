@@ -293,3 +293,20 @@ TEST(Rig, ALineThatDisappearsIsReportedAndOpenedAfresh)
     EXPECT_TRUE(back.rig.SetFrequency(137.5)) << back.rig.GetErrorText().toStdString();
     EXPECT_EQ(replugged.Line().Received(), "C0750");
 }
+
+TEST(Rig, CommandsBackToBackReachTheReceiverWhole)
+{
+    // A write returns once its bytes are queued, and each command starts by
+    // purging the port: the purge must not cut off the command before it
+    // while the far end has yet to take it.
+    TRigBench<TByteSink> bench(1);
+    QByteArray expected;
+    for (int round = 0; round < 20; ++round) {
+        const int channel = round % 10;
+        ASSERT_TRUE(SelectRX2Channel(bench.rig, channel)) << bench.rig.GetErrorText().toStdString();
+        ASSERT_TRUE(StartRX2Scan(bench.rig)) << bench.rig.GetErrorText().toStdString();
+        expected += "F" + QByteArray::number(channel) + "S";
+    }
+    bench.far.line.WaitForReceived(expected.size(), 2000);
+    EXPECT_EQ(bench.far.line.Received(), expected);
+}
