@@ -3,16 +3,16 @@
 // (folders, station, settings, catalogue, receiver link, ...) and windows,
 // and every other part reaches them through the one global MainForm.
 // Everything here runs on the GUI thread.
-#include "shell/AppFolders.h"
 #include "imaging/DIB.h"
-#include "platform/WaveFormat.h"
-#include "shell/Setting.h"
 #include "maps/EarthView.h"
 #include "maps/SwathProp.h"
 #include "orbit/Catalogue.h"
 #include "orbit/Station.h"
-#include "radio/Rig.h"
+#include "platform/WaveFormat.h"
 #include "platform/WaveIn.h"
+#include "radio/Rig.h"
+#include "shell/AppFolders.h"
+#include "shell/Setting.h"
 #include "tracking/ui/TrackThread.h"
 
 #include <atomic>
@@ -30,7 +30,6 @@ class QMenu;
 class QStatusBar;
 class QSystemTrayIcon;
 class QToolBar;
-class QToolButton;
 class TClockThread;
 class TMDIBackground;
 class TMDIChild;
