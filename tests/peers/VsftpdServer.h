@@ -1,10 +1,10 @@
 #pragma once
-// vsftpd on a free loopback port for the upload tests: anonymous log-in
-// (any password; the chrooted log-in folder is "/") with write rights below
-// "pub" of a root folder that may outlive one server, passive data
-// connections, and a protocol log to read the commands back. The server
-// runs in a process group of its own, so that Vanish can take it away with
-// every session, as a crashed or unplugged server would.
+// vsftpd on a free loopback port for the peer tests: anonymous log-in (the
+// chrooted log-in folder is "/") with write rights below "pub" of a root
+// folder, passive and active data connections, and a protocol log to read
+// the commands back. The server runs in a process group of its own, so that
+// Vanish can take it away with every session, as a crashed or unplugged
+// server would.
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -12,17 +12,26 @@
 #include <atomic>
 #include <memory>
 
-namespace uploadtest {
+namespace peertest {
+
+struct VsftpdOptions {
+    // USER is answered with 230: no password is asked for.
+    bool loginWithoutPassword = false;
+    // > 0 slows every transfer down to this rate.
+    int bytesPerSecond = 0;
+};
 
 class VsftpdServer {
 public:
-    // root: the folder served; "pub" is made in it and given to the ftp user.
-    explicit VsftpdServer(const QString& root) : root_(root) {}
+    // Serves a temporary root of its own.
+    VsftpdServer();
+    // Serves root, which may outlive one server; "pub" is made in it and
+    // given to the ftp user.
+    explicit VsftpdServer(const QString& root);
     ~VsftpdServer();
 
     // Empty when running; otherwise why not (Missing() tells a skip).
-    // bytesPerSecond > 0 slows every transfer down to that rate.
-    QString Start(int bytesPerSecond = 0);
+    QString Start(const VsftpdOptions& options = {});
     bool Missing() const { return missing_; }
     int Port() const { return port_; }
     QString Pub() const { return root_ + "/pub"; }
@@ -32,6 +41,7 @@ public:
     QStringList StoredPaths() const;
 
 private:
+    std::unique_ptr<QTemporaryDir> ownRoot_;
     QString root_;
     QTemporaryDir config_;
     std::unique_ptr<QProcess> process_;
@@ -41,14 +51,16 @@ private:
     bool missing_ = false;
 };
 
-}  // namespace uploadtest
+}  // namespace peertest
 
-#define START_VSFTPD(server, ...)                                    \
-    do {                                                             \
-        const QString problem = (server).Start(__VA_ARGS__);        \
-        if (!problem.isEmpty()) {                                    \
-            if ((server).Missing())                                  \
-                GTEST_SKIP() << "vsftpd cannot run here: " << problem.toStdString(); \
-            FAIL() << problem.toStdString();                         \
-        }                                                            \
+// Starts the server with the given options; skips the test when vsftpd
+// cannot run here, fails it when the server does not come up.
+#define START_VSFTPD(server, ...)                                                        \
+    do {                                                                                 \
+        const QString problem = (server).Start(__VA_ARGS__);                            \
+        if (!problem.isEmpty()) {                                                        \
+            if ((server).Missing())                                                      \
+                GTEST_SKIP() << "vsftpd cannot run here: " << problem.toStdString();     \
+            FAIL() << problem.toStdString();                                             \
+        }                                                                                \
     } while (0)
