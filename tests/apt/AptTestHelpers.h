@@ -18,6 +18,14 @@ int DecodeFile(TAPT& apt, const QString& path);
 // its gain curve), without modulation: telemetry and cache tests.
 void FillLines(TAPT& apt, const aptgen::PassSpec& spec);
 
+// A pass whose channel B carries NOAA 18 channel 4 values of a scene from
+// 230 K (word 0) to 300 K (word 908), with the telemetry that calibration
+// reads and a receiver gain curve that calibration has to undo. Channel A
+// keeps the generator's pattern.
+aptgen::PassSpec CalibratedPass(int lines);
+// The scene temperature of a channel B video word (0..908).
+double SceneKelvin(int word);
+
 // Sync A high word pairs (4-5, 8-9, ..., 28-29) all above every low word of
 // the sync area: the row is aligned.
 bool SyncAligned(const double* row);

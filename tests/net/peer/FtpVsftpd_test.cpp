@@ -2,105 +2,27 @@
 // own configuration: anonymous log-in with write rights below "pub" of a
 // temporary root, passive and active data connections.
 #include "net/FtpClient.h"
+#include "peers/VsftpdServer.h"
 #include "platform/Thread.h"
-#include "support/Daemon.h"
-#include "support/LoopbackPeer.h"
 
-#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <unistd.h>
 
-using namespace nettest;
+using namespace peertest;
 
 namespace {
 
-const char* const kVsftpdConfig = R"(listen=YES
-listen_address=127.0.0.1
-listen_port=%1
-background=NO
-anonymous_enable=YES
-local_enable=NO
-write_enable=YES
-anon_upload_enable=YES
-anon_mkdir_write_enable=YES
-anon_other_write_enable=YES
-anon_umask=022
-anon_root=%2
-no_anon_password=%3
-secure_chroot_dir=%4
-seccomp_sandbox=NO
-isolate=NO
-isolate_network=NO
-pasv_enable=YES
-port_enable=YES
-connect_from_port_20=NO
-xferlog_enable=NO
-)";
-
-// A vsftpd on a free loopback port; files go to Pub() on disk.
-class Vsftpd {
-public:
-    // Empty when running; otherwise why not (Missing() tells a skip).
-    QString Start(bool loginWithoutPassword)
-    {
-        const passwd* ftpUser = ::getpwnam("ftp");
-        if (!ftpUser) {
-            missing_ = true;
-            return "the system has no \"ftp\" user for vsftpd's anonymous log-in (the vsftpd package makes it)";
-        }
-        // vsftpd refuses a writable anonymous root: the root is the
-        // superuser's, "pub" the anonymous user's.
-        QFile::setPermissions(root_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                                QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                                QFileDevice::ExeOther);
-        QDir(root_.path()).mkdir("pub");
-        if (::chown(QFile::encodeName(Pub()).constData(), ftpUser->pw_uid, ftpUser->pw_gid) != 0)
-            return "cannot give " + Pub() + " to the ftp user (tests run as root)";
-        port_ = UnusedPort();
-        const QString config = QString::fromLatin1(kVsftpdConfig)
-                                   .arg(port_)
-                                   .arg(root_.path(), loginWithoutPassword ? "YES" : "NO", empty_.path());
-        if (!daemon_.Start("vsftpd", {"%DIR%/vsftpd.conf"}, "vsftpd.conf", config, [this] { return TcpPortOpen(port_); })) {
-            missing_ = daemon_.Missing();
-            return daemon_.Problem();
-        }
-        return {};
-    }
-    bool Missing() const { return missing_; }
-    int Port() const { return port_; }
-    QString Pub() const { return root_.filePath("pub"); }
-
-    // A client for this server, as the program's upload makes it.
-    void Prepare(TFtpClient& ftp, bool passive = true) const
-    {
-        ftp.HostName = "127.0.0.1";
-        ftp.Port = QString::number(port_);
-        ftp.UserName = "anonymous";
-        ftp.PassWord = "station@example.org";
-        ftp.SetPassive(passive);
-    }
-
-private:
-    Daemon daemon_;
-    QTemporaryDir root_;
-    QTemporaryDir empty_;
-    int port_ = 0;
-    bool missing_ = false;
-};
-
-#define START_VSFTPD(server, loginWithoutPassword)                 \
-    do {                                                           \
-        const QString problem = (server).Start(loginWithoutPassword); \
-        if (!problem.isEmpty()) {                                  \
-            if ((server).Missing())                                \
-                GTEST_SKIP() << problem.toStdString();             \
-            FAIL() << problem.toStdString();                       \
-        }                                                          \
-    } while (0)
+// A client for this server, as the program's upload makes it.
+void PrepareClient(TFtpClient& ftp, const VsftpdServer& server, bool passive = true)
+{
+    ftp.HostName = "127.0.0.1";
+    ftp.Port = QString::number(server.Port());
+    ftp.UserName = "anonymous";
+    ftp.PassWord = "station@example.org";
+    ftp.SetPassive(passive);
+}
 
 QByteArray RandomBytes(int count)
 {
@@ -126,10 +48,10 @@ QByteArray ReadFile(const QString& path)
 
 TEST(FtpVsftpd, LogInSucceedsAndARefusedUserKeepsTheConnection)
 {
-    Vsftpd server;
-    START_VSFTPD(server, false);
+    VsftpdServer server;
+    START_VSFTPD(server);
     TFtpClient ftp;
-    server.Prepare(ftp);
+    PrepareClient(ftp, server);
     QStringList sent;
     ftp.OnCommand = [&](TCustomFtpCli*, QString& cmd) { sent << cmd.section(' ', 0, 0); };
     ASSERT_TRUE(ftp.Connect()) << ftp.ErrorMessage().toStdString();
@@ -142,7 +64,7 @@ TEST(FtpVsftpd, LogInSucceedsAndARefusedUserKeepsTheConnection)
     EXPECT_FALSE(ftp.GetConnected());
 
     TFtpClient refused;
-    server.Prepare(refused);
+    PrepareClient(refused, server);
     refused.UserName = "bob";  // the server takes anonymous users only
     EXPECT_FALSE(refused.Connect());
     EXPECT_TRUE(refused.ErrorMessage().startsWith("530")) << refused.ErrorMessage().toStdString();
@@ -152,10 +74,10 @@ TEST(FtpVsftpd, LogInSucceedsAndARefusedUserKeepsTheConnection)
 
 TEST(FtpVsftpd, UserAnsweredWith230SendsNeitherPasswordNorAccount)
 {
-    Vsftpd server;
-    START_VSFTPD(server, true);
+    VsftpdServer server;
+    START_VSFTPD(server, {.loginWithoutPassword = true});
     TFtpClient ftp;
-    server.Prepare(ftp);
+    PrepareClient(ftp, server);
     QStringList sent;
     ftp.OnCommand = [&](TCustomFtpCli*, QString& cmd) { sent << cmd.section(' ', 0, 0); };
     ASSERT_TRUE(ftp.Connect()) << ftp.ErrorMessage().toStdString();
@@ -166,12 +88,12 @@ TEST(FtpVsftpd, UserAnsweredWith230SendsNeitherPasswordNorAccount)
 
 TEST(FtpVsftpd, PassiveUploadsStoreFilesByteForByte)
 {
-    Vsftpd server;
-    START_VSFTPD(server, false);
+    VsftpdServer server;
+    START_VSFTPD(server);
     QTemporaryDir local;
     const QByteArray image = RandomBytes(300 * 1024 + 17);  // many blocks and a short last one
     TFtpClient ftp;
-    server.Prepare(ftp);
+    PrepareClient(ftp, server);
     long long lastProgress = 0;
     ftp.OnProgress = [&](TCustomFtpCli*, int count, bool&) { lastProgress = count; };
     ASSERT_TRUE(ftp.Connect()) << ftp.ErrorMessage().toStdString();
@@ -216,8 +138,8 @@ TEST(FtpVsftpd, PassiveUploadsStoreFilesByteForByte)
 // Downloads and listings, over passive and over active connections.
 TEST(FtpVsftpd, DownloadsAndListingsInBothModes)
 {
-    Vsftpd server;
-    START_VSFTPD(server, false);
+    VsftpdServer server;
+    START_VSFTPD(server);
     QTemporaryDir local;
     const QByteArray remote = RandomBytes(50000);
     ASSERT_FALSE(WriteFile(local, "seed.bin", remote).isEmpty());
@@ -226,7 +148,7 @@ TEST(FtpVsftpd, DownloadsAndListingsInBothModes)
     for (const bool passive : {true, false}) {
         const char* mode = passive ? "passive" : "active";
         TFtpClient ftp;
-        server.Prepare(ftp, passive);
+        PrepareClient(ftp, server, passive);
         ASSERT_TRUE(ftp.Connect()) << mode;
         ftp.HostDirName = "pub";
         ASSERT_TRUE(ftp.Cwd()) << mode;
@@ -270,7 +192,7 @@ TEST(FtpVsftpd, DownloadsAndListingsInBothModes)
 // on a worker thread that has no event loop of its own.
 class UploadThread : public TThread {
 public:
-    UploadThread(const Vsftpd& server, QString localFile) : TThread(true), server_(server), localFile_(std::move(localFile)) {}
+    UploadThread(const VsftpdServer& server, QString localFile) : TThread(true), server_(server), localFile_(std::move(localFile)) {}
     bool connected = false, stored = false, quit = false;
     QString error;
 
@@ -278,7 +200,7 @@ protected:
     void Execute() override
     {
         auto ftp = std::make_unique<TFtpClient>();
-        server_.Prepare(*ftp);
+        PrepareClient(*ftp, server_);
         connected = ftp->Connect();
         ftp->HostFileName = "/pub/from-thread.bin";
         ftp->SetLocalFileName(localFile_);
@@ -288,14 +210,14 @@ protected:
     }
 
 private:
-    const Vsftpd& server_;
+    const VsftpdServer& server_;
     QString localFile_;
 };
 
 TEST(FtpVsftpd, AWorkerThreadUploadsWithItsOwnClient)
 {
-    Vsftpd server;
-    START_VSFTPD(server, false);
+    VsftpdServer server;
+    START_VSFTPD(server);
     QTemporaryDir local;
     const QByteArray content = RandomBytes(64 * 1024);
     UploadThread thread(server, WriteFile(local, "t.bin", content));

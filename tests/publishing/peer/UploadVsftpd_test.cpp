@@ -5,7 +5,7 @@
 #include "AptTestHelpers.h"
 #include "LogTestSupport.h"
 #include "ThreadTestSupport.h"
-#include "VsftpdServer.h"
+#include "peers/VsftpdServer.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -17,7 +17,7 @@
 #include <thread>
 
 using namespace logtest;
-using namespace uploadtest;
+using namespace peertest;
 
 namespace {
 
@@ -155,7 +155,7 @@ TEST_F(UploadToVsftpd, AServerThatVanishesMidFileLeavesItListedAndARetryComplete
     QString remote;
     {
         VsftpdServer server(root.path());
-        START_VSFTPD(server, 100000);  // bytes per second
+        START_VSFTPD(server, {.bytesPerSecond = 100000});
         remote = server.Pub() + "/html/apt/logs/daily/images/img_001.jpg";
         TLogger uploader(ServerSettings({0, 2, 6}), Source(0, server), nullptr);
         ASSERT_TRUE(uploader.WriteLog(true));

@@ -1,4 +1,4 @@
-#include "VsftpdServer.h"
+#include "peers/VsftpdServer.h"
 
 #include "support/Daemon.h"
 #include "support/LoopbackPeer.h"
@@ -13,7 +13,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
-namespace uploadtest {
+namespace peertest {
 namespace {
 
 const char kConfig[] = R"(listen=YES
@@ -28,19 +28,19 @@ anon_mkdir_write_enable=YES
 anon_other_write_enable=YES
 anon_umask=022
 anon_root=%2
-no_anon_password=NO
-secure_chroot_dir=%3
+no_anon_password=%3
+secure_chroot_dir=%4
 seccomp_sandbox=NO
 isolate=NO
 isolate_network=NO
 pasv_enable=YES
 port_enable=YES
 connect_from_port_20=NO
-anon_max_rate=%4
+anon_max_rate=%5
 xferlog_enable=YES
 xferlog_std_format=NO
 log_ftp_protocol=YES
-vsftpd_log_file=%5
+vsftpd_log_file=%6
 )";
 
 // vsftpd gives every session a process session (and group) of its own:
@@ -69,6 +69,10 @@ void KillServer(pid_t listener, int signal)
 
 }  // namespace
 
+VsftpdServer::VsftpdServer() : ownRoot_(std::make_unique<QTemporaryDir>()), root_(ownRoot_->path()) {}
+
+VsftpdServer::VsftpdServer(const QString& root) : root_(root) {}
+
 VsftpdServer::~VsftpdServer()
 {
     if (group_ > 0 && vanished_) {
@@ -79,7 +83,7 @@ VsftpdServer::~VsftpdServer()
     }
 }
 
-QString VsftpdServer::Start(int bytesPerSecond)
+QString VsftpdServer::Start(const VsftpdOptions& options)
 {
     const QString program = QStandardPaths::findExecutable("vsftpd", {"/usr/sbin", "/usr/bin", "/sbin"});
     const passwd* ftpUser = ::getpwnam("ftp");
@@ -102,8 +106,8 @@ QString VsftpdServer::Start(int bytesPerSecond)
     QDir(config_.path()).mkdir("empty");
     const QString config = QString::fromLatin1(kConfig)
                                .arg(port_)
-                               .arg(root_, config_.filePath("empty"))
-                               .arg(bytesPerSecond)
+                               .arg(root_, options.loginWithoutPassword ? "YES" : "NO", config_.filePath("empty"))
+                               .arg(options.bytesPerSecond)
                                .arg(config_.filePath("vsftpd.log"));
     QFile file(config_.filePath("vsftpd.conf"));
     if (!file.open(QIODevice::WriteOnly) || file.write(config.toUtf8()) < 0)
@@ -152,4 +156,4 @@ QStringList VsftpdServer::StoredPaths() const
     return paths;
 }
 
-}  // namespace uploadtest
+}  // namespace peertest
