@@ -181,8 +181,9 @@ TEST(FtpScripted, LogInEdgeCases)
         EXPECT_EQ(ftp.State(), ftpReady) << c.name;
         PumpFor(50);  // nothing more is sent
         EXPECT_EQ(heard.Verbs(), c.verbs) << c.name;
-        if (c.greeting.startsWith("421"))
+        if (c.greeting.startsWith("421")) {
             EXPECT_FALSE(ftp.GetConnected()) << c.name;
+        }
         ftp.Abort();
     }
 }

@@ -233,6 +233,7 @@ TEST(Geometry, ScanPointsAndSwathEdges)
     double lon, lat;
     sat.ComputeSwathEdge(55.37, lon, lat, 0);
     EXPECT_NE(std::fabs(lat), 90.0);
-    if (std::fabs(lat0) == 90.0)
+    if (std::fabs(lat0) == 90.0) {
         EXPECT_NE(lat, lat0);
+    }
 }

@@ -86,8 +86,9 @@ std::vector<VerificationSet> LoadSets(const QString& tlePath, const QString& out
         const QStringList f = text.split(' ', Qt::SkipEmptyParts);
         if (f.size() == 2 && f[1] == "xx") {
             current = index < sets.size() ? &sets[index++] : nullptr;
-            if (current)
+            if (current) {
                 EXPECT_EQ(std::stoi(current->catalog), f[0].toInt()) << "sets out of step";
+            }
         } else if (current && f.size() >= 7) {
             Sample s{f[0].toDouble(), {f[1].toDouble(), f[2].toDouble(), f[3].toDouble()},
                      {f[4].toDouble(), f[5].toDouble(), f[6].toDouble()}};
