@@ -5,6 +5,7 @@
 #include "platform/Messages.h"
 #include "platform/WaveFile.h"
 #include "platform/WaveIn.h"
+#include "support/AlsaCaptureFixture.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -24,94 +25,21 @@
 
 namespace {
 
-std::vector<std::uint8_t> Samples(std::size_t n)
-{
-    std::vector<std::uint8_t> out(n);
-    for (std::size_t i = 0; i < n; ++i)
-        out[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
-    return out;
-}
+using namespace alsafixture;
 
 bool SamePrefix(const std::uint8_t* data, const std::vector<std::uint8_t>& expected, std::size_t n)
 {
     return n <= expected.size() && std::equal(data, data + n, expected.begin());
 }
 
-// Defines the capture device "known" reading infile and makes it the sound
-// input's device. HOME is the test's own temporary folder.
-void UseFileDevice(const QString& infile)
-{
-    QFile rc(QDir::home().filePath(".asoundrc"));
-    ASSERT_TRUE(rc.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    rc.write(QString("pcm.known {\n  type file\n  slave.pcm \"null\"\n  file \"/dev/null\"\n"
-                     "  infile \"%1\"\n  format \"raw\"\n}\n")
-                 .arg(infile)
-                 .toUtf8());
-    rc.close();
-    qputenv("ORVANTA_ALSA_DEVICE", "known");
-    // ALSA keeps the configuration it read; a rewrite within the same
-    // second would go unnoticed when several tests share a process.
-    snd_config_update_free_global();
-}
-
 QString WriteRecording(const QTemporaryDir& dir, const std::vector<std::uint8_t>& bytes)
 {
-    const QString path = dir.filePath("recording.u8");
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-    return path;
+    return WriteBytes(dir.filePath("recording.u8"), bytes);
 }
 
 struct Received {
     std::vector<TMessage> messages;
     TMessageTarget target{[this](TMessage& m) { messages.push_back(m); }};
-};
-
-bool PumpUntil(const std::function<bool()>& done, int maxMs)
-{
-    const QDeadlineTimer deadline(maxMs);
-    while (!done() && !deadline.hasExpired())
-        PumpMessages(20);
-    return done();
-}
-
-// Feeds bytes into a FIFO in 4096-byte writes, which a pipe keeps whole, so
-// every period-sized read of the file device gets real bytes. About 400 KB
-// a second: a 716625-byte buffer takes nearly two seconds to fill, and the
-// feed outlasts any test.
-class FifoFeeder {
-public:
-    FifoFeeder(const QString& path, std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes))
-    {
-        ::mkfifo(path.toLocal8Bit().constData(), 0600);
-        // Read-write, so the device's own open of the FIFO does not wait for a writer.
-        fd_ = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NONBLOCK);
-        thread_ = std::thread([this] { Run(); });
-    }
-    ~FifoFeeder()
-    {
-        stop_ = true;
-        thread_.join();
-        ::close(fd_);
-    }
-    bool Ok() const { return fd_ >= 0; }
-
-private:
-    void Run()
-    {
-        std::size_t sent = 0;
-        while (!stop_ && sent < bytes_.size()) {
-            const std::size_t n = std::min<std::size_t>(4096, bytes_.size() - sent);
-            if (::write(fd_, bytes_.data() + sent, n) == ssize_t(n))
-                sent += n;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
-    std::vector<std::uint8_t> bytes_;
-    int fd_ = -1;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
 };
 
 }  // namespace
@@ -122,8 +50,8 @@ TEST(WaveIn, FullBufferComesBackOnceWithTheRecordingsBytes)
     // whole number of periods.
     constexpr std::uint32_t kLength = 65 * 11025;
     QTemporaryDir dir;
-    const std::vector<std::uint8_t> recording = Samples(kLength);
-    UseFileDevice(WriteRecording(dir, recording));
+    const std::vector<std::uint8_t> recording = KnownSamples(kLength);
+    ASSERT_TRUE(UseCaptureFile(WriteRecording(dir, recording)));
 
     Received received;
     TWaveIn in;
@@ -163,7 +91,7 @@ TEST(WaveIn, FullBufferComesBackOnceWithTheRecordingsBytes)
 TEST(WaveIn, DeviceQuestionsAndErrorTexts)
 {
     QTemporaryDir dir;
-    UseFileDevice(WriteRecording(dir, Samples(1000)));
+    ASSERT_TRUE(UseCaptureFile(WriteRecording(dir, KnownSamples(1000))));
     TWaveInCaps caps;
     ASSERT_EQ(TWaveIn::GetDevCaps(caps), 0);
     EXPECT_EQ(caps.Name, "known");
@@ -190,7 +118,7 @@ TEST(WaveIn, DeviceQuestionsAndErrorTexts)
 TEST(WaveIn, CallsOutOfOrderAreRefused)
 {
     QTemporaryDir dir;
-    UseFileDevice(WriteRecording(dir, Samples(1000)));
+    ASSERT_TRUE(UseCaptureFile(WriteRecording(dir, KnownSamples(1000))));
     std::vector<std::uint8_t> buffer(500);
     TWaveHeader header{buffer.data(), 500};
     TWaveHeader second{buffer.data(), 500};
@@ -220,11 +148,11 @@ TEST(WaveIn, ResetStopsAPacedRecordingAndReturnsWhatWasCaptured)
 {
     constexpr std::uint32_t kLength = 65 * 11025;
     QTemporaryDir dir;
-    const std::vector<std::uint8_t> recording = Samples(4 << 20);
+    const std::vector<std::uint8_t> recording = KnownSamples(4 << 20);
     const QString fifo = dir.filePath("live.fifo");
     FifoFeeder feeder(fifo, recording);
     ASSERT_TRUE(feeder.Ok());
-    UseFileDevice(fifo);
+    ASSERT_TRUE(UseCaptureFile(fifo));
 
     Received received;
     TWaveIn in;
@@ -261,9 +189,9 @@ TEST(WaveIn, CloseDuringARecordingReleasesTheBufferWithoutAMessage)
 {
     QTemporaryDir dir;
     const QString fifo = dir.filePath("live.fifo");
-    FifoFeeder feeder(fifo, Samples(4 << 20));
+    FifoFeeder feeder(fifo, KnownSamples(4 << 20));
     ASSERT_TRUE(feeder.Ok());
-    UseFileDevice(fifo);
+    ASSERT_TRUE(UseCaptureFile(fifo));
 
     Received received;
     auto buffer = std::make_unique<std::vector<std::uint8_t>>(65 * 11025);

@@ -8,7 +8,7 @@
 #include "imaging/ui/MDIChild.h"
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
-#include "shell/ui/RecorderFixture.h"
+#include "support/AlsaCaptureFixture.h"
 #include "support/ModalCatcher.h"
 
 #include <QAction>
@@ -17,7 +17,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
-using namespace recorderfixture;
+using namespace alsafixture;
 
 namespace {
 

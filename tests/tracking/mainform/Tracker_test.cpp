@@ -8,7 +8,7 @@
 #include "platform/SystemTime.h"
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
-#include "shell/ui/RecorderFixture.h"
+#include "support/AlsaCaptureFixture.h"
 #include "support/ModalCatcher.h"
 #include "support/PtyLine.h"
 #include "support/R2FXSimulator.h"
@@ -22,7 +22,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-using namespace recorderfixture;
+using namespace alsafixture;
 using namespace trackingfixtures;
 
 namespace {

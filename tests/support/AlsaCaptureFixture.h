@@ -1,15 +1,15 @@
 #pragma once
-// The recorder's sound input on ALSA's real capture path: a "file" device in
-// the test's own ~/.asoundrc reads known bytes from its infile (a plain file,
+// The sound input on ALSA's real capture path: a "file" device in the
+// test's own ~/.asoundrc reads known bytes from its infile (a plain file,
 // returned faster than real time, or a FIFO that a feeder paces) over a
-// "null" slave. Write it before the first ALSA use of the process (the main
-// window's start-up probe): ALSA reads its configuration once.
+// "null" slave.
 #include "platform/Messages.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <alsa/asoundlib.h>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -20,7 +20,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace recorderfixture {
+namespace alsafixture {
 
 inline std::vector<std::uint8_t> KnownSamples(std::size_t n)
 {
@@ -30,7 +30,8 @@ inline std::vector<std::uint8_t> KnownSamples(std::size_t n)
     return out;
 }
 
-// Makes the capture device read infile.
+// Defines the capture device "known" reading infile and makes it the sound
+// input's device. HOME is the test's own temporary folder.
 inline bool UseCaptureFile(const QString& infile)
 {
     QFile rc(QDir::home().filePath(".asoundrc"));
@@ -40,7 +41,11 @@ inline bool UseCaptureFile(const QString& infile)
                      "  infile \"%1\"\n  format \"raw\"\n}\n")
                  .arg(infile)
                  .toUtf8());
+    rc.close();
     qputenv("ORVANTA_ALSA_DEVICE", "known");
+    // ALSA keeps the configuration it read; a rewrite within the same second
+    // would go unnoticed when several tests share a process.
+    snd_config_update_free_global();
     return true;
 }
 
@@ -97,4 +102,4 @@ private:
     std::thread thread_;
 };
 
-}  // namespace recorderfixture
+}  // namespace alsafixture
