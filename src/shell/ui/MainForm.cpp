@@ -50,6 +50,7 @@ TMainForm::TMainForm(QWidget* parent)
     ConnectRecorderCommands();
     FormCreate();
     ConnectFileCommands();
+    ConnectLUTCommands();
 }
 
 TMainForm::~TMainForm()

@@ -1,0 +1,88 @@
+#include "imaging/ui/LUTDlg.h"
+#include "shell/ui/MainForm.h"
+#include "support/ModalCatcher.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<TMainForm> MakeMainForm()
+{
+    qputenv("ORVANTA_ALSA_DEVICE", "no_such_capture_device");
+    ModalCatcher boxes;
+    auto form = std::make_unique<TMainForm>();
+    form->show();
+    return form;
+}
+
+// Acts on the chooser once it is shown modally.
+void WhenChooserShown(const std::function<void(TLUTDlg*)>& act)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        auto* dialog = qobject_cast<TLUTDlg*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(dialog);
+    });
+    timer->start();
+}
+
+}  // namespace
+
+TEST(MainFormLUT, TheChooserTakesTheLowTemperatureOnOKHeldToItsRange)
+{
+    auto form = MakeMainForm();
+    TLUTDlg chooser(form.get());
+    ASSERT_NE(form->ColorLookupTables1, nullptr);
+    EXPECT_EQ(form->ColorLookupTables1->text(), "Color lookup tables...");
+    EXPECT_EQ(form->ColorLookupTables1->statusTip(), "Setup colour lookup tables");
+    auto* settingsMenu = form->menuBar()->findChild<QMenu*>("Settings1");
+    ASSERT_NE(settingsMenu, nullptr);
+    EXPECT_TRUE(settingsMenu->actions().contains(form->ColorLookupTables1));
+    const QList<QAction*> bar = form->menuBar()->actions();
+    EXPECT_LT(bar.indexOf(settingsMenu->menuAction()), bar.indexOf(form->Window1->menuAction()))
+        << "Settings comes before Window";
+
+    struct Case {
+        const char* name;
+        const char* typed;
+        bool ok;
+        double expected;
+    };
+    const Case cases[] = {
+        {"a number", "12.5", true, 12.5},       {"held to -60", "-75", true, -60}, {"held to +40", "99", true, 40},
+        {"no number reads as 0", "cold", true, 0}, {"Cancel keeps the setting", "30", false, 0},
+    };
+    form->Settings->LowTempValue = -15;
+    for (const Case& c : cases) {
+        const double before = form->Settings->LowTempValue;
+        QString offered;
+        QWidget* activeWhileShown = nullptr;
+        WhenChooserShown([&](TLUTDlg* dialog) {
+            offered = dialog->LowTempValue->text();
+            activeWhileShown = form->ActiveWindow;
+            dialog->LowTempValue->setText(c.typed);
+            if (c.ok)
+                dialog->accept();
+            else
+                dialog->reject();
+        });
+        form->ColorLookupTables1->trigger();
+        EXPECT_EQ(offered, QString::number(before, 'g')) << c.name;
+        EXPECT_EQ(activeWhileShown, &chooser) << c.name;
+        EXPECT_EQ(form->ActiveWindow, form.get()) << c.name;
+        EXPECT_EQ(form->Settings->LowTempValue, c.ok ? c.expected : before) << c.name;
+    }
+}
