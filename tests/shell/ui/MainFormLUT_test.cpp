@@ -5,8 +5,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -45,15 +43,7 @@ TEST(MainFormLUT, TheChooserTakesTheLowTemperatureOnOKHeldToItsRange)
 {
     auto form = MakeMainForm();
     TLUTDlg chooser(form.get());
-    ASSERT_NE(form->ColorLookupTables1, nullptr);
-    EXPECT_EQ(form->ColorLookupTables1->text(), "Color lookup tables...");
-    EXPECT_EQ(form->ColorLookupTables1->statusTip(), "Setup colour lookup tables");
-    auto* settingsMenu = form->menuBar()->findChild<QMenu*>("Settings1");
-    ASSERT_NE(settingsMenu, nullptr);
-    EXPECT_TRUE(settingsMenu->actions().contains(form->ColorLookupTables1));
-    const QList<QAction*> bar = form->menuBar()->actions();
-    EXPECT_LT(bar.indexOf(settingsMenu->menuAction()), bar.indexOf(form->Window1->menuAction()))
-        << "Settings comes before Window";
+    EXPECT_TRUE(form->ColorLookupTables1->isEnabled());
 
     struct Case {
         const char* name;
