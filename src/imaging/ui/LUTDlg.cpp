@@ -7,7 +7,7 @@
 #include "shell/AppFolders.h"
 #include "shell/ui/MagickImage.h"
 #include "shell/ui/MainForm.h"
-#include "shell/ui/WaitCursor.h"
+#include "imaging/ui/WaitCursor.h"
 
 #include <QApplication>
 #include <QEvent>

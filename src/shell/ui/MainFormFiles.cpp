@@ -7,7 +7,7 @@
 #include "imaging/ui/MDIChild.h"
 #include "imaging/ui/OpenMagickImageDlg.h"
 #include "imaging/ui/ZoomWinControl.h"
-#include "shell/ui/WaitCursor.h"
+#include "imaging/ui/WaitCursor.h"
 
 #include <QAction>
 #include <QApplication>

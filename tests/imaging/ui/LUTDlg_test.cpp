@@ -1,4 +1,5 @@
 #include "../PassFixtures.h"
+#include "MainFormFixture.h"
 #include "imaging/ui/LUTDlg.h"
 #include "imaging/ui/MDIChild.h"
 #include "platform/ProgramFolder.h"
@@ -34,14 +35,6 @@ QStringList Rows(const TLUTDlg& dlg)
 {
     return {dlg.FC_AB_ed->text(), dlg.FC_24_ed->text(), dlg.FC_ExtremeLowTemps_ed->text(),
             dlg.IR_ExtremeLowTemps_ed->text(), dlg.FC_IR_ed->text()};
-}
-
-// A main window without a sound card; its one box about that is answered.
-std::unique_ptr<TMainForm> MakeMainForm()
-{
-    qputenv("ORVANTA_ALSA_DEVICE", "no_such_capture_device");
-    ModalCatcher boxes;
-    return std::make_unique<TMainForm>();
 }
 
 void HoverOver(QWidget* control)

@@ -1,43 +1,10 @@
+#include "MainFormFixture.h"
+#include "ModalAnswer.h"
 #include "imaging/ui/LUTDlg.h"
-#include "shell/ui/MainForm.h"
-#include "support/ModalCatcher.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLineEdit>
-#include <QTimer>
-#include <functional>
 #include <gtest/gtest.h>
-#include <memory>
-
-namespace {
-
-std::unique_ptr<TMainForm> MakeMainForm()
-{
-    qputenv("ORVANTA_ALSA_DEVICE", "no_such_capture_device");
-    ModalCatcher boxes;
-    auto form = std::make_unique<TMainForm>();
-    form->show();
-    return form;
-}
-
-// Acts on the chooser once it is shown modally.
-void WhenChooserShown(const std::function<void(TLUTDlg*)>& act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* dialog = qobject_cast<TLUTDlg*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act(dialog);
-    });
-    timer->start();
-}
-
-}  // namespace
 
 TEST(MainFormLUT, TheChooserTakesTheLowTemperatureOnOKHeldToItsRange)
 {
@@ -60,7 +27,7 @@ TEST(MainFormLUT, TheChooserTakesTheLowTemperatureOnOKHeldToItsRange)
         const double before = form->Settings->LowTempValue;
         QString offered;
         QWidget* activeWhileShown = nullptr;
-        WhenChooserShown([&](TLUTDlg* dialog) {
+        ModalAnswer<TLUTDlg> answer([&](TLUTDlg* dialog) {
             offered = dialog->LowTempValue->text();
             activeWhileShown = form->ActiveWindow;
             dialog->LowTempValue->setText(c.typed);
@@ -70,6 +37,7 @@ TEST(MainFormLUT, TheChooserTakesTheLowTemperatureOnOKHeldToItsRange)
                 dialog->reject();
         });
         form->ColorLookupTables1->trigger();
+        EXPECT_EQ(answer.Count, 1) << c.name;
         EXPECT_EQ(offered, QString::number(before, 'g')) << c.name;
         EXPECT_EQ(activeWhileShown, &chooser) << c.name;
         EXPECT_EQ(form->ActiveWindow, form.get()) << c.name;
