@@ -50,6 +50,7 @@ TMainForm::TMainForm(QWidget* parent)
     ConnectRecorderCommands();
     FormCreate();
     ConnectFileCommands();
+    ConnectSettingsCommands();
 }
 
 TMainForm::~TMainForm()
