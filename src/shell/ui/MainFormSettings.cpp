@@ -3,45 +3,19 @@
 // an order that keeps the tracker thread off records being replaced.
 #include "imaging/ViewRenderer.h"
 #include "imaging/ui/MDIChild.h"
-#include "platform/ui/WaitCursor.h"
+#include "imaging/ui/WaitCursor.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/RecordDlg.h"
 
-#include <QAction>
 #include <QCoreApplication>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTabWidget>
-
-void TMainForm::ConnectSettingsCommands()
-{
-    auto* item = findChild<QAction*>("Recordingandlogging1");
-    if (!item) {
-        auto* menu = findChild<QMenu*>("Settings1");
-        if (!menu) {
-            menu = new QMenu("Settings", this);
-            menu->setObjectName("Settings1");
-            menuBar()->insertMenu(Window1->menuAction(), menu);
-        }
-        item = new QAction("General settings...", this);
-        item->setObjectName("Recordingandlogging1");
-        const QString hint = "Control recording, recording start/stop, logging, image annotaion and radio";
-        item->setToolTip(hint);
-        item->setStatusTip(hint);
-        menu->insertAction(menu->actions().value(0), item);
-    }
-    item->setEnabled(true);
-    connect(item, &QAction::triggered, this, &TMainForm::Recordingandlogging1Click);
-}
 
 void TMainForm::Recordingandlogging1Click()
 {
     if (!RecordDlg)
         new TRecordDlg(this);
-    if (RecordDlg->isVisible()) {
-        BringDialogToFront(RecordDlg);
+    if (RaiseOpenDialog(RecordDlg))
         return;
-    }
     auto settings = std::make_unique<TSetting>();
     settings->Assign(*Settings);
     auto rig = std::make_unique<TRig>();
@@ -51,9 +25,7 @@ void TMainForm::Recordingandlogging1Click()
     RecordDlg->Settings = settings.get();
     RecordDlg->Rig = rig.get();
 
-    ActiveWindow = RecordDlg;
-    const int result = RecordDlg->exec();
-    ActiveWindow = this;
+    const int result = ShowDialogModal(RecordDlg);
     const int changes = RecordDlg->ChangeFlags;
     TMDIChild* child = RecordDlg->ActiveChild;
     RecordDlg->Settings = nullptr;
@@ -63,7 +35,7 @@ void TMainForm::Recordingandlogging1Click()
         return;
 
     QCoreApplication::processEvents();
-    TWaitCursor wait;
+    WaitCursor wait;
     if (changes & (rcPassThresholds | rcAutoRecording | rcReceiver))
         RestartTracker(0x200);
     {

@@ -4,7 +4,7 @@
 #include "imaging/ViewRenderer.h"
 #include "imaging/ui/MDIChild.h"
 #include "imaging/ui/OpenMagickImageDlg.h"
-#include "platform/ui/WaitCursor.h"
+#include "imaging/ui/WaitCursor.h"
 #include "shell/Setting.h"
 #include "shell/TextHelpers.h"
 #include "shell/ui/ColorConvert.h"
@@ -385,7 +385,7 @@ void TRecordDlg::PreviewBtnClick(QToolButton* sender)
     const QComboBox* positions = sender->property("tag").toInt() == 0 ? TextPos : LogoPos;
     Settings->AnnotateText = ImageText->text();
     QCoreApplication::processEvents();
-    TWaitCursor wait;
+    WaitCursor wait;
     ActiveChild->PreviewSettings = Settings;
     const bool drawn = ActiveChild->ShowView(ActiveChild->View, vfForce | vfPreview | vfSilent);
     ActiveChild->PreviewSettings = nullptr;
