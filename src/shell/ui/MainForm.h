@@ -193,6 +193,7 @@ public:
     bool IsClosing() const override { return StateFlags & msClosing; }
     bool IsRecording() const override { return StateFlags & msRecording; }
     std::mutex& PassLock() override { return NextPassLock; }
+    std::mutex& SettingsLock() override { return SettingsMutex; }
     void ClearTrayBalloon() override { StateFlags &= ~msTrayBalloonShown; }
     void RefreshTray() override;
     TRig* Receiver() override { return Rig.get(); }
@@ -273,6 +274,17 @@ private:
     void BindCommand(QAction* item, void (TMainForm::*command)());
 public:
     // ---- end of the menus ----
+
+    // ---- Settings menu (MainFormSettings.cpp) ----
+    // "General settings...": the dialog edits copies of Settings and Rig;
+    // OK takes them back, stopping the tracker around changes it reads.
+    void Recordingandlogging1Click();
+    // The general settings on their pass-threshold page; true after OK with
+    // a change of the thresholds or of the automatic recording.
+    bool EditPassThresholds();
+    // Held while Settings is replaced; the tracker holds it to read Settings.
+    std::mutex SettingsMutex;
+    // ---- end of the Settings menu ----
 
     // ---- tray icon (MainFormTray.cpp) ----
     // One icon while the program runs; without a tray on the desktop the
