@@ -136,6 +136,13 @@ public:
     static TSat* FindSatellite(PList* list, const QString& name);
     bool SavePassInfo(TSat* pass, const QString& folder, int flags);
 
+    // ---- identification of an opened recording (MainFormIdentify.cpp) ----
+    // The pass of a recording: from its pass-information file, else from the
+    // element sets valid at its time (the user chooses when several fit);
+    // an identified pass gets its file in "audio/raw".
+    bool IdentifyRecording(TMDIChild* window, const QString& audioPath, TSat* pass);
+    bool CheckRecordingCandidate(TSat* candidate, TDateTime t, double halfSeconds);
+
     // ---- sound-card recorder (MainFormRecorder.cpp) ----
     // One recording at a time into one buffer, written as a WAV file with
     // its pass-information file beside it when the sound input hands the
