@@ -10,6 +10,7 @@
 #include "shell/ui/MDIBackground.h"
 #include "shell/ui/Pictures.h"
 #include "shell/ui/WindowState.h"
+#include "tracking/ui/APTSatDlg.h"
 #include "tracking/ui/ClockThread.h"
 
 #include <QApplication>
@@ -71,6 +72,7 @@ void TMainForm::FormCreate()
     StateFlags = 0;
     ActiveWindow = this;
     new TAboutBox(this);
+    new TAPTSatDlg(this);
     for (QLabel* label : {TemperatureLabel, WavePosLabel, LonLatLabel, OverlapLabel})
         label->clear();
     OneInstanceMessage = RegisterWindowMessage("OneAPTInstance");
