@@ -13,6 +13,7 @@
 #include "shell/ui/MDIBackground.h"
 #include "shell/ui/Pictures.h"
 #include "shell/ui/WindowState.h"
+#include "tracking/ui/APTSatDlg.h"
 #include "tracking/ui/ClockThread.h"
 #include "tracking/ui/KeplerDlg.h"
 #include "tracking/ui/SatPass4Dlg.h"
@@ -76,6 +77,7 @@ void TMainForm::FormCreate()
     StateFlags = 0;
     ActiveWindow = this;
     new TAboutBox(this);
+    new TAPTSatDlg(this);
     SatPass4Dlg = new TSatPass4Dlg(this);
     SatOrbDlg = new TSatOrbDlg(this);
     SatOrgDlg = new TSatOrgDlg(this);
