@@ -56,7 +56,7 @@ TMainForm::TMainForm(QWidget* parent)
 
 TMainForm::~TMainForm()
 {
-    Shutdown();  // nothing when the close has run it
+    FormDestroy();
     if (MainForm == this)
         MainForm = nullptr;
 }
@@ -146,7 +146,10 @@ bool TMainForm::CheckWaveInDevice()
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    FormShow();
+    // Only the program's own show: the window system's (a restore, or an
+    // expose of a minimised window) is followed through the window state.
+    if (!event->spontaneous())
+        FormShow();
 }
 
 void TMainForm::FormShow()
@@ -164,8 +167,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    StateFlags |= msClosing;
-    Shutdown();
+    FormClose();
     event->accept();
 }
 
