@@ -4,7 +4,6 @@
 
 #include "imaging/LookupTables.h"
 #include "imaging/MagickSupport.h"
-#include "imaging/RecordingPass.h"
 #include "orbit/Sat.h"
 #include "platform/ProgramFolder.h"
 #include "shell/AppFolders.h"
@@ -12,11 +11,13 @@
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QMdiArea>
+#include <QFileInfo>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPainter>
@@ -31,13 +32,16 @@ const QColor kWindowColour(0x80, 0x00, 0x00);
 }  // namespace
 
 TMDIChild::TPassIdentifier TMDIChild::IdentifyRecording = [](TMDIChild*, const QString& audioPath, TSat* pass) {
-    return pass && ReadPassBesideRecording(audioPath, *pass);
+    if (!pass)
+        return false;
+    const QFileInfo audio(audioPath);
+    return pass->ReadPassInfoFile(audio.path() + "/" + audio.completeBaseName() + ".txt");
 };
 
 TMDIChild::TTableFinder TMDIChild::LUTFileName = [](int view) {
-    const QString lutDir =
-        MainForm ? MainForm->Folders().GetLUTDir() : TAppFolders(programfolder::Path(), nullptr).GetLUTDir();
-    return LookupTableFileName(view, lutDir);
+    if (MainForm)
+        return MainForm->GetLUTFileName(view);
+    return LookupTableFileName(view, TAppFolders(programfolder::Path(), nullptr).GetLUTDir());
 };
 
 TPaintBox::TPaintBox(TMDIChild* owner) : QWidget(owner), owner_(owner)
@@ -205,8 +209,12 @@ void TMDIChild::FormClose()
         MainForm->StopButton->trigger();
     }
     Flags |= mcClosing;
-    if (MainForm)
+    if (MainForm) {
         MainForm->UpdateFileCommands(nullptr, false);
+        // The next window to be activated enables it for its own stack.
+        MainForm->UndoBtn->setEnabled(false);
+        MainForm->UndoBtn->setToolTip("Undo");
+    }
     Teardown();
 }
 
@@ -228,18 +236,13 @@ void TMDIChild::Teardown()
         return;
     Flags |= mcClosing | mcTornDown;
     StopAPTThread(4);
+    ClearundolistClick(nullptr);
     DisplayBitmap = QImage();
     Image.reset();
     ImageInfo.reset();
     Pass.reset();
     DeleteRawImage();
     APT.reset();
-}
-
-void TMDIChild::UndoClick()
-{
-    // The undo stack comes with the image operations; until then there is
-    // nothing to take back.
 }
 
 // ---- progress panel ----

@@ -2,11 +2,11 @@
 // the processing thread (or loading its raw-line cache), the live recording
 // hooks, and saving.
 #include "imaging/ui/MDIChild.h"
+#include "imaging/ui/WaitCursor.h"
 
 #include "imaging/LogViewRenderer.h"
 
 #include "imaging/FileTypes.h"
-#include "imaging/RecordingPass.h"
 #include "orbit/Sat.h"
 #include "platform/AtomicFile.h"
 #include "publishing/Logger.h"
@@ -41,11 +41,6 @@ bool IsInsideFolder(const QString& path, const QString& folder)
     const QString base = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     return file.startsWith(base + "/");
 }
-
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 }  // namespace
 
@@ -183,7 +178,7 @@ bool TMDIChild::StartRecording(const TSat* pass, const QString& folder, const TL
 {
     if (!pass)
         return false;
-    const int seconds = RecordingSeconds(*pass);
+    const int seconds = pass->GetRecordingSeconds();
     if (seconds <= 0)
         return false;
     Flags &= ~(mcModified | mcRecording);

@@ -140,6 +140,13 @@ public:
     static TSat* FindSatellite(PList* list, const QString& name);
     bool SavePassInfo(TSat* pass, const QString& folder, int flags);
 
+    // ---- identification of an opened recording (MainFormIdentify.cpp) ----
+    // The pass of a recording: from its pass-information file, else from the
+    // element sets valid at its time (the user chooses when several fit);
+    // an identified pass gets its file in "audio/raw".
+    bool IdentifyRecording(TMDIChild* window, const QString& audioPath, TSat* pass);
+    bool CheckRecordingCandidate(TSat* candidate, TDateTime t, double halfSeconds);
+
     // ---- sound-card recorder (MainFormRecorder.cpp) ----
     // One recording at a time into one buffer, written as a WAV file with
     // its pass-information file beside it when the sound input hands the
@@ -197,6 +204,7 @@ public:
     bool IsClosing() const override { return StateFlags & msClosing; }
     bool IsRecording() const override { return StateFlags & msRecording; }
     std::mutex& PassLock() override { return NextPassLock; }
+    std::mutex& SettingsLock() override { return SettingsMutex; }
     void ClearTrayBalloon() override { StateFlags &= ~msTrayBalloonShown; }
     void RefreshTray() override;
     TRig* Receiver() override { return Rig.get(); }
@@ -282,6 +290,9 @@ public:
     // Closes the program, or, while a modal dialog waits in the tray, shows it.
     void TrayExitClick();
     TStationDlg* StationDlg = nullptr;  // made on first use; a child of the main window
+    // "Active APT satellites...": the dialog on the catalogue itself; a
+    // change is saved to the database and the tracker chooses again.
+    void ActiveAPTsatellites1Click();
 
 private:
     void BuildCommandMenus();
@@ -292,6 +303,20 @@ private:
     void BindCommand(QAction* item, void (TMainForm::*command)(QObject* sender));
 public:
     // ---- end of the menus ----
+
+    // ---- Settings menu (MainFormSettings.cpp) ----
+    // "General settings...": the dialog edits copies of Settings and Rig;
+    // OK takes them back, stopping the tracker around changes it reads.
+    void Recordingandlogging1Click();
+    // Satellite > "Keplerian elements...": downloads, then merges the
+    // checked sets into the catalogue (MainFormKepler.cpp).
+    void Keplerianelements1Click();
+    // The general settings on their pass-threshold page; true after OK with
+    // a change of the thresholds or of the automatic recording.
+    bool EditPassThresholds();
+    // Held while Settings is replaced; the tracker holds it to read Settings.
+    std::mutex SettingsMutex;
+    // ---- end of the Settings menu ----
 
     // ---- tray icon and minimise to the tray (MainFormTray.cpp) ----
     // One icon while the program runs; without a tray on the desktop the
@@ -395,6 +420,16 @@ private:
     // The Save As dialog for the window's image; true when it was written.
     bool SaveImageAs(TMDIChild* child);
     // ---- end of image windows and the File menu ----
+
+    // ---- colour look-up tables (MainFormLUT.cpp) ----
+public:
+    // The table chosen for a view (3, 4, 5, 7, 8) when its file exists, else
+    // "": the chooser's row, or the saved choice while no chooser exists.
+    // Any thread.
+    QString GetLUTFileName(int view) const;
+    // "Color lookup tables...": the chooser, modal.
+    void ColorLookupTables1Click();
+    // ---- end of the colour look-up tables ----
 };
 
 // The one main window of the running program (null before it is made).

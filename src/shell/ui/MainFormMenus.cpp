@@ -166,4 +166,8 @@ void TMainForm::ConnectMenuCommands()
     BindCommand(FileExit1, &TMainForm::FileExit1Execute);
     BindCommand(Show1, &TMainForm::TrayShowClick);
     BindCommand(Exit1, &TMainForm::TrayExitClick);
+    BindCommand(Recordingandlogging1, &TMainForm::Recordingandlogging1Click);
+    BindCommand(ActiveAPTsatellites1, &TMainForm::ActiveAPTsatellites1Click);
+    BindCommand(Keplerianelements1, &TMainForm::Keplerianelements1Click);
+    BindCommand(ColorLookupTables1, &TMainForm::ColorLookupTables1Click);
 }
