@@ -30,11 +30,11 @@ endfunction()
 
 # orvanta_tests(<name> SOURCES ... LIBS ... [LABEL unit|ui|peer] [LAUNCHER script])
 #
-# A LAUNCHER script runs the test program (its arguments are the program and
-# its own arguments), for tests that need something started around them.
 # One GoogleTest executable; every test case becomes a CTest test of its own
 # (so ctest -j runs them in parallel), each in a fresh temporary program
-# folder and registry (the shared test main makes them).
+# folder and registry (the shared test main makes them). A LAUNCHER script
+# runs the test program (its arguments are the program and its own
+# arguments), for tests that need something started around them.
 function(orvanta_tests name)
   cmake_parse_arguments(ARG "" "LABEL;LAUNCHER" "SOURCES;LIBS" ${ARGN})
   if(NOT ARG_LABEL)
