@@ -15,7 +15,8 @@
 // read-outs under the pointer, the magnifier feed, the mouse wheel),
 // MDIChildUndo.cpp (the undo stack), MDIChildEditMenus.cpp (the Edit,
 // Transform, Effect and Enhance menus), MDIChildOps.cpp (their image
-// operations), MDIChildBand.cpp (the rubber band and the crop).
+// operations), MDIChildDialogs.cpp (resize and modulate through their
+// dialogs), MDIChildBand.cpp (the rubber band and the crop).
 //
 // Threads: GUI thread only. The processing thread reaches the window through
 // TAPTDisplay, each call made through TThread::Synchronize.
@@ -94,7 +95,8 @@ public:
     using TPassIdentifier = std::function<bool(TMDIChild* window, const QString& audioPath, TSat* pass)>;
     static TPassIdentifier IdentifyRecording;
     // The colour look-up table of a view, empty when there is none.
-    // Replaceable; by default the table chosen under "APT\LUTTables".
+    // Replaceable; by default TMainForm::GetLUTFileName (the saved choice
+    // without a main window).
     using TTableFinder = std::function<QString(int view)>;
     static TTableFinder LUTFileName;
     // Shows the daily page after "Add to the daily log...". Replaceable; by
@@ -158,9 +160,11 @@ public:
     void Flop1Click();
     void RotateClick(QAction* item);
     void Chop1Click();
+    void Resize1Click();
     void Normalize1Click();
     void Equalize1Click();
     void ContrastClick(QAction* item);
+    void Modulateandgammacorrect1Click();
     void ReduceNoise(QAction* item);
     void Enhance2Click();
     void Despeckle1Click();

@@ -79,7 +79,7 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                 {"Track1", "Track...", "Track satellites", false},
                 {"PredictAPTfootprintowerlaps1", "Predict APT footprint overlaps...", "Predict footprint overlaps", false},
                 {"-", "", "", false},
-                {"Keplerianelements1", "Keplerian elements...", "Update satellite orbit element sets", false},
+                {"Keplerianelements1", "Keplerian elements...", "Update satellite orbit element sets", true},
                 {"ActiveAPTsatellites1", "Active APT satellites...", "Activate APT-satellites and set downlink frequency",
                  false},
                 {"Orbitdata1", "Orbit data...", "Display element set orbit data", false},
@@ -89,7 +89,7 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                  "Control recording, recording start/stop, logging, image annotaion and radio", true},
                 {"-", "", "", false},
                 {"Groundstation1", "Ground station....", "Edit ground station information.", false},
-                {"ColorLookupTables1", "Color lookup tables...", "Setup colour lookup tables", false},
+                {"ColorLookupTables1", "Color lookup tables...", "Setup colour lookup tables", true},
                 {"-", "", "", false},
                 {"FlatEarthTracker1", "Flat Earth Monitor...", "Properties for the Flat Earth Monitor", false},
                 {"SwathViewer1", "Swath Viewer...", "", false}});
