@@ -147,4 +147,5 @@ void TMainForm::ConnectMenuCommands()
     BindCommand(HelpAboutItem, &TMainForm::HelpAbout1Execute);
     BindCommand(Recordingandlogging1, &TMainForm::Recordingandlogging1Click);
     BindCommand(ColorLookupTables1, &TMainForm::ColorLookupTables1Click);
+    BindCommand(ColorLookUpTableEditor1, &TMainForm::ColorLookUpTableEditor1Click);
 }
