@@ -28,7 +28,6 @@ class QSlider;
 class QSpinBox;
 class QToolButton;
 class TMDIChild;
-struct _ExceptionInfo;
 
 // Bits of TLUTEdDlg::Flags.
 enum TLUTEdFlag : unsigned {
@@ -163,7 +162,7 @@ private:
     // The ramp of the selected band from colour, with SelHSV and MinValue.
     void DrawSelectedRamp(QRgb colour);
     void SetModified();
-    QColor shapeColour_;
+    QColor shapeColour_{Qt::black};  // the colour square's colour
 };
 
 // The editor of the running program (null before it is made).
