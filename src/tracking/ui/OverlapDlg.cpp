@@ -112,8 +112,19 @@ TOverlapDlg::~TOverlapDlg()
 void TOverlapDlg::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    closeRequested_ = false;
     SetPickerToToday(DatePicker);
     Calculate();
+}
+
+void TOverlapDlg::CloseIfRequested()
+{
+    if (!closeRequested_)
+        return;
+    closeRequested_ = false;
+    // Queued: a close asked for while the dialog was still being shown must
+    // reach its modal loop.
+    QMetaObject::invokeMethod(this, [this] { QDialog::reject(); }, Qt::QueuedConnection);
 }
 
 void TOverlapDlg::reject()
@@ -208,8 +219,7 @@ void TOverlapDlg::Calculate()
                 }
         }
     }
-    if (closeRequested_)
-        QDialog::reject();
+    CloseIfRequested();
 }
 
 void TOverlapDlg::AddOverlap(TSat* a, const TPass& passA, TSat* b, const TPass& passB)

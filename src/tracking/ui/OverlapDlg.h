@@ -58,6 +58,7 @@ private:
     void AddRow(TSat* sat, double start, const QString& duration);
     bool busy_ = false;
     bool closeRequested_ = false;
+    void CloseIfRequested();
 };
 
 extern TOverlapDlg* OverlapDlg;

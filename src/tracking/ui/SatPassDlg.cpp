@@ -125,6 +125,7 @@ TSatPassDlg::~TSatPassDlg()
 void TSatPassDlg::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    closeRequested_ = false;
     ShowSwathBtn->setEnabled(static_cast<bool>(ShowSwath));
     SetPickerToToday(DatePicker);
     Flags |= 0x4;
@@ -137,6 +138,16 @@ bool TSatPassDlg::eventFilter(QObject* watched, QEvent* event)
     if (watched == SatList->viewport() && event->type() == QEvent::MouseButtonPress)
         Flags |= 0x4;
     return QDialog::eventFilter(watched, event);
+}
+
+void TSatPassDlg::CloseIfRequested()
+{
+    if (!closeRequested_)
+        return;
+    closeRequested_ = false;
+    // Queued: a close asked for while the dialog was still being shown must
+    // reach its modal loop.
+    QMetaObject::invokeMethod(this, [this] { QDialog::reject(); }, Qt::QueuedConnection);
 }
 
 void TSatPassDlg::reject()
@@ -199,8 +210,7 @@ void TSatPassDlg::SatListClick()
     QList<double> aosDays;
     sat->FillPassGrid(Station, rows, GetSelectedTime(), [this] { LetMessagesRun(closeRequested_); }, &aosDays);
     ShowRows(rows, aosDays);
-    if (closeRequested_)
-        QDialog::reject();
+    CloseIfRequested();
 }
 
 void TSatPassDlg::APTPassesBtnClick()
@@ -246,8 +256,7 @@ void TSatPassDlg::APTPassesBtnClick()
     }
     ShowRows(rows, aosDays);
     Flags &= ~0x4;
-    if (closeRequested_)
-        QDialog::reject();
+    CloseIfRequested();
 }
 
 TSat* TSatPassDlg::GetSelectedPass()

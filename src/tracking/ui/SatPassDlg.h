@@ -68,6 +68,7 @@ private:
     void ShowRows(const QList<QStringList>& rows, const QList<double>& aosDays);
     bool busy_ = false;             // a fill runs: clicks meanwhile are ignored
     bool closeRequested_ = false;   // closed during a fill: closes when it ends
+    void CloseIfRequested();
 };
 
 extern TSatPassDlg* SatPassDlg;
