@@ -145,4 +145,5 @@ void TMainForm::ConnectMenuCommands()
     // is not part of the program yet.
     BindCommand(Processlog2, &TMainForm::Processlog1Click);
     BindCommand(HelpAboutItem, &TMainForm::HelpAbout1Execute);
+    BindCommand(FlatEarthTracker1, &TMainForm::FlatEarthTracker1Click);
 }
