@@ -15,7 +15,8 @@
 // read-outs under the pointer, the magnifier feed, the mouse wheel),
 // MDIChildUndo.cpp (the undo stack), MDIChildEditMenus.cpp (the Edit,
 // Transform, Effect and Enhance menus), MDIChildOps.cpp (their image
-// operations), MDIChildBand.cpp (the rubber band and the crop).
+// operations), MDIChildDialogs.cpp (resize and modulate through their
+// dialogs), MDIChildBand.cpp (the rubber band and the crop).
 //
 // Threads: GUI thread only. The processing thread reaches the window through
 // TAPTDisplay, each call made through TThread::Synchronize.
@@ -158,9 +159,11 @@ public:
     void Flop1Click();
     void RotateClick(QAction* item);
     void Chop1Click();
+    void Resize1Click();
     void Normalize1Click();
     void Equalize1Click();
     void ContrastClick(QAction* item);
+    void Modulateandgammacorrect1Click();
     void ReduceNoise(QAction* item);
     void Enhance2Click();
     void Despeckle1Click();

@@ -74,7 +74,7 @@ void TMDIChild::BuildEditMenus()
                     "Removes a region of an image and collapses the image to occupy the removed portion.");
     connect(Chop1, &QAction::triggered, this, &TMDIChild::Chop1Click);
     Resize1 = AddItem(Transform1, "Resize1", "Resize...", "Resize the image");
-    Resize1->setEnabled(false);
+    connect(Resize1, &QAction::triggered, this, &TMDIChild::Resize1Click);
 
     // Effect1 and its first item, the magnifier, come with the Images menu.
     Effect1->setToolTipsVisible(true);
@@ -120,5 +120,5 @@ void TMDIChild::BuildEditMenus()
     Enhance1->addSeparator();
     Modulateandgammacorrect1 = AddItem(Enhance1, "Modulateandgammacorrect1", "Modulate and gamma correct...",
                                        "Control the brightness, saturation, hue and gamma-correct the image");
-    Modulateandgammacorrect1->setEnabled(false);
+    connect(Modulateandgammacorrect1, &QAction::triggered, this, &TMDIChild::Modulateandgammacorrect1Click);
 }

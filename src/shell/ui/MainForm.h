@@ -137,6 +137,13 @@ public:
     static TSat* FindSatellite(PList* list, const QString& name);
     bool SavePassInfo(TSat* pass, const QString& folder, int flags);
 
+    // ---- identification of an opened recording (MainFormIdentify.cpp) ----
+    // The pass of a recording: from its pass-information file, else from the
+    // element sets valid at its time (the user chooses when several fit);
+    // an identified pass gets its file in "audio/raw".
+    bool IdentifyRecording(TMDIChild* window, const QString& audioPath, TSat* pass);
+    bool CheckRecordingCandidate(TSat* candidate, TDateTime t, double halfSeconds);
+
     // ---- sound-card recorder (MainFormRecorder.cpp) ----
     // One recording at a time into one buffer, written as a WAV file with
     // its pass-information file beside it when the sound input hands the
@@ -194,6 +201,7 @@ public:
     bool IsClosing() const override { return StateFlags & msClosing; }
     bool IsRecording() const override { return StateFlags & msRecording; }
     std::mutex& PassLock() override { return NextPassLock; }
+    std::mutex& SettingsLock() override { return SettingsMutex; }
     void ClearTrayBalloon() override { StateFlags &= ~msTrayBalloonShown; }
     void RefreshTray() override;
     TRig* Receiver() override { return Rig.get(); }
@@ -287,6 +295,17 @@ private:
     void BindCommand(QAction* item, void (TMainForm::*command)());
 public:
     // ---- end of the menus ----
+
+    // ---- Settings menu (MainFormSettings.cpp) ----
+    // "General settings...": the dialog edits copies of Settings and Rig;
+    // OK takes them back, stopping the tracker around changes it reads.
+    void Recordingandlogging1Click();
+    // The general settings on their pass-threshold page; true after OK with
+    // a change of the thresholds or of the automatic recording.
+    bool EditPassThresholds();
+    // Held while Settings is replaced; the tracker holds it to read Settings.
+    std::mutex SettingsMutex;
+    // ---- end of the Settings menu ----
 
     // ---- tray icon (MainFormTray.cpp) ----
     // One icon while the program runs; without a tray on the desktop the

@@ -145,5 +145,6 @@ void TMainForm::ConnectMenuCommands()
     // is not part of the program yet.
     BindCommand(Processlog2, &TMainForm::Processlog1Click);
     BindCommand(HelpAboutItem, &TMainForm::HelpAbout1Execute);
+    BindCommand(Recordingandlogging1, &TMainForm::Recordingandlogging1Click);
     BindCommand(FlatEarthTracker1, &TMainForm::FlatEarthTracker1Click);
 }

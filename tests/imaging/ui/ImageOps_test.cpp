@@ -1,6 +1,7 @@
 #include "../ImageFixtures.h"
 #include "MainFormFixture.h"
 #include "ModalAnswer.h"
+#include "PictureSamples.h"
 #include "imaging/ui/MDIChild.h"
 #include "support/ModalCatcher.h"
 #include "support/TestEnv.h"
@@ -27,24 +28,6 @@ std::uint32_t Grainy(int x, int y)
 {
     const std::uint32_t noise = (static_cast<std::uint32_t>(x * 7919 + y * 104729) * 2654435761u) >> 27;
     return fixtures::Pattern(x, y) + ((x + y) % 5 == 0 ? noise * 0x010101u : 0);
-}
-
-// Every sample of the picture, 16 bits each, RGB row by row.
-std::vector<unsigned short> Samples(const Image* image)
-{
-    std::vector<unsigned short> samples(image->columns * image->rows * 3);
-    MagickExceptionPtr exception(AcquireExceptionInfo());
-    ExportImagePixels(image, 0, 0, image->columns, image->rows, "RGB", ShortPixel, samples.data(), exception.get());
-    return samples;
-}
-
-// The colour at (x, y) as 0xRRGGBB.
-std::uint32_t Colour(const Image* image, int x, int y)
-{
-    unsigned char rgb[3] = {};
-    MagickExceptionPtr exception(AcquireExceptionInfo());
-    ExportImagePixels(image, x, y, 1, 1, "RGB", CharPixel, rgb, exception.get());
-    return std::uint32_t(rgb[0]) << 16 | std::uint32_t(rgb[1]) << 8 | rgb[2];
 }
 
 class ImageOps : public ::testing::Test {

@@ -86,7 +86,7 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                 {"Organize1", "Organize...", "Organize your satellite database", false}});
     ExpectMenu(form->Settings1,
                {{"Recordingandlogging1", "General settings...",
-                 "Control recording, recording start/stop, logging, image annotaion and radio", false},
+                 "Control recording, recording start/stop, logging, image annotaion and radio", true},
                 {"-", "", "", false},
                 {"Groundstation1", "Ground station....", "Edit ground station information.", false},
                 {"ColorLookupTables1", "Color lookup tables...", "Setup colour lookup tables", false},
