@@ -39,9 +39,9 @@ TMDIChild::TPassIdentifier TMDIChild::IdentifyRecording = [](TMDIChild*, const Q
 };
 
 TMDIChild::TTableFinder TMDIChild::LUTFileName = [](int view) {
-    const QString lutDir =
-        MainForm ? MainForm->Folders().GetLUTDir() : TAppFolders(programfolder::Path(), nullptr).GetLUTDir();
-    return LookupTableFileName(view, lutDir);
+    if (MainForm)
+        return MainForm->GetLUTFileName(view);
+    return LookupTableFileName(view, TAppFolders(programfolder::Path(), nullptr).GetLUTDir());
 };
 
 TPaintBox::TPaintBox(TMDIChild* owner) : QWidget(owner), owner_(owner)

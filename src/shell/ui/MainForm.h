@@ -372,6 +372,16 @@ private:
     // The Save As dialog for the window's image; true when it was written.
     bool SaveImageAs(TMDIChild* child);
     // ---- end of image windows and the File menu ----
+
+    // ---- colour look-up tables (MainFormLUT.cpp) ----
+public:
+    // The table chosen for a view (3, 4, 5, 7, 8) when its file exists, else
+    // "": the chooser's row, or the saved choice while no chooser exists.
+    // Any thread.
+    QString GetLUTFileName(int view) const;
+    // "Color lookup tables...": the chooser, modal.
+    void ColorLookupTables1Click();
+    // ---- end of the colour look-up tables ----
 };
 
 // The one main window of the running program (null before it is made).
