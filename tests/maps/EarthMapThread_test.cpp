@@ -163,11 +163,17 @@ TEST_F(EarthMapThreadTest, StopDuringASynchronisedCallNeverLocks)
 {
     // The GUI thread does not run its event loop from the request to the
     // stop: the thread's synchronised reload can only be served inside WaitFor.
+    // The thread clears the request bit just before it asks for the reload,
+    // so once the bit is gone the call is on its way.
     TEarhMapThread thread(true, &view, &host);
     thread.CycleMs = kHour;
     ASSERT_TRUE(thread.RequestReload());
     thread.Resume();
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    QElapsedTimer timer;
+    timer.start();
+    while ((thread.Flags & emtReload) && timer.elapsed() < 30000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_FALSE(thread.Flags & emtReload);
     host.Stopping = true;
     thread.Terminate();
     thread.WaitFor();
