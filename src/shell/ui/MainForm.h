@@ -274,6 +274,9 @@ public:
 
     void Processlog1Click();
     void HelpAbout1Execute();
+    // "Active APT satellites...": the dialog on the catalogue itself; a
+    // change is saved to the database and the tracker chooses again.
+    void ActiveAPTsatellites1Click();
 
     // ---- the Flat Earth Monitor's settings (MainFormFlatEarth.cpp) ----
     // The view's icons, drawn at start-up: 32 x 33, 32 x 32 and 37 x 26.
