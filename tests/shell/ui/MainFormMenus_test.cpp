@@ -126,7 +126,7 @@ TEST(MainFormMenus, TheTrayMenuFollowsItsTwins)
     ExpectMenu(form->TrayPopup, {{"Show1", "Show", "", true},
                                  {"Exit1", "Exit", "", true},
                                  {"-", "", "", false},
-                                 {"Satellitepasslist1", "Satellite pass list...", "", false},
+                                 {"Satellitepasslist1", "Satellite pass list...", "", true},
                                  {"Tools2", "Tools", "", true},
                                  {"Logs1", "Logs", "", true}});
     EXPECT_EQ(form->N8->objectName(), "N8");
