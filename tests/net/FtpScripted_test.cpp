@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <arpa/inet.h>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <netinet/in.h>
@@ -207,6 +208,32 @@ TEST(FtpScripted, ASilentServerEndsTheCallAfterTheTimeout)
     EXPECT_FALSE(ftp.GetConnected()) << "both connections aborted";
     EXPECT_FALSE(ftp.Pwd()) << "refused until connected again";
     EXPECT_EQ(ftp.ErrorMessage(), "426 Timeout");
+}
+
+TEST(FtpScripted, AServerThatNeverStopsTalkingStillEndsTheCallAtTheTimeout)
+{
+    // A greeting that never ends: continuation lines as fast as the client
+    // takes them, until the client hangs up (or a minute has passed).
+    std::atomic<bool> clientHungUp{false};
+    TcpPeer peer([&clientHungUp](int fd) {
+        const QByteArray lines = QByteArray("220-still greeting\r\n").repeated(200);
+        QElapsedTimer flooding;
+        flooding.start();
+        while (flooding.elapsed() < 60000) {
+            if (::send(fd, lines.constData(), size_t(lines.size()), MSG_NOSIGNAL) < 0) {
+                clientHungUp = true;
+                return;
+            }
+        }
+    });
+    TFtpClient ftp;
+    Prepare(ftp, peer);
+    ftp.Timeout = 1;
+    EXPECT_FALSE(ftp.Connect());
+    EXPECT_EQ(ftp.ErrorMessage(), "426 Timeout");
+    EXPECT_FALSE(ftp.GetConnected());
+    EXPECT_TRUE(PumpUntil([&] { return clientHungUp.load(); }, 30000))
+        << "the call ended while the server was still sending";
 }
 
 TEST(FtpScripted, AControlConnectionClosedInARequestFailsIt)
