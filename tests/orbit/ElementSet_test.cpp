@@ -200,6 +200,34 @@ TEST(ElementSet, WritesFieldsBackInTheirColumns)
               std::string("NOAA 18\n") + out1 + "\n" + out2 + "\n" + out1 + "\n" + out2 + "\n");
 }
 
+TEST(ElementSet, TheFirstDerivativeIsWrittenAsItWasRead)
+{
+    // Columns 33-42: the sign's column holds the integer digit when there is one.
+    struct Case {
+        const char* field;
+        double value;
+        const char* written;
+    };
+    const Case cases[] = {
+        {" .00000119", 0.00000119, " .00000119"},
+        {"-.00012345", -0.00012345, "-.00012345"},
+        {"+.00000011", 0.00000011, " .00000011"},
+        {"5.00000011", 5.00000011, "5.00000011"},
+        {"9.99999999", 9.99999999, "9.99999999"},
+    };
+    for (const Case& c : cases) {
+        TSat sat;
+        ASSERT_TRUE(Parse(sat, Edit(Noaa18Line1, 33, c.field), Noaa18Line2)) << c.field;
+        EXPECT_DOUBLE_EQ(sat.DecayRate, c.value) << c.field;
+        char work[76], out1[76], out2[76];
+        sat.WriteTLE(nullptr, work, out1, out2, 0);
+        EXPECT_EQ(std::string(out1).substr(33, 10), c.written) << c.field;
+        TSat back;
+        ASSERT_TRUE(Parse(back, out1, out2)) << c.field;
+        EXPECT_DOUBLE_EQ(back.DecayRate, c.value) << c.field;
+    }
+}
+
 TEST(ElementSet, NamesAreTrimmedAndCut)
 {
     struct Case { const char* line; const char* name; };
