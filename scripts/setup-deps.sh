@@ -10,7 +10,7 @@ packages=(
   libxml2-dev libproj-dev proj-data libasound2-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick x11-utils
-  vsftpd lighttpd chrony dante-server python3-sgp4 python3-skyfield python3-ephem python3-numpy
+  vsftpd lighttpd tinyproxy chrony dante-server python3-sgp4 python3-skyfield python3-ephem python3-numpy
   sox alsa-utils locales fonts-dejavu-core
   libxml2-utils chromium
 )

@@ -12,6 +12,7 @@
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -205,8 +206,12 @@ void TMDIChild::FormClose()
         MainForm->StopButton->trigger();
     }
     Flags |= mcClosing;
-    if (MainForm)
+    if (MainForm) {
         MainForm->UpdateFileCommands(nullptr, false);
+        // The next window to be activated enables it for its own stack.
+        MainForm->UndoBtn->setEnabled(false);
+        MainForm->UndoBtn->setToolTip("Undo");
+    }
     Teardown();
 }
 
@@ -228,18 +233,13 @@ void TMDIChild::Teardown()
         return;
     Flags |= mcClosing | mcTornDown;
     StopAPTThread(4);
+    ClearundolistClick(nullptr);
     DisplayBitmap = QImage();
     Image.reset();
     ImageInfo.reset();
     Pass.reset();
     DeleteRawImage();
     APT.reset();
-}
-
-void TMDIChild::UndoClick()
-{
-    // The undo stack comes with the image operations; until then there is
-    // nothing to take back.
 }
 
 // ---- progress panel ----

@@ -12,14 +12,20 @@
 // MDIChildViews.cpp (the views of a decoded pass, the live lines),
 // MDIChildMenu.cpp (the window's menu, merged into the main window's menu
 // bar while the window is active, and its commands), MDIChildMouse.cpp (the
-// read-outs under the pointer, the magnifier feed, the mouse wheel).
+// read-outs under the pointer, the magnifier feed, the mouse wheel),
+// MDIChildUndo.cpp (the undo stack), MDIChildEditMenus.cpp (the Edit,
+// Transform, Effect and Enhance menus), MDIChildOps.cpp (their image
+// operations), MDIChildDialogs.cpp (resize and modulate through their
+// dialogs), MDIChildBand.cpp (the rubber band and the crop).
 //
 // Threads: GUI thread only. The processing thread reaches the window through
 // TAPTDisplay, each call made through TThread::Synchronize.
 #include "apt/APT.h"
 #include "apt/APTThread.h"
 #include "apt/MagickImage.h"
+#include "imaging/Undo.h"
 #include "imaging/ViewRenderer.h"
+#include "shell/PList.h"
 #include "publishing/Logger.h"
 
 #include <QImage>
@@ -33,6 +39,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QRubberBand;
 class QScrollArea;
 class TAppFolders;
 class TGraphicLabel;
@@ -69,6 +76,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     TMDIChild* owner_;
@@ -131,6 +140,37 @@ public:
     void FeedMagnifier(int x, int y);
     void pbMouseMove(const QPoint& point);
 
+    // --- rubber band and crop (MDIChildBand.cpp) ---
+    void pbMouseDown(const QPoint& point);
+    void pbMouseUp(const QPoint& point);
+    // The band from SelStart to (x, y), clipped to the image.
+    QRect NormalizeSelection(int x, int y) const;
+
+    // --- undo stack (MDIChildUndo.cpp) ---
+    // Makes image the window's picture and pushes the old one under caption.
+    bool PushUndo(MagickImagePtr image, const QString& caption);
+    void UndoClick();
+    // sender null (the teardown): only the records go.
+    void ClearundolistClick(QObject* sender);
+    void UpdateUndoMenu();
+
+    // --- image operations (MDIChildOps.cpp) ---
+    void Flip1Click();
+    void Flop1Click();
+    void RotateClick(QAction* item);
+    void Chop1Click();
+    void Resize1Click();
+    void Normalize1Click();
+    void Equalize1Click();
+    void ContrastClick(QAction* item);
+    void Modulateandgammacorrect1Click();
+    void ReduceNoise(QAction* item);
+    void Enhance2Click();
+    void Despeckle1Click();
+    void Emboss1Click();
+    void Sharpen1Click();
+    void Findedges1Click();
+
     // --- pictures and state (MDIChild.cpp) ---
     void ShowProgress(bool show);
     bool CreateDisplayBitmap(int width, int height);
@@ -143,7 +183,6 @@ public:
     void ShowImageError(ExceptionInfo* exception);
     bool IsEditable() const;
     void UpdateScrollRange();
-    void UndoClick();
     void FormActivate();
     void CancelBtnClick();
     bool FormCloseQuery();
@@ -170,6 +209,11 @@ public:
     QImage DisplayBitmap;  // what the paint box shows
     int View = -1;         // TImageView shown, -1 before the first
     int ChopState = -1;    // -1 idle, 0 crop by selection armed
+    // TUndo records, newest last, at most kMaxUndo; the window owns them.
+    PList UndoList;
+    static constexpr int kMaxUndo = 21;
+    QPoint SelStart;  // where the band was started
+    QRect SelRect;    // the band, in image pixels
     // The general settings dialog's copy while it previews (flag vfPreview); not owned.
     const TSetting* PreviewSettings = nullptr;
 
@@ -211,8 +255,49 @@ public:
     QAction* MI_FC_LowTemps;
     QAction* MI_IR_BrightnessTemps;
     QAction* MI_IR_LowTemps;
+    QMenu* Edit1;
+    QAction* Undo;
+    QAction* Clearundolist;
+    QMenu* Transform1;
+    QAction* Flip1;
+    QAction* Flop1;
+    QMenu* Rotate1;  // Tag = degrees; Define1 (0) asks
+    QAction* N451;
+    QAction* N901;
+    QAction* N1351;
+    QAction* N1801;
+    QAction* N2251;
+    QAction* N2701;
+    QAction* N3151;
+    QAction* Define1;
+    QAction* Chop1;
+    QAction* Resize1;
     QMenu* Effect1;
     QAction* Magnifier;
+    // Tag 0 reduce noise, 1 median; their items' Tags 0, 1, 2 radius 1, 3,
+    // 5 and 10 asks.
+    QMenu* Reducenoise1;
+    QAction* Less1;
+    QAction* More1;
+    QAction* Extreme1;
+    QAction* Define2;
+    QMenu* Reducenoise2;
+    QAction* Less2;
+    QAction* More2;
+    QAction* Extreme2;
+    QAction* Define3;
+    QAction* Despeckle1;
+    QAction* Emboss1;
+    QAction* Sharpen1;
+    QAction* Findedges1;
+    QMenu* Enhance1;
+    QAction* Normalize1;
+    QAction* Equalize1;
+    QMenu* Contrast1;  // Tag 1 increases
+    QAction* Increase1;
+    QAction* Decrease1;
+    QAction* Enhance2;
+    QAction* Modulateandgammacorrect1;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -221,6 +306,19 @@ protected:
 private:
     void BuildForm();
     void BuildMenus();
+    void BuildEditMenus();
+    // Pushes the picture that make returns from the current one, or
+    // reports the library's failure; false when nothing was pushed.
+    bool RunImageCommand(const std::function<::Image*(const ::Image*, ExceptionInfo*)>& make,
+                         const QString& caption);
+    // The same for a call that changes a copy of the picture in place.
+    bool RunOnCopy(const std::function<bool(::Image*)>& change, const QString& caption);
+    // A user's number from an input box; false when cancelled or no number.
+    bool AskNumber(const QString& prompt, const QString& proposal, double& value);
+    // Shows Image again in place of a preview.
+    bool RedrawImage();
+    void EraseBand();
+    QRubberBand* Band = nullptr;
     // True when the window's engine holds a finished pass it can render.
     bool IsReady() const;
     // Before a view, model, direction or chop command renders: the window

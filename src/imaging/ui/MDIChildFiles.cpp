@@ -2,6 +2,7 @@
 // the processing thread (or loading its raw-line cache), the live recording
 // hooks, and saving.
 #include "imaging/ui/MDIChild.h"
+#include "imaging/ui/WaitCursor.h"
 
 #include "imaging/LogViewRenderer.h"
 
@@ -41,11 +42,6 @@ bool IsInsideFolder(const QString& path, const QString& folder)
     const QString base = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     return file.startsWith(base + "/");
 }
-
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 // its own (MergedMenus); every window keeps its own checks, which is where a
 // recording without an identified pass keeps its model and direction.
 #include "imaging/ui/MDIChild.h"
+#include "imaging/ui/WaitCursor.h"
 
 #include "imaging/LogViewRenderer.h"
 #include "imaging/ui/ZoomWin.h"
@@ -23,11 +24,6 @@
 #include <QMessageBox>
 
 namespace {
-
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 QAction* AddRadioItem(QMenu* menu, QActionGroup* group, const char* name, const QString& text, int tag)
 {
@@ -94,14 +90,16 @@ void TMDIChild::BuildMenus()
     Magnifier->setObjectName("Magnifier");
     connect(Magnifier, &QAction::triggered, this, &TMDIChild::MagnifierClick);
 
+    BuildEditMenus();
     // Invisible until the window is activated.
-    Images1->menuAction()->setVisible(false);
-    Effect1->menuAction()->setVisible(false);
+    for (QMenu* menu : {Edit1, Images1, Transform1, Effect1, Enhance1})
+        menu->menuAction()->setVisible(false);
 }
 
 QList<QAction*> TMDIChild::MergedMenus() const
 {
-    return {Images1->menuAction(), Effect1->menuAction()};
+    return {Edit1->menuAction(), Images1->menuAction(), Transform1->menuAction(), Effect1->menuAction(),
+            Enhance1->menuAction()};
 }
 
 bool TMDIChild::IsReady() const
@@ -116,10 +114,13 @@ void TMDIChild::FormActivate()
     const bool imageFile = Flags & mcImageFile;
     const bool edit = imageFile || IsReady();
     const bool passMenus = !imageFile && IsReady();
-    Effect1->menuAction()->setVisible(edit);
+    for (QMenu* menu : {Edit1, Transform1, Effect1, Enhance1})
+        menu->menuAction()->setVisible(edit);
     Images1->menuAction()->setVisible(passMenus);
     if (MainForm)
         MainForm->UpdateFileCommands(this, edit || passMenus);
+    if (edit)
+        UpdateUndoMenu();
     if (!APT || !(APT->Flags & (aptAudioFile | aptLive)))
         return;
     CheckViewMenu(View < 0 ? ivNormal : View);

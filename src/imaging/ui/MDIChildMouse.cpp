@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QMouseEvent>
+#include <QRubberBand>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -97,6 +98,14 @@ void TMDIChild::pbMouseMove(const QPoint& point)
         return;
     if (ZoomWin && ZoomWin->isVisible())
         FeedMagnifier(point.x(), point.y());
+    if (Flags & mcRubberBand) {
+        SelRect = NormalizeSelection(point.x(), point.y());
+        if (!Band)
+            Band = new QRubberBand(QRubberBand::Rectangle, pb);
+        Band->setGeometry(SelRect);
+        Band->show();
+        Flags &= ~mcRubberBandUndrawn;
+    }
     if (IsReady() && MainForm) {
         MainForm->TemperatureLabel->setText(GetTemperatureText(point.x(), point.y()));
         MainForm->WavePosLabel->setText(GetTimeText(point.y()));

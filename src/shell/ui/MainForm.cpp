@@ -47,9 +47,11 @@ TMainForm::TMainForm(QWidget* parent)
     mdiArea_->SetOriginRule([this](const QSize& size) { return BackgroundOrigin(size); });
     BuildLayout();
     BuildMenus();
+    BuildCommandMenus();
     ConnectRecorderCommands();
     FormCreate();
     ConnectFileCommands();
+    ConnectMenuCommands();
 }
 
 TMainForm::~TMainForm()

@@ -24,6 +24,7 @@
 #include <QMainWindow>
 
 class QAction;
+class QComboBox;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -192,12 +193,98 @@ public:
     bool IsClosing() const override { return StateFlags & msClosing; }
     bool IsRecording() const override { return StateFlags & msRecording; }
     std::mutex& PassLock() override { return NextPassLock; }
+    std::mutex& SettingsLock() override { return SettingsMutex; }
     void ClearTrayBalloon() override { StateFlags &= ~msTrayBalloonShown; }
     void RefreshTray() override;
     TRig* Receiver() override { return Rig.get(); }
     QString TrackedOverlapText() const override { return OverlapText; }
     bool AddLogLines(const QStringList& lines) override;
     // ---- end of the tracker control ----
+
+    // ---- menus and their commands (MainFormMenus.cpp, MainFormCommands.cpp) ----
+    // The Satellite, Settings, Tools and Help menus and the tray menu. Every
+    // item is made disabled; ConnectMenuCommands binds an item to its
+    // command and enables it, so an item whose window does not exist yet
+    // stays visible but greyed. A tray item follows its twin of the main
+    // menu (same command, same enabled state).
+    QMenu* Satellete1;
+    QAction* Passlist1;
+    QAction* Track1;
+    QAction* PredictAPTfootprintowerlaps1;
+    QAction* Keplerianelements1;
+    QAction* ActiveAPTsatellites1;
+    QAction* Orbitdata1;
+    QAction* Organize1;
+    QMenu* Settings1;
+    QAction* Recordingandlogging1;
+    QAction* Groundstation1;
+    QAction* ColorLookupTables1;
+    QAction* FlatEarthTracker1;
+    QAction* SwathViewer1;
+    QMenu* Tools1;
+    QAction* Checktime1;
+    QAction* ColorLookUpTableEditor1;
+    QAction* FlatEarthTracker;
+    QAction* Mixer1;
+    QAction* RecordingControl1;
+    QAction* Radiocontrol1;
+    QAction* TheBlogReader1;
+    QMenu* Help1;
+    QAction* Processlog2;
+    QMenu* DailyLog1;
+    QAction* Showlogonserver2;
+    QAction* Showlogonlocaldisk1;
+    QAction* MakeadefaultCSS1;
+    QAction* Homepage1;
+    QAction* Community1;
+    QAction* HelpAboutItem;  // the "About" action
+    // The tray menu.
+    QMenu* TrayPopup;
+    QAction* Show1;
+    QAction* Exit1;
+    QAction* N8;
+    QAction* Satellitepasslist1;
+    QMenu* Tools2;
+    QAction* TheFlatEarthMonitor1;
+    QAction* RSSFeeds1;
+    QAction* Radiocontrol2;
+    QMenu* Logs1;
+    QAction* Processlog1;
+    QAction* DailyLog2;
+    QAction* Logonserver1;
+
+    // The modal pattern of the dialog commands, in two halves around the
+    // command's guards and hand-over: RaiseOpenDialog brings a dialog that
+    // is already on screen to the front and says so (the command then
+    // stops); ShowDialogModal runs it with ActiveWindow pointing at it and
+    // gives ActiveWindow back to the main window afterwards.
+    bool RaiseOpenDialog(QWidget* dialog);
+    int ShowDialogModal(QWidget* dialog);  // the dialog's result; 0 for a plain window
+    // Refills a dialog's group combo: "Show all", then each catalogue group
+    // once; the group shown before stays selected while it still exists.
+    void FillGroupCombo(QComboBox* combo);
+
+    void Processlog1Click();
+    void HelpAbout1Execute();
+
+private:
+    void BuildCommandMenus();
+    void ConnectMenuCommands();
+    // Binds item to command and enables it; the tray twins follow.
+    void BindCommand(QAction* item, void (TMainForm::*command)());
+public:
+    // ---- end of the menus ----
+
+    // ---- Settings menu (MainFormSettings.cpp) ----
+    // "General settings...": the dialog edits copies of Settings and Rig;
+    // OK takes them back, stopping the tracker around changes it reads.
+    void Recordingandlogging1Click();
+    // The general settings on their pass-threshold page; true after OK with
+    // a change of the thresholds or of the automatic recording.
+    bool EditPassThresholds();
+    // Held while Settings is replaced; the tracker holds it to read Settings.
+    std::mutex SettingsMutex;
+    // ---- end of the Settings menu ----
 
     // ---- tray icon (MainFormTray.cpp) ----
     // One icon while the program runs; without a tray on the desktop the

@@ -63,13 +63,13 @@ void TMainForm::ConnectFileCommands()
     connect(FileSaveAs1, &QAction::triggered, this, &TMainForm::FileSaveAs1Execute);
     connect(UndoBtn, &QAction::triggered, this, &TMainForm::UndoBtnClick);
     connect(MDIArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
-        // The menu bar shows the active image window's menus before the
-        // Window menu, and no image window's menus when none is active.
+        // The menu bar shows the active image window's menus between File and
+        // Satellite, and no image window's menus when none is active.
         for (QAction* action : menuBar()->actions())
             if (action->menu() && qobject_cast<TMDIChild*>(action->menu()->parent()))
                 menuBar()->removeAction(action);
         if (TMDIChild* child = ChildOf(window)) {
-            menuBar()->insertActions(Window1->menuAction(), child->MergedMenus());
+            menuBar()->insertActions(Satellete1->menuAction(), child->MergedMenus());
             child->FormActivate();
         }
     });

@@ -100,7 +100,7 @@ void TTrackThread::Execute()
             if (state == TRecordState::Waiting && host_->CanRecord() && !IsStopping()) {
                 bool open;
                 {
-                    std::lock_guard lock(host_->PassLock());
+                    std::scoped_lock lock(host_->PassLock(), host_->SettingsLock());
                     open = pass_->IsWindowOpen(settings_);
                 }
                 if (open) {
@@ -110,7 +110,7 @@ void TTrackThread::Execute()
             } else if (state == TRecordState::Started && host_->IsRecording() && !IsStopping()) {
                 bool closed;
                 {
-                    std::lock_guard lock(host_->PassLock());
+                    std::scoped_lock lock(host_->PassLock(), host_->SettingsLock());
                     closed = pass_->IsWindowClosed(settings_);
                 }
                 if (closed) {

@@ -13,7 +13,9 @@
 // asks the window tests, holding the host's pass lock, which the GUI thread
 // takes too whenever it touches the pass outside these synchronised steps.
 // The pass is freed only on the GUI thread (in a synchronised step or the
-// end handler), so the GUI never reads a freed pass.
+// end handler), so the GUI never reads a freed pass. The settings record may
+// be replaced while the tracker runs: its reads of the record on its own
+// thread hold the host's settings lock.
 #include "platform/Thread.h"
 
 #include <QString>
@@ -49,6 +51,9 @@ public:
     virtual bool IsRecording() const = 0;  // any thread
     virtual bool CanRecord() const = 0;    // any thread
     virtual std::mutex& PassLock() = 0;    // any thread
+    // Held while the settings record is replaced on the GUI thread, and by
+    // the tracker around its reads of the record on its own thread.
+    virtual std::mutex& SettingsLock() = 0;  // any thread
     virtual void ClearTrayBalloon() = 0;   // the next recording may show its balloon
     virtual void RecButtonClick() = 0;
     virtual void StopButtonClick() = 0;

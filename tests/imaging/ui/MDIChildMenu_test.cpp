@@ -1,4 +1,5 @@
 #include "../PassFixtures.h"
+#include "MainFormFixture.h"
 #include "imaging/ui/MDIChild.h"
 #include "imaging/ui/ZoomWin.h"
 #include "orbit/Sat.h"
@@ -66,20 +67,6 @@ protected:
     }
     TMDIChild child;
 };
-
-// A main window without a sound card; its one box about that is answered.
-std::unique_ptr<TMainForm> MakeMainForm()
-{
-    qputenv("ORVANTA_ALSA_DEVICE", "no_such_capture_device");
-    std::unique_ptr<TMainForm> form;
-    {
-        ModalCatcher boxes;
-        form = std::make_unique<TMainForm>();
-        form->show();
-    }
-    EXPECT_TRUE(programfolder::InstallShippedFiles(programfolder::ShippedFilesFolder()).isEmpty());
-    return form;
-}
 
 // The active image window of a decoded calibrated pass.
 TMDIChild* AddPassWindow(TMainForm& form)
@@ -259,10 +246,11 @@ TEST(MDIChildInMainWindow, MenusMergeWhileActiveAndTheMouseFeedsTheToolBar)
     auto* window = qobject_cast<QMdiSubWindow*>(child->parentWidget());
     ASSERT_TRUE(child->ShowView(ivVideoB, vfRefreshMenus));
     const QStringList merged = titles();
-    const int images = merged.indexOf("Images");
-    ASSERT_GE(images, 0) << merged.join(",").toStdString();
-    EXPECT_EQ(merged.indexOf("Effect"), images + 1);
-    EXPECT_LT(merged.indexOf("Effect"), merged.indexOf("&Window"));
+    const int file = merged.indexOf("File");
+    ASSERT_GE(file, 0) << merged.join(",").toStdString();
+    EXPECT_EQ(merged.mid(file + 1, 5), QStringList({"Edit", "Images", "Transform", "Effect", "Enhance"}))
+        << merged.join(",").toStdString();
+    EXPECT_LT(merged.indexOf("Enhance"), merged.indexOf("&Window"));
 
     // The pointer over the video of line 120 of the kept range.
     form->Settings->ImageModes |= 2;  // only the noise-free lines

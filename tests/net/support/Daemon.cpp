@@ -21,7 +21,7 @@ Daemon::~Daemon()
 }
 
 bool Daemon::Start(const QString& program, const QStringList& args, const QString& configName, const QString& config,
-                   const std::function<bool()>& ready)
+                   const std::function<bool()>& ready, const QList<QPair<QString, QByteArray>>& extraFiles)
 {
     const QString path = QStandardPaths::findExecutable(program, {"/usr/sbin", "/usr/bin", "/sbin", "/bin"});
     if (path.isEmpty()) {
@@ -35,6 +35,13 @@ bool Daemon::Start(const QString& program, const QStringList& args, const QStrin
         return false;
     }
     file.close();
+    for (const auto& [name, content] : extraFiles) {
+        QFile extra(dir_.filePath(name));
+        if (!extra.open(QIODevice::WriteOnly) || extra.write(content) != content.size()) {
+            problem_ = "cannot write " + extra.fileName();
+            return false;
+        }
+    }
     QStringList arguments;
     for (const auto& a : args)
         arguments << QString(a).replace("%DIR%", dir_.path());

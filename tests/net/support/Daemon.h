@@ -1,6 +1,8 @@
 #pragma once
 // A server program started by a test on loopback, with its own
 // configuration file in a temporary folder, stopped when the test ends.
+#include <QList>
+#include <QPair>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -15,10 +17,11 @@ public:
     ~Daemon();
     // Finds the program (also in the sbin folders), writes config into the
     // temporary folder ("%DIR%" in it and in args becomes that folder),
-    // starts it and waits until ready() holds. False with Problem() set when
-    // the program is missing or never became ready.
+    // writes the extra files (name, content) beside it, starts the program
+    // and waits until ready() holds. False with Problem() set when the
+    // program is missing or never became ready.
     bool Start(const QString& program, const QStringList& args, const QString& configName, const QString& config,
-               const std::function<bool()>& ready);
+               const std::function<bool()>& ready, const QList<QPair<QString, QByteArray>>& extraFiles = {});
     QString Problem() const { return problem_; }
     bool Missing() const { return missing_; }
 

@@ -12,6 +12,7 @@
 #include "support/ModalCatcher.h"
 #include "support/PtyLine.h"
 #include "support/R2FXSimulator.h"
+#include "tracking/mainform/TrackerBench.h"
 #include "tracking/TrackingFixtures.h"
 
 #include <QDirIterator>
@@ -27,25 +28,6 @@ using namespace trackingfixtures;
 
 namespace {
 
-constexpr double kSecond = 1 / 86400.0;
-
-// A clock running speed times faster than the real one from start (UTC).
-struct FastClock {
-    FastClock(const QDateTime& start, int speed)
-    {
-        auto timer = std::make_shared<QElapsedTimer>();
-        timer->start();
-        systime::SetClockSource([start, speed, timer] { return start.addMSecs(timer->elapsed() * speed); });
-    }
-    ~FastClock() { systime::SetClockSource({}); }
-};
-
-QDateTime UtcOf(double day)
-{
-    const TDateParts p = DecodeDateTime(TSat::DayNumberToDateTime(day));
-    return QDateTime(QDate(p.Year, p.Month, p.Day), QTime(p.Hour, p.Minute, p.Second, p.MilliSecond), Qt::UTC);
-}
-
 double Now()
 {
     return DateTimeToDayNumber(LocalToUTC(0));
@@ -59,37 +41,6 @@ QStringList WavsUnder(const QString& folder)
         out << it.next();
     return out;
 }
-
-// The main window with the weather catalogue (only the satellites named
-// active), the receiver on COM1 with short reply pauses, and a process log.
-struct TrackerBench {
-    explicit TrackerBench(const QStringList& active)
-    {
-        form = std::make_unique<TMainForm>();
-        log = std::make_unique<TLogForm>(form.get());
-        loaded = LoadWeatherCatalogue(form->SatelliteList);
-        for (int i = 0; i < form->SatelliteList.Count; ++i) {
-            auto* sat = static_cast<TSat*>(form->SatelliteList.Get(i));
-            sat->APTSatellite = active.contains(QString(sat->Name)) ? 1 : 0;
-        }
-        form->Station = Berlin();
-        form->Rig->Port = 1;
-        form->Rig->Radio = 0;
-        form->Rig->SetReplyTiming(150, 2000);
-        form->ShutdownPause = [](int) {};
-    }
-    ~TrackerBench()
-    {
-        if (form)
-            form->close();
-    }
-    int Count(const QString& line) const { return log->Lines().count(line); }
-
-    ModalCatcher boxes;
-    std::unique_ptr<TMainForm> form;
-    std::unique_ptr<TLogForm> log;
-    bool loaded = false;
-};
 
 }  // namespace
 
