@@ -404,7 +404,11 @@ TEST(FtpScripted, AnUploadCutShortIsNeverReportedAsStored)
         {"the local file cannot be read", -1, true, false},
         {"OnProgress aborts", -1, false, true},
     };
-    const QByteArray content(400000, 'u');
+    // Far more than the kernel can hold for the connection (a send buffer of
+    // at most 4 MB, a receive buffer of 4 kB): on a busy machine a smaller
+    // file could be wholly queued before the server resets, and a sender
+    // cannot learn that queued bytes were thrown away.
+    const QByteArray content(16 << 20, 'u');
     for (const auto& c : cases) {
         TcpPeer peer([&](int fd) {
             Greet(fd);
