@@ -225,7 +225,7 @@ TEST(APTSignal, RealWeakRecordingDecodes)
 {
     const QString path = testenv::SharedDataPath("apt/weak-11025-s16.wav");
     if (path.isEmpty())
-        GTEST_SKIP() << "apt/weak-11025-s16.wav is absent";
+        SKIP_MISSING("apt/weak-11025-s16.wav is absent");
     TAPT apt;
     const int lines = apttest::DecodeFile(apt, path);
     // 15.35 s hold 30 rows; each move of the row start while the sync is
@@ -268,7 +268,7 @@ TEST(APTSignal, UnfinalisedHeaderIsRefusedOrReadSafely)
 {
     const QString path = testenv::SharedDataPath("apt/unfinalised-header-not-apt.wav");
     if (path.isEmpty())
-        GTEST_SKIP() << "apt/unfinalised-header-not-apt.wav is absent";
+        SKIP_MISSING("apt/unfinalised-header-not-apt.wav is absent");
     TAPT apt;
     const int lines = apttest::DecodeFile(apt, path);
     if (lines < 0) {

@@ -70,7 +70,7 @@ TEST(DeepSpaceContinuity, AMeanInclinationPassingZeroMovesNoSatellite)
     for (const char* name : files) {
         const QString path = testenv::SharedDataPath(name);
         if (path.isEmpty())
-            GTEST_SKIP() << name << " not found";
+            SKIP_MISSING(name << " not found");
         for (NamedSet& set : ReadSets(path)) {
             TSat sat;
             ASSERT_TRUE(sat.ParseTLE(set.name.data(), set.line1.c_str(), set.line2.c_str())) << set.name;

@@ -252,7 +252,7 @@ TEST(ElementSet, RealFilesLoadCompletelyAndWriteBackUnchanged)
     for (const File& f : files) {
         const QString path = testenv::SharedDataPath(f.path);
         if (path.isEmpty())
-            GTEST_SKIP() << f.path << " not found";
+            SKIP_MISSING(f.path << " not found");
         const std::vector<std::string> lines = ReadLines(path);
         ASSERT_EQ(lines.size(), 3 * f.sets) << f.path;
         for (size_t i = 0; i + 2 < lines.size(); i += 3) {
@@ -287,7 +287,7 @@ TEST(ElementSet, ABadSetDoesNotStopTheOthers)
 {
     const QString path = testenv::SharedDataPath("tle/weather-2021-10-31-no-final-newline.txt");
     if (path.isEmpty())
-        GTEST_SKIP() << "tle/weather-2021-10-31-no-final-newline.txt not found";
+        SKIP_MISSING("tle/weather-2021-10-31-no-final-newline.txt not found");
     std::vector<std::string> lines = ReadLines(path);
     lines[4][40] = lines[4][40] == '9' ? '8' : '9';  // damage the second set
     int taken = 0, skipped = 0;
@@ -302,7 +302,7 @@ TEST(ElementSet, ABadSetDoesNotStopTheOthers)
 TEST(ElementSet, CommaLocaleChangesNoNumberText)
 {
     if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
-        GTEST_SKIP() << "de_DE.UTF-8 locale not installed";
+        SKIP_MISSING("de_DE.UTF-8 locale not installed");
     TSat sat;
     ASSERT_TRUE(Parse(sat, Noaa18Line1, Noaa18Line2, "NOAA 18"));
     EXPECT_DOUBLE_EQ(sat.EpochDay, 304.72123285);

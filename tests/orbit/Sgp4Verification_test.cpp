@@ -138,7 +138,7 @@ TEST(Sgp4Verification, EverySetAtEveryListedTime)
     const QString tlePath = testenv::SharedDataPath("sgp4/SGP4-VER.TLE");
     const QString outPath = testenv::SharedDataPath("sgp4/tcppver.out");
     if (tlePath.isEmpty() || outPath.isEmpty())
-        GTEST_SKIP() << "sgp4/SGP4-VER.TLE or sgp4/tcppver.out not found";
+        SKIP_MISSING("sgp4/SGP4-VER.TLE or sgp4/tcppver.out not found");
     const std::vector<VerificationSet> sets = LoadSets(tlePath, outPath);
     ASSERT_EQ(sets.size(), 33u);
 
@@ -186,7 +186,7 @@ TEST(Sgp4Verification, HandEditedSetsAreRejectedAsTheyStand)
     const QString tlePath = testenv::SharedDataPath("sgp4/SGP4-VER.TLE");
     const QString outPath = testenv::SharedDataPath("sgp4/tcppver.out");
     if (tlePath.isEmpty() || outPath.isEmpty())
-        GTEST_SKIP() << "sgp4/SGP4-VER.TLE or sgp4/tcppver.out not found";
+        SKIP_MISSING("sgp4/SGP4-VER.TLE or sgp4/tcppver.out not found");
     int rejected = 0;
     for (const VerificationSet& set : LoadSets(tlePath, outPath)) {
         TSat sat;

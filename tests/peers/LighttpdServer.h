@@ -3,6 +3,8 @@
 // document root (Put writes files into it, with a chosen modification time),
 // mimetype.assign set (without it lighttpd sends no Last-Modified), redirect
 // rules, and Basic authentication from a plain user file for one folder.
+#include "support/TestEnv.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -60,7 +62,7 @@ private:
         const QString problem = (server).Start(__VA_ARGS__);                            \
         if (!problem.isEmpty()) {                                                        \
             if ((server).Missing())                                                      \
-                GTEST_SKIP() << "lighttpd cannot run here: " << problem.toStdString();   \
+                SKIP_MISSING("lighttpd cannot run here: " << problem.toStdString());     \
             FAIL() << problem.toStdString();                                             \
         }                                                                                \
     } while (0)

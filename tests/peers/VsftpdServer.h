@@ -5,6 +5,8 @@
 // the commands back. The server runs in a process group of its own, so that
 // Vanish can take it away with every session, as a crashed or unplugged
 // server would.
+#include "support/TestEnv.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -60,7 +62,7 @@ private:
         const QString problem = (server).Start(__VA_ARGS__);                            \
         if (!problem.isEmpty()) {                                                        \
             if ((server).Missing())                                                      \
-                GTEST_SKIP() << "vsftpd cannot run here: " << problem.toStdString();     \
+                SKIP_MISSING("vsftpd cannot run here: " << problem.toStdString());       \
             FAIL() << problem.toStdString();                                             \
         }                                                                                \
     } while (0)
