@@ -12,7 +12,7 @@ packages=(
   xvfb xauth imagemagick x11-utils
   vsftpd lighttpd tinyproxy chrony dante-server python3-sgp4 python3-skyfield python3-ephem python3-numpy
   sox alsa-utils locales fonts-dejavu-core
-  libxml2-utils chromium
+  libxml2-utils chromium zip
 )
 
 missing=()

@@ -1,4 +1,5 @@
 // Orvanta: a receiving station for the APT images of the NOAA weather satellites.
+#include "imaging/ui/LUTDlg.h"
 #include "platform/ProgramFolder.h"
 #include "platform/RegistryStore.h"
 #include "platform/SingleInstance.h"
@@ -35,6 +36,7 @@ int main(int argc, char** argv)
             mainForm.BringToFront();
     };
     TLogForm logForm(&mainForm);
+    TLUTDlg lutDlg(&mainForm);
     mainForm.show();
     if (claim == TSingleInstance::Failed)
         logForm.AddEntry("Single instance check unavailable", {instance.ErrorText()});

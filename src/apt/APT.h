@@ -87,6 +87,9 @@ public:
     // samples per pixel never moves the whole window.
     static constexpr int kWindowCapacity = 4096;
     static constexpr int kRowSearch = 2112;     // pixels a sync search needs
+    // A move of the row start is the shorter way round the line: at most half
+    // a line back (repeating the end of the previous row) or forward.
+    static constexpr int kMaxRowMove = kLineWidth / 2;
     static constexpr int kMinLiveTail = 5500;   // bytes worth a hand-over decode
     static constexpr int kMaxCacheLines = 999999;  // the cache's six-digit count
 
@@ -198,6 +201,11 @@ public:
     SF_INFO SfInfo{};
     SNDFILE* SndFile = nullptr;
     std::unique_ptr<double[]> RowCarry;
+    // The last kMaxRowMove values of the previous row, for a move back.
+    std::unique_ptr<double[]> RowHistory;
+    // Sync correlation at each place of the line (0 the row start), summed
+    // over the searched rows with a fading weight: the evidence for a move.
+    std::unique_ptr<double[]> SyncScore;
     std::unique_ptr<double[]> SampleBuffer;
     std::unique_ptr<double[]> SampleWindow;
     double Wedges[16] = {};
@@ -227,6 +235,9 @@ private:
     void ShowError(const QString& text, const QString& caption);
     void ResetDemodulator();
     bool FillRow(double* row, int& have, int want);
+    int SearchSync(const double* row, double current, double& correlation);
+    void MoveRowStart(double* row, int& have, int move);
+    bool FinishRow(double* row, int have);
     MagickImagePtr BuildImage(int imageModes);
     bool WriteImageCache(Image* image);
     bool ReadImageCache(bool reuseLines);

@@ -56,6 +56,10 @@ void TAPT::ResetDemodulator()
     FilterQ = LowPassState();
     WindowFill = WindowPos = RowFill = InSyncCount = 0;
     LastCorrelation = 0;
+    if (RowHistory)
+        std::fill(RowHistory.get(), RowHistory.get() + kMaxRowMove, 0.0);
+    if (SyncScore)
+        std::fill(SyncScore.get(), SyncScore.get() + kLineWidth, 0.0);
     fileBlockPos_ = fileBlockFill_ = 0;
     SpaceMean = 0;
     ChannelA = ChannelB = avhrrNone;
@@ -91,9 +95,11 @@ bool TAPT::Init(const QString& audioPath, int initFlags)
     }
     if (Flags & aptDecoding) {
         RowCarry = TryAllocate<double>(kLineStride);
+        RowHistory = TryAllocate<double>(kMaxRowMove);
+        SyncScore = TryAllocate<double>(kLineWidth);
         SampleBuffer = TryAllocate<double>(kMaxSampleBlock);
         SampleWindow = TryAllocate<double>(kWindowCapacity);
-        if (!RowCarry || !SampleBuffer || !SampleWindow) {
+        if (!RowCarry || !RowHistory || !SyncScore || !SampleBuffer || !SampleWindow) {
             StopFlags |= aptStopNoMemory;
             ShowError(QStringLiteral("Insufficient memory!\n%1\n%2").arg(QStringLiteral(__FILE__), "TAPT::Init"),
                       "FATAL ERROR");
@@ -176,6 +182,8 @@ void TAPT::FreeBuffers(bool keepLines)
     if (!keepLines)
         FreeLines();
     RowCarry.reset();
+    RowHistory.reset();
+    SyncScore.reset();
     SampleBuffer.reset();
     SampleWindow.reset();
     WorkColumn.reset();

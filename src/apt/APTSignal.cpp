@@ -29,6 +29,10 @@ constexpr double kSyncTemplate[kSyncLength] = {
 // stall or reverse the resampler. Real clock errors are far below 1 %.
 constexpr double kMaxLineRateError = 0.01;
 
+// Weight of the older rows in the summed sync correlations: about four rows
+// count, so a real move is taken within two or three rows.
+constexpr double kScoreFade = 0.75;
+
 }  // namespace
 
 int TAPT::GetRecordedBytes() const
@@ -205,9 +209,61 @@ bool TAPT::FillRow(double* row, int& have, int want)
     return have >= want;
 }
 
+int TAPT::SearchSync(const double* row, double current, double& correlation)
+{
+    // A single row is no proof: under noise the pulse train seen one cycle
+    // off, or a ramp of the image, beats the true place now and then, and on a
+    // weak signal the noise peaks of a line reach the sync's own height. The
+    // place taken is the best of the correlations summed over the recent
+    // searched rows, where only the true sync keeps adding up.
+    double* score = SyncScore.get();
+    score[0] = kScoreFade * score[0] + current;
+    int best = 0;
+    for (int s = 1; s < kLineWidth; ++s) {
+        const double c = Correlate(row + s + 1, kSyncTemplate, kSyncLength);
+        score[s] = kScoreFade * score[s] + c;
+        if (score[s] > score[best]) {
+            best = s;
+            correlation = c;
+        }
+    }
+    return best;
+}
+
+void TAPT::MoveRowStart(double* row, int& have, int move)
+{
+    // The evidence follows the row start: place s becomes place s - move.
+    std::rotate(SyncScore.get(), SyncScore.get() + (move > 0 ? move : move + kLineWidth),
+                SyncScore.get() + kLineWidth);
+    if (move > 0) {
+        std::memmove(row, row + move, sizeof(double) * (have - move));
+        have -= move;
+        return;
+    }
+    // Back: the row starts with the end of the previous row. The pixels that
+    // no longer fit in this row wait in the carry for the next.
+    const int back = -move;
+    const int kept = kLineWidth - back;
+    RowFill = have - kept;
+    std::memcpy(RowCarry.get(), row + kept, sizeof(double) * RowFill);
+    std::memmove(row + back, row, sizeof(double) * kept);
+    std::memcpy(row, RowHistory.get() + kMaxRowMove - back, sizeof(double) * back);
+    have = kLineWidth;
+}
+
+bool TAPT::FinishRow(double* row, int have)
+{
+    if (!FillRow(row, have, kLineWidth))
+        return false;
+    std::memcpy(RowCarry.get() + RowFill, row + kLineWidth, sizeof(double) * (have - kLineWidth));
+    RowFill += have - kLineWidth;
+    std::memcpy(RowHistory.get(), row + kLineWidth - kMaxRowMove, sizeof(double) * kMaxRowMove);
+    return true;
+}
+
 bool TAPT::GetPixelRow(double* row)
 {
-    if (IsStopped() || !RowCarry)
+    if (IsStopped() || !RowCarry || !RowHistory || !SyncScore)
         return false;
     int have = RowFill;
     RowFill = 0;  // an unfinished row's pixels are dropped
@@ -231,27 +287,19 @@ bool TAPT::GetPixelRow(double* row)
     if (InSyncCount < 8) {
         if (!FillRow(row, have, kRowSearch))
             return false;
-        int best = 0;
-        for (int s = 1; s < kLineWidth; ++s) {
-            const double c = Correlate(row + s + 1, kSyncTemplate, kSyncLength);
-            if (c > LastCorrelation) {
-                best = s;
-                LastCorrelation = c;
-            }
-        }
-        if (best > 0) {
-            std::memmove(row, row + best, sizeof(double) * (have - best));
-            have -= best;
+        double best = c1;
+        const int shift = SearchSync(row, c1, best);
+        if (shift == 0) {
+            ++InSyncCount;
+        } else {
+            // A shift near a whole line finds the next line's sync: the sync
+            // of this line lies a little before the row start.
+            const int move = shift <= kMaxRowMove ? shift : shift - kLineWidth;
+            MoveRowStart(row, have, move);
             InSyncCount = 0;
             LineRate = 1.0;
-        } else {
-            ++InSyncCount;
+            LastCorrelation = best;
         }
     }
-
-    if (!FillRow(row, have, kLineWidth))
-        return false;
-    RowFill = have - kLineWidth;
-    std::memcpy(RowCarry.get(), row + kLineWidth, sizeof(double) * RowFill);
-    return true;
+    return FinishRow(row, have);
 }

@@ -17,6 +17,8 @@ constexpr int kFrameLines = 128;
 constexpr int kWedgeLines = 8;
 constexpr int kTelemetryWords = 45;
 constexpr int kMinTelemetryLines = 192;
+// Four lines of the black wedge 9 read at least this much in the frame search.
+constexpr double kDarkFloor = 4 * 16.0;
 
 // Calibrated values of wedges 1..9.
 constexpr double kReferenceWedges[9] = {31.07, 63.02, 94.96, 126.9, 158.86, 191.1, 228.62, 255, 0};
@@ -128,9 +130,10 @@ int TAPT::FindTelemetryFrame(int col, bool reuse)
     double bestRatio = 0;
     int winner = -1;
     for (int i = first; i < end; ++i) {
-        const double below = work[i] + work[i + 1] + work[i + 2] + work[i + 3];
-        if (below == 0)
-            continue;
+        // The black wedge reads near 0, so noise alone can make its sum tiny
+        // or negative and a line or two beside the step win; below a dark
+        // floor every black reads the same and the step itself wins.
+        const double below = std::max(work[i] + work[i + 1] + work[i + 2] + work[i + 3], kDarkFloor);
         const double ratio = (work[i - 4] + work[i - 3] + work[i - 2] + work[i - 1]) / below;
         if (ratio > bestRatio) {
             bestRatio = ratio;

@@ -8,12 +8,7 @@ namespace {
 
 const char kTablesKey[] = "APT\\LUTTables";
 
-struct TableRow {
-    int view;
-    const char* valueName;
-    const char* defaultFile;  // null: no shipped table
-};
-const TableRow kRows[] = {
+const TLookupTableRow kRows[kLookupTableRows] = {
     {3, "FC_AB", "test_fcab.jpg"},
     {4, "FC_24", "test_fc24.jpg"},
     {5, "FC_ExtremeLowTemps", "test_fc24cold.jpg"},
@@ -21,38 +16,54 @@ const TableRow kRows[] = {
     {8, "FC_IR", nullptr},
 };
 
-const TableRow* FindRow(int view)
-{
-    for (const TableRow& row : kRows)
-        if (row.view == view)
-            return &row;
-    return nullptr;
-}
-
 }  // namespace
 
-QString LookupTableValueName(int view)
+const TLookupTableRow& LookupTableRow(int tag)
 {
-    const TableRow* row = FindRow(view);
-    return row ? row->valueName : QString();
+    return kRows[tag];
 }
 
-QString DefaultLookupTableName(int view)
+int LookupTableTag(int view)
 {
-    const TableRow* row = FindRow(view);
-    return row && row->defaultFile ? row->defaultFile : QString();
+    for (int tag = 0; tag < kLookupTableRows; ++tag)
+        if (kRows[tag].View == view)
+            return tag;
+    return -1;
+}
+
+QStringList SavedLookupTableChoice(const QString& lutDir)
+{
+    QStringList paths;
+    const QString marker = ReadRegistryString(kTablesKey, QString());
+    const bool saved = !marker.isEmpty() && marker != "0";
+    for (const TLookupTableRow& row : kRows) {
+        QString path;
+        if (saved) {
+            path = ReadRegistryString(kTablesKey, row.ValueName).replace('\\', '/');
+        } else if (row.DefaultFile) {
+            const QString shipped = lutDir + "/" + row.DefaultFile;
+            if (QFileInfo(shipped).isFile())
+                path = shipped;
+        }
+        paths << path;
+    }
+    return paths;
+}
+
+void SaveLookupTableChoice(const QStringList& paths)
+{
+    WriteRegistryString(kTablesKey, QString(), "1");
+    for (int tag = 0; tag < kLookupTableRows; ++tag) {
+        const bool keep = tag < kLookupTableRows - 1 && tag < paths.size();
+        WriteRegistryString(kTablesKey, kRows[tag].ValueName, keep ? paths[tag] : QString());
+    }
 }
 
 QString LookupTableFileName(int view, const QString& lutDir)
 {
-    const TableRow* row = FindRow(view);
-    if (!row)
+    const int tag = LookupTableTag(view);
+    if (tag < 0)
         return {};
-    const QString marker = ReadRegistryString(kTablesKey, QString());
-    QString path;
-    if (marker.isEmpty() || marker == "0")
-        path = row->defaultFile ? lutDir + "/" + row->defaultFile : QString();
-    else
-        path = ReadRegistryString(kTablesKey, row->valueName).replace('\\', '/');
+    const QString path = SavedLookupTableChoice(lutDir).value(tag);
     return !path.isEmpty() && QFileInfo(path).isFile() ? path : QString();
 }

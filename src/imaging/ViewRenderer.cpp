@@ -72,15 +72,23 @@ TLookupTable::TLookupTable(Image* image)
     rgb_ = std::move(rgb);
 }
 
+int LookupTableColumn(double kelvin)
+{
+    if (std::isnan(kelvin))
+        kelvin = kColdestKelvin;
+    // Column c holds the degree from c - 60 up to c - 59 Celsius, as the
+    // table editor labels it; +40 itself falls on the last column.
+    const double celsius = ClampKelvin(kelvin) - kZeroCelsius;
+    return std::clamp(static_cast<int>(std::floor(celsius)) + 60, 0, 99);
+}
+
 void LookupColour(const TLookupTable* table, double value, double kelvin, double& red, double& green, double& blue,
                   int flags)
 {
     red = green = blue = value;
     if (!table || table->IsEmpty())
         return;
-    if (std::isnan(kelvin))
-        kelvin = kColdestKelvin;
-    const int column = std::clamp(59 + static_cast<int>(ClampKelvin(kelvin) - kZeroCelsius), 0, 99);
+    const int column = LookupTableColumn(kelvin);
     const int grey = static_cast<int>(std::clamp(std::isnan(value) ? 0.0 : value, 0.0, 255.0));
     const int row = (flags & 1) ? grey : 255 - grey;
     if (column >= table->Width() || row >= table->Height())

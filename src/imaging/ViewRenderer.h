@@ -75,6 +75,10 @@ private:
     std::vector<std::uint8_t> rgb_;
 };
 
+// The table column of a temperature (kelvin): the whole degree Celsius
+// below it, plus 60, held to 0..99 (NaN counts as the coldest).
+int LookupTableColumn(double kelvin);
+
 // The colour of a grey value at a temperature (kelvin): grey without a
 // table or outside it. flags bit 0 takes the value itself as the row.
 void LookupColour(const TLookupTable* table, double value, double kelvin, double& red, double& green,

@@ -15,9 +15,6 @@ namespace {
 constexpr qint64 DateTimeEpochJulianDay = 2415019;
 constexpr double SecondsPerDay = 86400.0;
 constexpr qint64 MilliSecondsPerDay = 86400000;
-// TDateTime of 1 January 1970, the C library's epoch.
-constexpr double UnixEpochDateTime = 25569.0;
-
 const char* const DayNames[] = {"Sunday", "Monday", "Tuesday", "Wednesday",
                                 "Thursday", "Friday", "Saturday"};
 const char* const MonthNames[] = {"January", "February", "March", "April", "May", "June",

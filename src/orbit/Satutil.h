@@ -14,6 +14,8 @@ using TDateTime = double;
 constexpr double DayNumberJulianOffset = 2444238.5;
 // TDateTime of 31 December 1979 00:00.
 constexpr double DayNumberDateTimeOffset = 29220.0;
+// TDateTime of 1 January 1970 00:00 (the Unix epoch).
+constexpr double UnixEpochDateTime = 25569.0;
 
 // English day and month abbreviations, whatever the user's locale: the day
 // of week d (1 = Sunday .. 7 = Saturday) is the three characters at 3d-3

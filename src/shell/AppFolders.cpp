@@ -101,6 +101,9 @@ void TAppFolders::CreateAppFolders() const
     };
     const Folder folders[] = {
         {GetKeplerDir(), nullptr},
+        // Archived element sets identify opened recordings: the folder must
+        // be there before the first download or merge archives a set.
+        {GetKeplerArchiveDir(), nullptr},
         {GetTempDir(), nullptr},
         {GetConfigDir(), "Config"},
         {GetImagesDir(), nullptr},

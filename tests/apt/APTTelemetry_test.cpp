@@ -2,6 +2,7 @@
 #include "apt/APT.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 using apttest::CalibratedPass;
 using apttest::SceneKelvin;
@@ -69,13 +70,23 @@ TEST(APTTelemetry, DecodedPassIsIdentifiedCalibratedAndCropped)
     apt.Calibrate();
     ASSERT_TRUE(apt.Flags & aptThermalValid);
     // Through the modem (8-bit samples, the kernel's edges on the wedges) the
-    // fit is a little looser than on the words themselves.
+    // fit is a little looser than on the words themselves, and a single cold
+    // pixel is off by up to 2-3 K (the 8-bit steps are coarse there): the
+    // temperatures are compared over blocks of 40 words by 100 lines.
     EXPECT_NEAR(apt.LineStore[200][60], spec.spaceA, 3);
     EXPECT_NEAR(apt.LineStore[200][1100], spec.spaceB, 3);
     for (int w : {100, 400, 800}) {
-        double grey, kelvin;
-        apt.GetTemperature(200, 1126 + w, grey, kelvin);
-        EXPECT_NEAR(kelvin, SceneKelvin(w), 2.0) << w;
+        double error = 0;
+        int count = 0;
+        for (int row = 150; row < 250; ++row) {
+            for (int word = w - 20; word < w + 20; ++word) {
+                double grey, kelvin;
+                apt.GetTemperature(row, 1126 + word, grey, kelvin);
+                error += kelvin - SceneKelvin(word);
+                ++count;
+            }
+        }
+        EXPECT_NEAR(error / count, 0.0, 0.75) << "mean error around word " << w;
     }
 }
 
@@ -91,6 +102,32 @@ TEST(APTTelemetry, ShortPassesHaveNoTelemetry)
         EXPECT_EQ(apt.ChannelB, -1) << lines;
         EXPECT_TRUE(apt.Flags & aptNoTelemetry) << lines;
         EXPECT_EQ(apt.GetChannelName(false), "N/A");
+    }
+}
+
+TEST(APTTelemetry, NoisyTelemetryStillGivesTheFrameAndTheChannels)
+{
+    // Demodulated noise is low-pass: neighbouring words share much of it, so
+    // a line's telemetry mean varies by several grey levels, and the black
+    // wedge's four-line sum comes near 0, or below it, beside the step.
+    const aptgen::PassSpec spec = CalibratedPass(600);
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        TAPT apt;
+        apttest::FillLines(apt, spec);
+        std::mt19937 random(seed);
+        std::normal_distribution<double> noise(0.0, 10.0);
+        for (int line = 0; line < spec.lines; ++line) {
+            for (int c = 0; c < aptgen::kWords; c += 15) {
+                const double shared = noise(random);
+                for (int w = c; w < c + 15; ++w)
+                    apt.LineStore[line][w] += shared;
+            }
+        }
+        apt.SpacecraftModel = scNOAA18;
+        apt.SaveImage(2);
+        EXPECT_EQ(apt.FramePhase, 37) << "seed " << seed;
+        EXPECT_EQ(apt.GetChannelName(false).toStdString(), "Visible Channel 2") << "seed " << seed;
+        EXPECT_EQ(apt.GetChannelName(true).toStdString(), "Thermal Infrared Channel 4") << "seed " << seed;
     }
 }
 

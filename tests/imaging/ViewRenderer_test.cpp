@@ -5,6 +5,7 @@
 #include "shell/TextHelpers.h"
 #include "support/TestEnv.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -47,7 +48,7 @@ MagickImagePtr CodedTable(int width = 100, int height = 256)
     return image;
 }
 
-int TableColumn(double kelvin) { return std::clamp(59 + static_cast<int>(kelvin - 273.15), 0, 99); }
+int TableColumn(double kelvin) { return std::clamp(static_cast<int>(std::floor(kelvin - 273.15)) + 60, 0, 99); }
 
 class ViewRendererTest : public ::testing::Test {
 protected:
@@ -163,6 +164,42 @@ TEST(LookupColour, StaysGreyWithoutTableOrOutsideIt)
     EXPECT_EQ(Rgb(Byte(r), Byte(g), Byte(b)), (Rgb{0, 0, 7}));
     LookupColour(&table, 10, 400, r, g, b);  // held to +40 C: column 99, outside the 50 columns
     EXPECT_EQ(Byte(r), 10);
+}
+
+TEST(LookupColour, ColumnCHoldsTheDegreeFromCMinus60)
+{
+    struct Case {
+        const char* name;
+        double celsius;
+        int column;
+    };
+    const Case cases[] = {
+        {"coldest", -60, 0},       {"below the coldest", -75, 0}, {"just below zero", -0.5, 59},
+        {"zero", 0, 60},           {"just above zero", 0.5, 60},  {"+1.9", 1.9, 61},
+        {"-10.5", -10.5, 49},      {"+39.5", 39.5, 99},           {"+40 on the last column", 40, 99},
+        {"beyond +40", 55, 99},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LookupTableColumn(c.celsius + 273.15), c.column) << c.name;
+
+    // A table whose 0 degree column alone is red colours a +0.5 degree pixel red.
+    MagickImagePtr tableImage = CodedTable();
+    MagickExceptionPtr exception(AcquireExceptionInfo());
+    for (int y = 0; y < 256; ++y) {
+        PixelPacket* p = GetAuthenticPixels(tableImage.get(), 0, y, 100, 1, exception.get());
+        for (int x = 0; x < 100; ++x) {
+            const bool zeroColumn = x == 60;
+            p[x].red = zeroColumn ? QuantumRange : 0;
+            p[x].green = p[x].blue = 0;
+        }
+        SyncAuthenticPixels(tableImage.get(), exception.get());
+    }
+    const TLookupTable table(tableImage.get());
+    double r, g, b;
+    LookupColour(&table, 128, 273.15 + 0.5, r, g, b);
+    EXPECT_EQ(Rgb(Byte(r), Byte(g), Byte(b)), (Rgb{255, 0, 0}));
+    LookupColour(&table, 128, 273.15 - 0.5, r, g, b);
+    EXPECT_EQ(Rgb(Byte(r), Byte(g), Byte(b)), (Rgb{0, 0, 0})) << "-0.5 degrees is the column to the left";
 }
 
 TEST(FlipNorthbound, TurnsThePassAndKeepsChannelALeft)

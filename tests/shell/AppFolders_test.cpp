@@ -24,7 +24,7 @@ TAppFolders MakeFolders(const QString& appDir, std::vector<ShownError>& shown)
 
 }  // namespace
 
-TEST(AppFolders, FirstStartMakesTheTwelveFoldersAndRecordsFour)
+TEST(AppFolders, FirstStartMakesTheThirteenFoldersAndRecordsFour)
 {
     QTemporaryDir dir;
     std::vector<ShownError> shown;
@@ -33,10 +33,9 @@ TEST(AppFolders, FirstStartMakesTheTwelveFoldersAndRecordsFour)
     EXPECT_TRUE(shown.empty());
     const QString app = folders.GetAppDir();
     EXPECT_TRUE(app.endsWith('/'));
-    for (const char* sub : {"kepler", "temp", "config", "images", "config/lut", "logos", "audio/raw",
+    for (const char* sub : {"kepler", "kepler/archive", "temp", "config", "images", "config/lut", "logos", "audio/raw",
                             "templates/flatearth", "audio", "html", "html/rss", "templates/maps"})
         EXPECT_TRUE(QFileInfo(app + sub).isDir()) << sub;
-    EXPECT_FALSE(QFileInfo::exists(app + "kepler/archive")) << "the archive is made on first use only";
     EXPECT_EQ(ReadRegistryString("APT\\Paths", "Config"), app + "config");
     EXPECT_EQ(ReadRegistryString("APT\\Paths", "Audio"), app + "audio");
     EXPECT_EQ(ReadRegistryString("APT\\Paths", "Log"), app + "html");

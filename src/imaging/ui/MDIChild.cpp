@@ -4,7 +4,6 @@
 
 #include "imaging/LookupTables.h"
 #include "imaging/MagickSupport.h"
-#include "imaging/RecordingPass.h"
 #include "orbit/Sat.h"
 #include "platform/ProgramFolder.h"
 #include "shell/AppFolders.h"
@@ -18,6 +17,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMdiArea>
+#include <QFileInfo>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPainter>
@@ -32,13 +32,16 @@ const QColor kWindowColour(0x80, 0x00, 0x00);
 }  // namespace
 
 TMDIChild::TPassIdentifier TMDIChild::IdentifyRecording = [](TMDIChild*, const QString& audioPath, TSat* pass) {
-    return pass && ReadPassBesideRecording(audioPath, *pass);
+    if (!pass)
+        return false;
+    const QFileInfo audio(audioPath);
+    return pass->ReadPassInfoFile(audio.path() + "/" + audio.completeBaseName() + ".txt");
 };
 
 TMDIChild::TTableFinder TMDIChild::LUTFileName = [](int view) {
-    const QString lutDir =
-        MainForm ? MainForm->Folders().GetLUTDir() : TAppFolders(programfolder::Path(), nullptr).GetLUTDir();
-    return LookupTableFileName(view, lutDir);
+    if (MainForm)
+        return MainForm->GetLUTFileName(view);
+    return LookupTableFileName(view, TAppFolders(programfolder::Path(), nullptr).GetLUTDir());
 };
 
 TPaintBox::TPaintBox(TMDIChild* owner) : QWidget(owner), owner_(owner)

@@ -95,7 +95,8 @@ public:
     using TPassIdentifier = std::function<bool(TMDIChild* window, const QString& audioPath, TSat* pass)>;
     static TPassIdentifier IdentifyRecording;
     // The colour look-up table of a view, empty when there is none.
-    // Replaceable; by default the table chosen under "APT\LUTTables".
+    // Replaceable; by default TMainForm::GetLUTFileName (the saved choice
+    // without a main window).
     using TTableFinder = std::function<QString(int view)>;
     static TTableFinder LUTFileName;
     // Shows the daily page after "Add to the daily log...". Replaceable; by

@@ -7,7 +7,6 @@
 #include "imaging/LogViewRenderer.h"
 
 #include "imaging/FileTypes.h"
-#include "imaging/RecordingPass.h"
 #include "orbit/Sat.h"
 #include "platform/AtomicFile.h"
 #include "publishing/Logger.h"
@@ -179,7 +178,7 @@ bool TMDIChild::StartRecording(const TSat* pass, const QString& folder, const TL
 {
     if (!pass)
         return false;
-    const int seconds = RecordingSeconds(*pass);
+    const int seconds = pass->GetRecordingSeconds();
     if (seconds <= 0)
         return false;
     Flags &= ~(mcModified | mcRecording);

@@ -4,7 +4,6 @@
 
 #include "imaging/ImageAnnotation.h"
 #include "imaging/MagickSupport.h"
-#include "imaging/RecordingPass.h"
 #include "orbit/Sat.h"
 #include "shell/AppFolders.h"
 #include "shell/ui/GraphicLabel.h"

@@ -27,6 +27,13 @@
 
 TOpenMagickImageDlg* OpenMagickImageDlg = nullptr;
 
+TOpenMagickImageDlg* SharedOpenMagickImageDlg(QWidget* owner)
+{
+    if (!OpenMagickImageDlg)
+        OpenMagickImageDlg = new TOpenMagickImageDlg(owner);
+    return OpenMagickImageDlg;
+}
+
 namespace {
 
 const char* const kOptionsKey = "APT\\OpenDlg";

@@ -93,3 +93,7 @@ private:
 
 // The dialog of the running program (null before it is made).
 extern TOpenMagickImageDlg* OpenMagickImageDlg;
+
+// The dialog of the running program, made on first use (owned by owner)
+// when start-up has not made it.
+TOpenMagickImageDlg* SharedOpenMagickImageDlg(QWidget* owner);

@@ -1,5 +1,6 @@
 #include "shell/ui/MainForm.h"
 
+#include "imaging/ui/MDIChild.h"
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
 #include "platform/WaveIn.h"
@@ -11,6 +12,7 @@
 #include "shell/ui/Pictures.h"
 #include "shell/ui/WindowState.h"
 #include "tracking/ui/ClockThread.h"
+#include "tracking/ui/SatPass4Dlg.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -71,6 +73,10 @@ void TMainForm::FormCreate()
     StateFlags = 0;
     ActiveWindow = this;
     new TAboutBox(this);
+    SatPass4Dlg = new TSatPass4Dlg(this);
+    TMDIChild::IdentifyRecording = [this](TMDIChild* window, const QString& audioPath, TSat* pass) {
+        return IdentifyRecording(window, audioPath, pass);
+    };
     for (QLabel* label : {TemperatureLabel, WavePosLabel, LonLatLabel, OverlapLabel})
         label->clear();
     OneInstanceMessage = RegisterWindowMessage("OneAPTInstance");

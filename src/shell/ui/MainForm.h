@@ -136,6 +136,13 @@ public:
     static TSat* FindSatellite(PList* list, const QString& name);
     bool SavePassInfo(TSat* pass, const QString& folder, int flags);
 
+    // ---- identification of an opened recording (MainFormIdentify.cpp) ----
+    // The pass of a recording: from its pass-information file, else from the
+    // element sets valid at its time (the user chooses when several fit);
+    // an identified pass gets its file in "audio/raw".
+    bool IdentifyRecording(TMDIChild* window, const QString& audioPath, TSat* pass);
+    bool CheckRecordingCandidate(TSat* candidate, TDateTime t, double halfSeconds);
+
     // ---- sound-card recorder (MainFormRecorder.cpp) ----
     // One recording at a time into one buffer, written as a WAV file with
     // its pass-information file beside it when the sound input hands the
@@ -351,6 +358,16 @@ private:
     // The Save As dialog for the window's image; true when it was written.
     bool SaveImageAs(TMDIChild* child);
     // ---- end of image windows and the File menu ----
+
+    // ---- colour look-up tables (MainFormLUT.cpp) ----
+public:
+    // The table chosen for a view (3, 4, 5, 7, 8) when its file exists, else
+    // "": the chooser's row, or the saved choice while no chooser exists.
+    // Any thread.
+    QString GetLUTFileName(int view) const;
+    // "Color lookup tables...": the chooser, modal.
+    void ColorLookupTables1Click();
+    // ---- end of the colour look-up tables ----
 };
 
 // The one main window of the running program (null before it is made).

@@ -7,6 +7,7 @@
 #include "imaging/ui/MDIChild.h"
 #include "imaging/ui/OpenMagickImageDlg.h"
 #include "imaging/ui/ZoomWinControl.h"
+#include "imaging/ui/WaitCursor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,19 +24,6 @@
 #include <QUrl>
 
 namespace {
-
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
-// The shared open/save dialog, made on first use when start-up has not.
-TOpenMagickImageDlg* OpenDialog(QWidget* owner)
-{
-    if (!OpenMagickImageDlg)
-        OpenMagickImageDlg = new TOpenMagickImageDlg(owner);
-    return OpenMagickImageDlg;
-}
 
 // The name an image of this window is proposed under: its own name with the
 // image extension, or "Noname" with it.
@@ -177,7 +165,7 @@ void TMainForm::BringDialogToFront(QWidget* dialog)
 
 void TMainForm::FileOpen1Execute()
 {
-    TOpenMagickImageDlg* dialog = OpenDialog(this);
+    TOpenMagickImageDlg* dialog = SharedOpenMagickImageDlg(this);
     const QString last = dialog->GetFileName(true);
     dialog->OpenMode = true;
     dialog->setWindowTitle("Open an image- or audio-file");
@@ -211,7 +199,7 @@ void TMainForm::FileSave1Execute()
     // never: its file is the audio the image came from, so the image goes
     // through Save As under the recording's name with the image extension,
     // and the window keeps its own name unless that save is done.
-    if (!child->FileName.isEmpty() && OpenDialog(this)->FileFilter.IsImageFile(child->FileName)) {
+    if (!child->FileName.isEmpty() && SharedOpenMagickImageDlg(this)->FileFilter.IsImageFile(child->FileName)) {
         child->SaveFile(QString());
         return;
     }
@@ -231,7 +219,7 @@ void TMainForm::FileSaveAs1Execute()
 bool TMainForm::SaveImageAs(TMDIChild* child)
 {
     const QString remembered = child->FileName;
-    TOpenMagickImageDlg* dialog = OpenDialog(this);
+    TOpenMagickImageDlg* dialog = SharedOpenMagickImageDlg(this);
     dialog->setWindowTitle("Save image");
     QString proposal = child->FileName;
     if (proposal.isEmpty() || !dialog->FileFilter.IsImageFile(proposal))

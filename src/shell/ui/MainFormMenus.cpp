@@ -146,4 +146,5 @@ void TMainForm::ConnectMenuCommands()
     BindCommand(Processlog2, &TMainForm::Processlog1Click);
     BindCommand(HelpAboutItem, &TMainForm::HelpAbout1Execute);
     BindCommand(Recordingandlogging1, &TMainForm::Recordingandlogging1Click);
+    BindCommand(ColorLookupTables1, &TMainForm::ColorLookupTables1Click);
 }

@@ -21,7 +21,7 @@ public:
             ++Count;
             act_(dialog);
             // The same dialog may be shown again after this one closes.
-            QTimer::singleShot(0, [this] { last_ = nullptr; });
+            QTimer::singleShot(0, &timer_, [this] { last_ = nullptr; });
         });
         timer_.start();
     }

@@ -89,7 +89,7 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                  "Control recording, recording start/stop, logging, image annotaion and radio", true},
                 {"-", "", "", false},
                 {"Groundstation1", "Ground station....", "Edit ground station information.", false},
-                {"ColorLookupTables1", "Color lookup tables...", "Setup colour lookup tables", false},
+                {"ColorLookupTables1", "Color lookup tables...", "Setup colour lookup tables", true},
                 {"-", "", "", false},
                 {"FlatEarthTracker1", "Flat Earth Monitor...", "Properties for the Flat Earth Monitor", false},
                 {"SwathViewer1", "Swath Viewer...", "", false}});

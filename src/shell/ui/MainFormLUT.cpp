@@ -1,0 +1,35 @@
+// The main window's colour look-up-table commands and the table a view
+// renders with. GUI thread, except GetLUTFileName.
+#include "shell/ui/MainForm.h"
+
+#include "imaging/LookupTables.h"
+#include "imaging/ui/LUTDlg.h"
+#include "imaging/ui/MDIChild.h"
+#include "platform/CNumbers.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+#include <algorithm>
+
+QString TMainForm::GetLUTFileName(int view) const
+{
+    const QString path = LUTDlg ? LUTDlg->RowFileName(view) : LookupTableFileName(view, folders_.GetLUTDir());
+    return !path.isEmpty() && QFileInfo(path).isFile() ? path : QString();
+}
+
+void TMainForm::ColorLookupTables1Click()
+{
+    if (!LUTDlg)
+        new TLUTDlg(this);
+    TMDIChild* child = FindMDIChild(0x2);
+    if (RaiseOpenDialog(LUTDlg))
+        return;
+    LUTDlg->ImageWindow = child;
+    LUTDlg->LowTempValue->setText(QString::fromStdString(cnum::Format("%g", Settings->LowTempValue)));
+    if (ShowDialogModal(LUTDlg) != QDialog::Accepted)
+        return;
+    double celsius = 0;  // text that is no number reads as 0
+    if (!cnum::TryParseFloat(LUTDlg->LowTempValue->text().toStdString(), celsius))
+        celsius = 0;
+    Settings->LowTempValue = std::clamp(celsius, -60.0, 40.0);
+}

@@ -1,0 +1,165 @@
+#include "tracking/Zip.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <minizip/unzip.h>
+#include <vector>
+
+namespace {
+
+// The library's limits for a name and a comment.
+constexpr int kNameLimit = 260;
+constexpr int kCommentLimit = 16384;
+
+unzFile Handle(void* reader) { return static_cast<unzFile>(reader); }
+
+}  // namespace
+
+TZip::TZip() = default;
+
+TZip::~TZip() { Close(); }
+
+bool TZip::Open(const QString& path)
+{
+    Close();
+    ArchiveName.clear();
+    Comment.clear();
+    EntryNames.clear();
+    LastError = zeNotOpen;
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return false;
+    if (QFileInfo(path).suffix().toLower() != "zip") {
+        LastError = zeBadArchive;
+        return false;
+    }
+    Reader = unzOpen(QFile::encodeName(path).constData());
+    if (!Reader) {
+        LastError = zeBadArchive;
+        return false;
+    }
+    if (!ReadDirectory()) {
+        Close();
+        LastError = zeBadArchive;
+        return false;
+    }
+    ArchiveName = path;
+    LastError = zeOk;
+    return true;
+}
+
+bool TZip::ReadDirectory()
+{
+    unz_global_info global{};
+    int result = unzGetGlobalInfo(Handle(Reader), &global);
+    if (result != UNZ_OK)
+        return false;
+    if (global.size_comment > 0) {
+        std::vector<char> text(kCommentLimit + 1, 0);
+        const int length = unzGetGlobalComment(Handle(Reader), text.data(), kCommentLimit);
+        if (length > 0)
+            Comment = QString::fromLatin1(text.data(), length);
+    }
+    for (result = unzGoToFirstFile(Handle(Reader)); result == UNZ_OK; result = unzGoToNextFile(Handle(Reader))) {
+        unz_file_info info{};
+        char name[kNameLimit + 1] = {};
+        if (unzGetCurrentFileInfo(Handle(Reader), &info, name, kNameLimit, nullptr, 0, nullptr, 0) != UNZ_OK)
+            return false;
+        EntryNames << QString::fromLatin1(name);
+    }
+    return result == UNZ_END_OF_LIST_OF_FILE;
+}
+
+bool TZip::GoToFirstFile()
+{
+    if (!Reader) {
+        LastError = zeBadArchive;
+        return false;
+    }
+    LastError = unzGoToFirstFile(Handle(Reader));
+    return LastError == UNZ_OK;
+}
+
+bool TZip::GoToNextFile()
+{
+    if (!Reader) {
+        LastError = zeBadArchive;
+        return false;
+    }
+    LastError = unzGoToNextFile(Handle(Reader));
+    return LastError == UNZ_OK;
+}
+
+QString TZip::GetCurrentFileName(int flags)
+{
+    if (!Reader) {
+        LastError = zeNotOpen;
+        return {};
+    }
+    unz_file_info info{};
+    char name[kNameLimit + 1] = {};
+    const int result = unzGetCurrentFileInfo(Handle(Reader), &info, name, kNameLimit, nullptr, 0, nullptr, 0);
+    if (result != UNZ_OK) {
+        LastError = result;
+        return {};
+    }
+    QString text = QString::fromLatin1(name);
+    if (flags & 3)
+        text.replace('/', '\\');
+    if (flags & 1)
+        text = text.mid(text.lastIndexOf('\\') + 1);
+    return text;
+}
+
+bool TZip::OpenFirstFile()
+{
+    return GoToFirstFile() && OpenCurrentFile();
+}
+
+bool TZip::OpenCurrentFile()
+{
+    if (!Reader) {
+        LastError = zeNotOpen;
+        return false;
+    }
+    LastError = unzOpenCurrentFile(Handle(Reader));
+    EndOfEntry = LastError != UNZ_OK;
+    return LastError == UNZ_OK;
+}
+
+int TZip::ReadLine(char* buffer, int max)
+{
+    if (!Reader || !buffer)
+        return -1;
+    int stored = 0;
+    while (stored < max) {
+        char byte = 0;
+        if (unzReadCurrentFile(Handle(Reader), &byte, 1) != 1) {
+            // 0 is the entry's end, a negative result a damaged entry: either
+            // way nothing more comes of it.
+            EndOfEntry = true;
+            break;
+        }
+        if (byte == '\n')
+            break;
+        buffer[stored++] = byte;
+    }
+    buffer[stored] = 0;
+    return stored;
+}
+
+void TZip::CloseCurrentFile(bool closeArchive)
+{
+    if (Reader)
+        unzCloseCurrentFile(Handle(Reader));
+    EndOfEntry = false;
+    if (closeArchive)
+        Close();
+}
+
+void TZip::Close()
+{
+    if (Reader)
+        unzClose(Handle(Reader));
+    Reader = nullptr;
+    EndOfEntry = false;
+}

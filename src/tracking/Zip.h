@@ -1,0 +1,56 @@
+#pragma once
+// Reader of ZIP archives of element sets: the archive's directory, then its
+// entries one after another, each read line by line. Only the reading side
+// exists; archives are never written.
+#include <QString>
+#include <QStringList>
+
+// Last-error codes besides the library's own (negative) results.
+enum TZipError {
+    zeOk = 0,
+    zeEndOfList = -100,   // past the last entry
+    zeBadArchive = -103,  // not a ".zip" name, unreadable, or no archive open
+    zeNotOpen = -200,     // nothing opened yet
+    zeNoMemory = -201,
+};
+
+class TZip {
+public:
+    TZip();
+    ~TZip();
+    TZip(const TZip&) = delete;
+    TZip& operator=(const TZip&) = delete;
+
+    // Opens path (extension ".zip" in any case) and reads its directory.
+    // Whatever was open is closed first. A file that is no archive is left
+    // untouched and gives zeBadArchive.
+    bool Open(const QString& path);
+    bool GoToFirstFile();
+    bool GoToNextFile();
+    // flags bit 0: only the name's last component; bit 1: the whole name with
+    // "\" as separator. Empty when there is no name (a folder entry "data/"
+    // has no last component) or on failure.
+    QString GetCurrentFileName(int flags);
+    bool OpenFirstFile();
+    bool OpenCurrentFile();
+    // Stores the next line of the open entry (without its line feed; a
+    // carriage return is kept) in buffer, at most max bytes plus a closing
+    // zero, and returns their number: 0 for an empty line and at the end of
+    // the entry (AtEndOfEntry tells them apart), -1 without an open archive
+    // or buffer. A longer line continues in the next call.
+    int ReadLine(char* buffer, int max);
+    bool AtEndOfEntry() const { return EndOfEntry; }
+    void CloseCurrentFile(bool closeArchive);
+    void Close();
+
+    int LastError = zeNotOpen;
+    QStringList EntryNames;  // in directory order
+    QString ArchiveName;     // "" when none was opened
+    QString Comment;         // the archive's global comment
+
+private:
+    bool ReadDirectory();
+
+    void* Reader = nullptr;  // the library's handle of the open archive
+    bool EndOfEntry = false;
+};
