@@ -12,6 +12,7 @@
 #include "shell/ui/Pictures.h"
 #include "shell/ui/WindowState.h"
 #include "tracking/ui/ClockThread.h"
+#include "tracking/ui/KeplerDlg.h"
 #include "tracking/ui/SatPass4Dlg.h"
 
 #include <QApplication>
@@ -74,6 +75,7 @@ void TMainForm::FormCreate()
     ActiveWindow = this;
     new TAboutBox(this);
     SatPass4Dlg = new TSatPass4Dlg(this);
+    KeplerDlg = new TKeplerDlg(this);
     TMDIChild::IdentifyRecording = [this](TMDIChild* window, const QString& audioPath, TSat* pass) {
         return IdentifyRecording(window, audioPath, pass);
     };

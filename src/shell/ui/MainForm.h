@@ -286,6 +286,9 @@ public:
     // "General settings...": the dialog edits copies of Settings and Rig;
     // OK takes them back, stopping the tracker around changes it reads.
     void Recordingandlogging1Click();
+    // Satellite > "Keplerian elements...": downloads, then merges the
+    // checked sets into the catalogue (MainFormKepler.cpp).
+    void Keplerianelements1Click();
     // The general settings on their pass-threshold page; true after OK with
     // a change of the thresholds or of the automatic recording.
     bool EditPassThresholds();

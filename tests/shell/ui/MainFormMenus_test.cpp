@@ -79,7 +79,7 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                 {"Track1", "Track...", "Track satellites", false},
                 {"PredictAPTfootprintowerlaps1", "Predict APT footprint overlaps...", "Predict footprint overlaps", false},
                 {"-", "", "", false},
-                {"Keplerianelements1", "Keplerian elements...", "Update satellite orbit element sets", false},
+                {"Keplerianelements1", "Keplerian elements...", "Update satellite orbit element sets", true},
                 {"ActiveAPTsatellites1", "Active APT satellites...", "Activate APT-satellites and set downlink frequency",
                  false},
                 {"Orbitdata1", "Orbit data...", "Display element set orbit data", false},
