@@ -3,12 +3,12 @@
 // document root (Put writes files into it, with a chosen modification time),
 // mimetype.assign set (without it lighttpd sends no Last-Modified), redirect
 // rules, and Basic authentication from a plain user file for one folder.
-#include "support/TestEnv.h"
-
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
 #include <QPair>
+#include "peers/StartPeer.h"
+
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
@@ -57,12 +57,4 @@ private:
 
 // Starts the server with the given options; skips the test when lighttpd is
 // not installed, fails it when the server does not come up.
-#define START_LIGHTTPD(server, ...)                                                      \
-    do {                                                                                 \
-        const QString problem = (server).Start(__VA_ARGS__);                            \
-        if (!problem.isEmpty()) {                                                        \
-            if ((server).Missing())                                                      \
-                SKIP_MISSING("lighttpd cannot run here: " << problem.toStdString());     \
-            FAIL() << problem.toStdString();                                             \
-        }                                                                                \
-    } while (0)
+#define START_LIGHTTPD(server, ...) START_PEER(server, "lighttpd", __VA_ARGS__)

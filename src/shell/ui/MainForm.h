@@ -273,6 +273,9 @@ public:
 
     void Processlog1Click();
     void HelpAbout1Execute();
+    // "Active APT satellites...": the dialog on the catalogue itself; a
+    // change is saved to the database and the tracker chooses again.
+    void ActiveAPTsatellites1Click();
 
 private:
     void BuildCommandMenus();
