@@ -85,12 +85,11 @@ QString OpenURL(QWidget* owner, const QString& browser, const QString& address, 
             Box(owner, QMessageBox::Critical, "Error: Default browser not set!", address);
         return {};
     }
-    const bool opened = useGiven && QFileInfo(used).isExecutable() ? QProcess::startDetached(used, {address})
-                                                                   : OpenDocument(address);
-    if (opened)
+    const int result = useGiven ? shell::StartProgram(used, {address}) : OpenDocumentResult(address);
+    if (result > 32)
         return used;
     Box(nullptr, QMessageBox::Critical, "Error: Unable to open URL!",
-        address + "\n\n" + GetShellExecuteErrorText(31));
+        address + "\n\n" + GetShellExecuteErrorText(result));
     return {};
 }
 

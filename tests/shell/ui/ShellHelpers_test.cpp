@@ -43,3 +43,41 @@ TEST(ShellHelpers, OpenURLWithoutBrowserShowsTheAddress)
     EXPECT_EQ(boxes.Captions[0], "Error: Default browser not set!");
     EXPECT_EQ(boxes.Texts[0], "http://example.org/");
 }
+
+TEST(ShellHelpers, OpenURLReportsWhyTheAddressDidNotOpen)
+{
+    QTemporaryDir dir;
+    // An opener that is there, so the desktop's handler is found and the
+    // address itself decides.
+    const QString opener = dir.filePath("xdg-open");
+    QFile stub(opener);
+    ASSERT_TRUE(stub.open(QIODevice::WriteOnly));
+    stub.write("#!/bin/sh\nexit 0\n");
+    stub.close();
+    stub.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(dir.path()) + ":" + path);
+    const QString plainFile = dir.filePath("not-a-program");
+    QFile(plainFile).open(QIODevice::WriteOnly);
+
+    struct Case {
+        const char* name;
+        QString browser, address;
+        bool useGiven;
+        int code;
+    };
+    const Case cases[] = {
+        {"a page that is not there", "", dir.filePath("index.html"), false, 2},
+        {"a page in a folder that is not there", "", dir.filePath("daily/index.html"), false, 3},
+        {"the given browser is not there", "/nonexistent/browser", "http://example.org/", true, 2},
+        {"the given browser cannot be run", plainFile, "http://example.org/", true, 5},
+    };
+    for (const Case& c : cases) {
+        ModalCatcher boxes;
+        EXPECT_EQ(OpenURL(nullptr, c.browser, c.address, c.useGiven), "") << c.name;
+        ASSERT_EQ(boxes.Captions.size(), 1) << c.name;
+        EXPECT_EQ(boxes.Captions[0], "Error: Unable to open URL!") << c.name;
+        EXPECT_EQ(boxes.Texts[0], c.address + "\n\n" + GetShellExecuteErrorText(c.code)) << c.name;
+    }
+    qputenv("PATH", path);
+}
