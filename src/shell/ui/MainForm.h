@@ -276,6 +276,8 @@ public:
     // "Active APT satellites...": the dialog on the catalogue itself; a
     // change is saved to the database and the tracker chooses again.
     void ActiveAPTsatellites1Click();
+    // "Ground station....": the station dialog; a change restarts the tracker.
+    void GroundstationClick();
 
 private:
     void BuildCommandMenus();

@@ -149,4 +149,5 @@ void TMainForm::ConnectMenuCommands()
     BindCommand(ActiveAPTsatellites1, &TMainForm::ActiveAPTsatellites1Click);
     BindCommand(Keplerianelements1, &TMainForm::Keplerianelements1Click);
     BindCommand(ColorLookupTables1, &TMainForm::ColorLookupTables1Click);
+    BindCommand(Groundstation1, &TMainForm::GroundstationClick);
 }

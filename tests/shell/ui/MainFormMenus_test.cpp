@@ -88,7 +88,7 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                {{"Recordingandlogging1", "General settings...",
                  "Control recording, recording start/stop, logging, image annotaion and radio", true},
                 {"-", "", "", false},
-                {"Groundstation1", "Ground station....", "Edit ground station information.", false},
+                {"Groundstation1", "Ground station....", "Edit ground station information.", true},
                 {"ColorLookupTables1", "Color lookup tables...", "Setup colour lookup tables", true},
                 {"-", "", "", false},
                 {"FlatEarthTracker1", "Flat Earth Monitor...", "Properties for the Flat Earth Monitor", false},
