@@ -21,12 +21,8 @@ double Magnitude(const QLineEdit* edit)
 
 }  // namespace
 
-TStationDlg* StationDlg = nullptr;
-
 TStationDlg::TStationDlg(QWidget* parent) : QDialog(parent)
 {
-    if (!StationDlg)
-        StationDlg = this;
     setObjectName("StationDlg");
     setWindowTitle("Ground station");
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -85,12 +81,6 @@ TStationDlg::TStationDlg(QWidget* parent) : QDialog(parent)
 void TStationDlg::InputChanged()
 {
     Modified = 1;
-}
-
-TStationDlg::~TStationDlg()
-{
-    if (StationDlg == this)
-        StationDlg = nullptr;
 }
 
 void TStationDlg::showEvent(QShowEvent* event)

@@ -14,7 +14,6 @@ class TStationDlg : public QDialog {
     Q_OBJECT
 public:
     explicit TStationDlg(QWidget* parent = nullptr);
-    ~TStationDlg() override;
 
     // Degrees, north positive: the sign goes to LatCb, the magnitude to Lat.
     void SetLatitude(double degrees);
@@ -43,6 +42,3 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;  // FormShow
 };
-
-// The one station dialog of the program, made by the first TStationDlg.
-extern TStationDlg* StationDlg;

@@ -85,7 +85,12 @@ QString OpenURL(QWidget* owner, const QString& browser, const QString& address, 
             Box(owner, QMessageBox::Critical, "Error: Default browser not set!", address);
         return {};
     }
-    const int result = useGiven ? shell::StartProgram(used, {address}) : OpenDocumentResult(address);
+    // The program found (the given browser or the desktop's opener) runs
+    // with the address; only when it is no program does the desktop decide.
+    // A local page that is not there is reported before anything starts.
+    int result = MissingLocalFileResult(address);
+    if (result == 0)
+        result = QFileInfo(used).isExecutable() ? shell::StartProgram(used, {address}) : OpenDocumentResult(address);
     if (result > 32)
         return used;
     Box(nullptr, QMessageBox::Critical, "Error: Unable to open URL!",
