@@ -91,8 +91,8 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                 {"Groundstation1", "Ground station....", "Edit ground station information.", true},
                 {"ColorLookupTables1", "Color lookup tables...", "Setup colour lookup tables", true},
                 {"-", "", "", false},
-                {"FlatEarthTracker1", "Flat Earth Monitor...", "Properties for the Flat Earth Monitor", false},
-                {"SwathViewer1", "Swath Viewer...", "", false}});
+                {"FlatEarthTracker1", "Flat Earth Monitor...", "Properties for the Flat Earth Monitor", true},
+                {"SwathViewer1", "Swath Viewer...", "", true}});
     ExpectMenu(form->Tools1,
                {{"Checktime1", "Check time...", "Check and sync your system clock", false},
                 {"ColorLookUpTableEditor1", "Color Lookup Table Editor...", "Edit/Create a colour lookup table", true},
