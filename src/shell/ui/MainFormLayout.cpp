@@ -147,4 +147,5 @@ void TMainForm::BuildMenus()
             child->showMinimized();
     });
     Window1->addAction("&Arrange All", this, [this] { mdiarrange::ArrangeIcons(MDIArea()); });
+    mdiarrange::ListWindowsIn(Window1, MDIArea());
 }
