@@ -430,6 +430,8 @@ public:
     QString GetLUTFileName(int view) const;
     // "Color lookup tables...": the chooser, modal.
     void ColorLookupTables1Click();
+    // "Color Lookup Table Editor...": the editor, beside the main window.
+    void ColorLookUpTableEditor1Click();
     // ---- end of the colour look-up tables ----
 };
 

@@ -170,4 +170,5 @@ void TMainForm::ConnectMenuCommands()
     BindCommand(ActiveAPTsatellites1, &TMainForm::ActiveAPTsatellites1Click);
     BindCommand(Keplerianelements1, &TMainForm::Keplerianelements1Click);
     BindCommand(ColorLookupTables1, &TMainForm::ColorLookupTables1Click);
+    BindCommand(ColorLookUpTableEditor1, &TMainForm::ColorLookUpTableEditor1Click);
 }

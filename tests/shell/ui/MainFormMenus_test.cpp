@@ -95,7 +95,7 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                 {"SwathViewer1", "Swath Viewer...", "", false}});
     ExpectMenu(form->Tools1,
                {{"Checktime1", "Check time...", "Check and sync your system clock", false},
-                {"ColorLookUpTableEditor1", "Color Lookup Table Editor...", "Edit/Create a colour lookup table", false},
+                {"ColorLookUpTableEditor1", "Color Lookup Table Editor...", "Edit/Create a colour lookup table", true},
                 {"-", "", "", false},
                 {"FlatEarthTracker", "The Flat Earth Monitor", "Opens the Flat Earth Monitor window", false},
                 {"-", "", "", false},
