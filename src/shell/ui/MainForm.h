@@ -306,6 +306,9 @@ public:
     // box when the background fails to load; 0x2: only store the background's
     // name. -1 when loading failed, 1 when a background was loaded, else 0.
     int ApplyFlatEarthSettings(int flags);
+    // "Swath Viewer...": the swath viewer's settings dialog on a copy of
+    // SwathProps, taken back after OK with a change (MainFormSwath.cpp).
+    void SwathViewer1Click();
 
 private:
     void BuildCommandMenus();
@@ -323,6 +326,11 @@ public:
     // "General settings...": the dialog edits copies of Settings and Rig;
     // OK takes them back, stopping the tracker around changes it reads.
     void Recordingandlogging1Click();
+    // Satellite > "Pass list...", "Track...", "Predict APT footprint
+    // overlaps..." (MainFormPasses.cpp).
+    void Passlist1Click();
+    void Track1Click();
+    void PredictAPTfootprintowerlaps1Click();
     // Satellite > "Orbit data..." and "Organize..." (MainFormOrbit.cpp).
     void Orbitdata1Click();
     void Organize1Click();
