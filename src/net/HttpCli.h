@@ -244,6 +244,9 @@ protected:
     void SetLocation(const QString& Location);
     void StartRelocation();
     void RestartAfterRelocation();
+    // Tells the owner and takes back what the given-up reply left; false
+    // when the owner's handler deleted the component.
+    bool ResetForRelocation();
     void CleanupRcvdStream();
     void CleanupSndStream();
 

@@ -504,35 +504,35 @@ void THttpCli::StartRelocation()
             FCtrlSocket->CloseDelayed();
         return;
     }
-    const auto guard = AliveGuard();
-    FLocationFlag = false;
-    if (OnLocationChange)
-        OnLocationChange(this);
-    if (guard.expired())
+    if (!ResetForRelocation())
         return;
-    CleanupRcvdStream();
-    CleanupSndStream();
-    ClearReplyState(true);
     DocumentName = AdjustDocName(FPath);
     PostMessage(FWindowHandle, WM_HTTP_LOGIN, FRequestSerial, 1);
 }
 
-void THttpCli::RestartAfterRelocation()
+bool THttpCli::ResetForRelocation()
 {
     const auto guard = AliveGuard();
-    const int hash = static_cast<int>(RelocationURL.indexOf(QLatin1Char('#')));
-    if (hash >= 0)
-        RelocationURL.truncate(hash);
     FLocationFlag = false;
-    if (FRequestType == httpPOST)
-        FRequestType = httpGET;
     if (OnLocationChange)
         OnLocationChange(this);
     if (guard.expired())
-        return;
+        return false;
     CleanupRcvdStream();
     CleanupSndStream();
     ClearReplyState(true);
+    return true;
+}
+
+void THttpCli::RestartAfterRelocation()
+{
+    const int hash = static_cast<int>(RelocationURL.indexOf(QLatin1Char('#')));
+    if (hash >= 0)
+        RelocationURL.truncate(hash);
+    if (FRequestType == httpPOST)
+        FRequestType = httpGET;
+    if (!ResetForRelocation())
+        return;
     QString proto, user, pass, host, port, path;
     ParseURL(RelocationURL, proto, user, pass, host, port, path);
     DocumentName = AdjustDocName(path);

@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QList>
 #include <QPair>
+#include "peers/StartPeer.h"
+
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
@@ -55,12 +57,4 @@ private:
 
 // Starts the server with the given options; skips the test when lighttpd is
 // not installed, fails it when the server does not come up.
-#define START_LIGHTTPD(server, ...)                                                      \
-    do {                                                                                 \
-        const QString problem = (server).Start(__VA_ARGS__);                            \
-        if (!problem.isEmpty()) {                                                        \
-            if ((server).Missing())                                                      \
-                GTEST_SKIP() << "lighttpd cannot run here: " << problem.toStdString();   \
-            FAIL() << problem.toStdString();                                             \
-        }                                                                                \
-    } while (0)
+#define START_LIGHTTPD(server, ...) START_PEER(server, "lighttpd", __VA_ARGS__)

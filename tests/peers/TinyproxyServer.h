@@ -2,6 +2,8 @@
 // tinyproxy on a free loopback port for the HTTP proxy tests: it listens on
 // 127.0.0.1 and serves 127.0.0.1 only, optionally asking for Basic
 // credentials (answered with 407 until they come).
+#include "peers/StartPeer.h"
+
 #include <QString>
 #include <memory>
 
@@ -35,12 +37,4 @@ private:
 
 }  // namespace peertest
 
-#define START_TINYPROXY(server, ...)                                                     \
-    do {                                                                                 \
-        const QString problem = (server).Start(__VA_ARGS__);                            \
-        if (!problem.isEmpty()) {                                                        \
-            if ((server).Missing())                                                      \
-                GTEST_SKIP() << "tinyproxy cannot run here: " << problem.toStdString();  \
-            FAIL() << problem.toStdString();                                             \
-        }                                                                                \
-    } while (0)
+#define START_TINYPROXY(server, ...) START_PEER(server, "tinyproxy", __VA_ARGS__)

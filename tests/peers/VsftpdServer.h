@@ -6,6 +6,8 @@
 // Vanish can take it away with every session, as a crashed or unplugged
 // server would.
 #include <QProcess>
+#include "peers/StartPeer.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -55,12 +57,4 @@ private:
 
 // Starts the server with the given options; skips the test when vsftpd
 // cannot run here, fails it when the server does not come up.
-#define START_VSFTPD(server, ...)                                                        \
-    do {                                                                                 \
-        const QString problem = (server).Start(__VA_ARGS__);                            \
-        if (!problem.isEmpty()) {                                                        \
-            if ((server).Missing())                                                      \
-                GTEST_SKIP() << "vsftpd cannot run here: " << problem.toStdString();     \
-            FAIL() << problem.toStdString();                                             \
-        }                                                                                \
-    } while (0)
+#define START_VSFTPD(server, ...) START_PEER(server, "vsftpd", __VA_ARGS__)

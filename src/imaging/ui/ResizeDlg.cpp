@@ -72,25 +72,35 @@ TResizeDlg::TResizeDlg(QWidget* parent) : QDialog(parent)
     SizeLabel->setObjectName("SizeLabel");
     NewSizeLabel = new QLabel(resize);
     NewSizeLabel->setObjectName("NewSizeLabel");
-    auto* grid = new QGridLayout(resize);
-    grid->setVerticalSpacing(3);
-    grid->addWidget(MaintainAspect, 0, 0, 1, 2);
-    grid->addWidget(AspectLabel, 0, 2);
-    grid->addWidget(PixelSize, 1, 0, 1, 2);
-    grid->addWidget(Percentage, 1, 2);
-    grid->addWidget(new QLabel("Width :", resize), 2, 0);
-    grid->addWidget(IWidth, 2, 1, 1, 2);
-    grid->addWidget(new QLabel("Height :", resize), 3, 0);
-    grid->addWidget(IHeight, 3, 1, 1, 2);
-    grid->addWidget(new QLabel("Original size (w x h):", resize), 4, 0, 1, 2);
-    grid->addWidget(SizeLabel, 4, 2);
-    grid->addWidget(new QLabel("New size:", resize), 5, 0, 1, 2);
-    grid->addWidget(NewSizeLabel, 5, 2);
+    auto* aspectRow = new QHBoxLayout;
+    aspectRow->addWidget(MaintainAspect);
+    aspectRow->addWidget(AspectLabel, 1);
+    auto* modeRow = new QHBoxLayout;
+    modeRow->addWidget(PixelSize);
+    modeRow->addWidget(Percentage, 1);
+    auto* grid = new QGridLayout;
+    grid->setVerticalSpacing(2);
+    grid->addWidget(new QLabel("Width :", resize), 0, 0);
+    grid->addWidget(IWidth, 0, 1);
+    grid->addWidget(new QLabel("Height :", resize), 1, 0);
+    grid->addWidget(IHeight, 1, 1);
+    grid->addWidget(new QLabel("Original size (w x h):", resize), 2, 0);
+    grid->addWidget(SizeLabel, 2, 1);
+    grid->addWidget(new QLabel("New size:", resize), 3, 0);
+    grid->addWidget(NewSizeLabel, 3, 1);
+    grid->setColumnStretch(1, 1);
+    auto* resizeLayout = new QVBoxLayout(resize);
+    resizeLayout->setContentsMargins(6, 2, 6, 4);
+    resizeLayout->setSpacing(2);
+    resizeLayout->addLayout(aspectRow);
+    resizeLayout->addLayout(modeRow);
+    resizeLayout->addLayout(grid);
 
     auto* filters = new QGroupBox(" Filter ", this);
     filters->setObjectName("Filters");
     Filters = new QButtonGroup(this);
     auto* filterGrid = new QGridLayout(filters);
+    filterGrid->setContentsMargins(6, 2, 6, 2);
     filterGrid->setVerticalSpacing(0);
     const int perColumn = (static_cast<int>(std::size(kFilterCaptions)) + 2) / 3;
     for (int item = 0; item < static_cast<int>(std::size(kFilterCaptions)); ++item) {
@@ -106,6 +116,7 @@ TResizeDlg::TResizeDlg(QWidget* parent) : QDialog(parent)
     Blur = new QLineEdit("0", blur);
     Blur->setObjectName("Blur");
     auto* blurRow = new QHBoxLayout(blur);
+    blurRow->setContentsMargins(6, 2, 6, 2);
     blurRow->addWidget(blurText, 1);
     blurRow->addWidget(Blur);
     Blur->setFixedWidth(50);
@@ -121,8 +132,8 @@ TResizeDlg::TResizeDlg(QWidget* parent) : QDialog(parent)
     buttons->addWidget(cancel);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 6, 8, 8);
-    layout->setSpacing(4);
+    layout->setContentsMargins(6, 4, 6, 6);
+    layout->setSpacing(2);
     layout->addWidget(resize);
     layout->addWidget(filters);
     layout->addWidget(blur);

@@ -11,7 +11,9 @@
 #include "shell/ui/MDIBackground.h"
 #include "shell/ui/Pictures.h"
 #include "shell/ui/WindowState.h"
+#include "tracking/ui/APTSatDlg.h"
 #include "tracking/ui/ClockThread.h"
+#include "tracking/ui/KeplerDlg.h"
 #include "tracking/ui/SatPass4Dlg.h"
 
 #include <QApplication>
@@ -73,7 +75,9 @@ void TMainForm::FormCreate()
     StateFlags = 0;
     ActiveWindow = this;
     new TAboutBox(this);
+    new TAPTSatDlg(this);
     SatPass4Dlg = new TSatPass4Dlg(this);
+    KeplerDlg = new TKeplerDlg(this);
     TMDIChild::IdentifyRecording = [this](TMDIChild* window, const QString& audioPath, TSat* pass) {
         return IdentifyRecording(window, audioPath, pass);
     };

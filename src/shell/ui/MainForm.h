@@ -273,6 +273,9 @@ public:
 
     void Processlog1Click();
     void HelpAbout1Execute();
+    // "Active APT satellites...": the dialog on the catalogue itself; a
+    // change is saved to the database and the tracker chooses again.
+    void ActiveAPTsatellites1Click();
 
 private:
     void BuildCommandMenus();
@@ -286,6 +289,9 @@ public:
     // "General settings...": the dialog edits copies of Settings and Rig;
     // OK takes them back, stopping the tracker around changes it reads.
     void Recordingandlogging1Click();
+    // Satellite > "Keplerian elements...": downloads, then merges the
+    // checked sets into the catalogue (MainFormKepler.cpp).
+    void Keplerianelements1Click();
     // The general settings on their pass-threshold page; true after OK with
     // a change of the thresholds or of the automatic recording.
     bool EditPassThresholds();

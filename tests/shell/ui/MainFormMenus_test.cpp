@@ -79,9 +79,9 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                 {"Track1", "Track...", "Track satellites", false},
                 {"PredictAPTfootprintowerlaps1", "Predict APT footprint overlaps...", "Predict footprint overlaps", false},
                 {"-", "", "", false},
-                {"Keplerianelements1", "Keplerian elements...", "Update satellite orbit element sets", false},
+                {"Keplerianelements1", "Keplerian elements...", "Update satellite orbit element sets", true},
                 {"ActiveAPTsatellites1", "Active APT satellites...", "Activate APT-satellites and set downlink frequency",
-                 false},
+                 true},
                 {"Orbitdata1", "Orbit data...", "Display element set orbit data", false},
                 {"Organize1", "Organize...", "Organize your satellite database", false}});
     ExpectMenu(form->Settings1,

@@ -1,0 +1,181 @@
+#include "tracking/ElementSetSources.h"
+
+#include "platform/AtomicFile.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// The element-set web server of the built-in sources.
+const char kSourceHost[] = "http://elements.orvanta.example.org";
+
+struct DefaultSource {
+    const char* Path;
+    const char* Group;
+};
+
+const DefaultSource kCurrentDataSources[] = {
+    {"/NORAD/elements/noaa.txt", "NOAA"},
+    {"/NORAD/elements/weather.txt", "Weather"},
+    {"/NORAD/elements/goes.txt", "GOES"},
+    {"/NORAD/elements/resource.txt", "Earth Resources"},
+    {"/NORAD/elements/sarsat.txt", "Search & Rescue"},
+    {"/NORAD/elements/tdrss.txt", "Tracking and Data Relay Satellite System (TDRSS)"},
+    {"/NORAD/elements/geo.txt", "Geostationary"},
+    {"/NORAD/elements/intelsat.txt", "Intelsat"},
+    {"/NORAD/elements/gorizont.txt", "Gorizont"},
+    {"/NORAD/elements/raduga.txt", "Raduga"},
+    {"/NORAD/elements/molniya.txt", "Molniya"},
+    {"/NORAD/elements/iridium.txt", "Iridium"},
+    {"/NORAD/elements/orbcomm.txt", "Orbcomm"},
+    {"/NORAD/elements/globalstar.txt", "Globalstar"},
+    {"/NORAD/elements/amateur.txt", "Amateur Radio"},
+    {"/NORAD/elements/x-comm.txt", "Experimental"},
+    {"/NORAD/elements/other-comm.txt", "Other Communication Satellites"},
+    {"/NORAD/elements/gps-ops.txt", "GPS Operational"},
+    {"/NORAD/elements/glo-ops.txt", "Glonass Operational"},
+    {"/NORAD/elements/nnss.txt", "Navy Navigation Satellite System (NNSS)"},
+    {"/NORAD/elements/musson.txt", "Russian LEO Navigation"},
+    {"/NORAD/elements/science.txt", "Space & Earth Science"},
+    {"/NORAD/elements/geodetic.txt", "Geodetic"},
+    {"/NORAD/elements/engineering.txt", "Engineering"},
+    {"/NORAD/elements/education.txt", "Education"},
+    {"/NORAD/elements/military.txt", "Military"},
+    {"/NORAD/elements/tle-new.txt", "Last 30 Days' Launches"},
+    {"/NORAD/elements/stations.txt", "International Space Station"},
+    {"/NORAD/elements/visual.txt", "100 (or so) Brightest"},
+    {"/NORAD/elements/other.txt", "Miscellaneous"},
+};
+
+const char* const kArchiveSources[] = {
+    "/NORAD/archives/noaa-12.zip", "/NORAD/archives/noaa-14.zip", "/NORAD/archives/noaa-15.zip",
+    "/NORAD/archives/noaa-16.zip", "/NORAD/archives/noaa-17.zip",
+};
+
+// The longest line the lists hold; a longer one reads as several lines.
+constexpr int kMaxLineLength = 511;
+
+// Lines of the file without their line ends (CR LF or LF).
+QList<QByteArray> ReadLines(const QString& path, bool& opened)
+{
+    QFile file(path);
+    opened = file.open(QIODevice::ReadOnly);
+    QList<QByteArray> lines;
+    while (opened && !file.atEnd()) {
+        QByteArray line = file.readLine();
+        while (line.endsWith('\n') || line.endsWith('\r'))
+            line.chop(1);
+        do {
+            lines << line.left(kMaxLineLength);
+            line.remove(0, kMaxLineLength);
+        } while (!line.isEmpty());
+    }
+    return lines;
+}
+
+QString FieldOr(const QList<QByteArray>& lines, int index, const char* whenEmpty)
+{
+    if (index >= lines.size())
+        return {};  // the file ended inside the record
+    const QString text = QString::fromUtf8(lines[index]);
+    return text.isEmpty() ? QString(whenEmpty) : text;
+}
+
+}  // namespace
+
+TSourceRows ReadSourceList(const QString& path, TSourceKind kind)
+{
+    bool opened = false;
+    const QList<QByteArray> lines = ReadLines(path, opened);
+    const bool withGroup = kind == TSourceKind::CurrentData;
+    TSourceRows rows;
+    for (int i = 0; i < lines.size(); ++i) {
+        if (!lines[i].startsWith('['))
+            continue;
+        const QByteArray rest = lines[i].mid(1);
+        const int close = rest.indexOf(']');
+        const QString url = QString::fromUtf8(close < 0 ? rest : rest.left(close));
+        if (url.isEmpty())
+            continue;
+        // The lines after a "[" line are the record's fields, whatever they hold.
+        TSourceRow row;
+        row.URL = url;
+        row.Modified = FieldOr(lines, i + 1, "N/A");
+        if (withGroup)
+            row.Group = FieldOr(lines, i + 2, "");
+        row.Download = FieldOr(lines, i + (withGroup ? 3 : 2), "No");
+        rows << row;
+        i += withGroup ? 3 : 2;
+    }
+    return rows;
+}
+
+bool WriteSourceList(const QString& path, const TSourceRows& rows, TSourceKind kind, const QString& versionText,
+                     QString& error)
+{
+    const bool withGroup = kind == TSourceKind::CurrentData;
+    QByteArray text = "/*\n * " + versionText.toUtf8() + "\n";
+    text += withGroup ? " * NORAD Two-Line Element Sets Current Data configuration file.\n"
+                      : " * NORAD Two-Line Element Sets Historical Archives configuration file.\n";
+    text += " * File created on " + FormatDateTime("ddd mmm d yyyy hh:nn:ss", NowLocal()).toUtf8() + "\n";
+    text += " *\n * File format:\n *\n * [URL]\n * Modified date\n";
+    if (withGroup)
+        text += " * Group name\n";
+    text += " * Download (Yes/No)\n *\n */\n\n";
+    for (const TSourceRow& row : rows) {
+        if (row.URL.isEmpty())
+            continue;
+        text += "[" + row.URL.toUtf8() + "]\n";
+        text += (row.Modified.isEmpty() ? QString("N/A") : row.Modified).toUtf8() + "\n";
+        if (withGroup)
+            text += row.Group.toUtf8() + "\n";
+        text += (row.Download.isEmpty() ? QString("No") : row.Download).toUtf8() + "\n";
+    }
+    return WriteFileAtomically(path, text, error);
+}
+
+TSourceRows DefaultSources(TSourceKind kind)
+{
+    TSourceRows rows;
+    if (kind == TSourceKind::CurrentData) {
+        for (const DefaultSource& source : kCurrentDataSources)
+            rows << TSourceRow{QString(kSourceHost) + source.Path, "N/A", source.Group, rows.isEmpty() ? "Yes" : "No"};
+    } else {
+        for (const char* path : kArchiveSources)
+            rows << TSourceRow{QString(kSourceHost) + path, "N/A", QString(), "Yes"};
+    }
+    return rows;
+}
+
+QStringList InitialGroupNames()
+{
+    return {"Weather", "NOAA Weather", "GOES Weather", "Earth Resources", "Search & Rescue (SARSAT)",
+            "Tracking and Data Relay Satellite System (TDRSS)", "Geostationary", "Intelsat", "Gorizont", "Raduga",
+            "Molniya", "Iridium", "Orbcomm", "Globalstar", "Amateur Radio", "Experimental",
+            "Other Communication Satellites", "GPS Operational", "Glonass Operational",
+            "NAVY Navigation Satellite System (NNSS)", "Russian LEO Navigation", "Space & Earth Sciense", "Geodetic",
+            "Engineering", "Education", "Military", "Radar Calibration", "Last 30 Days' Launches",
+            "International Space Stations", "100 (or so) Brightest", "Miscellaneous"};
+}
+
+QString ArchiveDocumentName(TDateTime date, const QString& documentName)
+{
+    return FormatDateTime("yy_mm_hhnnss", date) + "_" + documentName;
+}
+
+bool MoveWithoutReplacing(const QString& from, const QString& to, QString& error)
+{
+    const QByteArray source = QFile::encodeName(from), target = QFile::encodeName(to);
+    // link() refuses an existing target where rename() would replace it.
+    if (::link(source.constData(), target.constData()) != 0) {
+        error = QString("%1: %2").arg(to, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    ::unlink(source.constData());
+    return true;
+}
