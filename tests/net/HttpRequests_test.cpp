@@ -7,6 +7,7 @@
 #include "support/LoopbackPeer.h"
 
 #include <QThread>
+#include <atomic>
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
@@ -149,6 +150,25 @@ TEST(HttpRequests, OptionalHeaderLinesAndTheHooksThatEditThem)
     EXPECT_EQ(http.AcceptRanges(), "bytes");
     EXPECT_EQ(http.ContentRangeBegin, "10") << "taken from the reply's range";
     EXPECT_EQ(http.ContentRangeEnd, "19");
+}
+
+TEST(HttpRequests, A401WithoutABasicChallengeIsNotRepeated)
+{
+    std::atomic<int> requests{0};
+    TcpPeer peer(
+        [&](int fd) {
+            ReadUntil(fd, "\r\n\r\n");
+            ++requests;
+            WriteAll(fd, "HTTP/1.0 401 Unauthorized\r\nWWW-Authenticate: Digest realm=\"x\"\r\nContent-Length: 0\r\n\r\n");
+        },
+        2);
+    THttpCli http;
+    http.URL = Url(peer, "/private");
+    http.Username = "station";
+    http.Password = "apt-137";
+    EXPECT_EQ(http.Get(), 401);
+    EXPECT_EQ(requests, 1);
+    EXPECT_EQ(http.AuthChallenges, QStringList({"Digest realm=\"x\""}));
 }
 
 TEST(HttpRequests, RefusalsCarryTheirCodes)

@@ -218,6 +218,7 @@ QWidget* TRecordDlg::BuildThresholdsPage()
         edit->SetMaxValue(150);
         edit->SetStep(0.25);
         edit->SetDigits(3);
+        edit->setMinimumWidth(90);  // room for "142.500"
     }
     auto* grid = new QGridLayout(MinimumValues);
     grid->addWidget(ThresholdType, 0, 0, 1, 5);

@@ -123,3 +123,63 @@ TEST(SettingsCommand, CancelLeavesEveryRecordAsItWas)
     EXPECT_EQ(form.TrackThread.get(), running);
     EXPECT_EQ(RecordDlg->Settings, nullptr) << "the dialog keeps no pointer to the freed copies";
 }
+
+// OK may replace the settings while the tracker keeps running (an FTP
+// change): the tracker's window checks on its own thread read the record
+// only under the main window's settings lock, so a check and a replacement
+// never overlap. Holding the lock keeps an open window from being noticed;
+// releasing it lets the recording start, and settings taken over during the
+// recording leave the tracker and the recording running.
+TEST(SettingsCommand, TheTrackersWindowChecksWaitForTheSettingsLock)
+{
+    if (testenv::SharedDataPath(kElementFile).isEmpty())
+        GTEST_SKIP() << "missing " << kElementFile;
+    QTemporaryDir dir;
+    FifoFeeder feeder(dir.filePath("feed"), KnownSamples(12 * 1024 * 1024));
+    ASSERT_TRUE(feeder.Ok());
+    ASSERT_TRUE(UseCaptureFile(dir.filePath("feed")));
+
+    TSatelliteList catalogue;
+    ASSERT_TRUE(LoadWeatherCatalogue(catalogue));
+    TStation berlin = Berlin();
+    const double from = DateTimeToDayNumber(EncodeDateTime(2021, 11, 1, 6, 0, 0));
+    TPassTimes pass{};
+    for (const TPassTimes& p : ListPasses(*FindSatellite(&catalogue, "NOAA 19"), &berlin, from, 1))
+        if (p.MaxElevation > 20) {
+            pass = p;
+            break;
+        }
+    ASSERT_GT(pass.AOS, 0);
+
+    FastClock clock(UtcOf(pass.AOS - 60 * kSecond), 60);
+    TrackerBench bench({"NOAA 19"});
+    TMainForm& form = *bench.form;
+    ASSERT_FALSE(form.StateFlags & msRecordingUnsupported) << bench.boxes.Texts.join('|').toStdString();
+    form.Settings->LogModes = 0x1;  // automatic recording, no live window
+    form.Settings->PassModes = 0;   // the window is the pass: AOS to LOS
+    {
+        std::unique_lock lock(form.SettingsMutex);
+        form.RestartTracker(0);
+        ASSERT_TRUE(form.TrackThread);
+        const auto now = [] { return DateTimeToDayNumber(LocalToUTC(0)); };
+        PumpUntil([&] { return now() > pass.AOS + 120 * kSecond; }, 30000);
+        EXPECT_GT(now(), pass.AOS + 60 * kSecond) << "the pass is up";
+        EXPECT_FALSE(form.StateFlags & msRecording) << "no window check while the settings are locked";
+    }
+    ASSERT_TRUE(PumpUntil([&] { return form.StateFlags & msRecording; }, 20000));
+
+    TTrackThread* running = form.TrackThread.get();
+    bool ended = false;
+    WatchEnd(running, ended);
+    for (const char* host : {"ftp.one.test", "ftp.two.test", "ftp.three.test"}) {
+        RunGeneralSettings(form, [host](TRecordDlg& dlg) {
+            dlg.FTPHost->setText(host);
+            dlg.accept();
+        });
+        EXPECT_EQ(form.Settings->Host, host);
+        PumpUntil([] { return false; }, 300);  // a window check or more in between
+    }
+    EXPECT_FALSE(ended);
+    EXPECT_EQ(form.TrackThread.get(), running);
+    EXPECT_TRUE(form.StateFlags & msRecording) << "the recording goes on";
+}

@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -229,6 +230,75 @@ TEST(APTSatDlg, ApplyingTheStatusMarksExactlyTheSatellitesWithAnActiveRow)
     const QList<QListWidgetItem*> noaa15 = b.dlg.SatList->findItems("NOAA 15", Qt::MatchExactly);
     ASSERT_EQ(noaa15.size(), 1);
     EXPECT_EQ(noaa15[0]->checkState(), Qt::Checked) << "the list shows the new marks";
+}
+
+TEST(APTSatDlg, ListingAndMarkingByHand)
+{
+    const QString elements = testenv::SharedDataPath("tle/weather-2017-05-02.txt");
+    if (elements.isEmpty())
+        GTEST_SKIP() << "missing ../shared/data/tle/weather-2017-05-02.txt";
+    TSatelliteList catalogue;
+    LoadTLEFile(elements, QString(), QString(), &catalogue, nullptr);
+    TSat* noaa18 = FindSatellite(&catalogue, "NOAA 18");
+    ASSERT_NE(noaa18, nullptr);
+    noaa18->APTSatellite = 1;
+    noaa18->Downlink = "137.9125";
+    DialogBench b;
+    b.dlg.Satellites = &catalogue;
+    b.dlg.StationLatitude = 52.52 * 0.017453292519943295;
+    b.dlg.GroupCb->addItems({"Show all"});
+    b.dlg.show();
+
+    QStringList listed;
+    for (int i = 0; i < b.dlg.SatList->count(); ++i)
+        listed << b.dlg.SatList->item(i)->text();
+    QStringList sorted = listed;
+    sorted.sort();
+    EXPECT_EQ(listed, sorted) << "sorted by name";
+    EXPECT_TRUE(listed.contains("NOAA 15"));
+    EXPECT_FALSE(listed.contains("GOES 13")) << "a geostationary satellite can never be recorded here";
+    EXPECT_FALSE(listed.contains("METEOSAT-7"));
+    EXPECT_FALSE(b.dlg.Changed);
+
+    QListWidgetItem* item = b.dlg.SatList->findItems("NOAA 18", Qt::MatchExactly).value(0);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->checkState(), Qt::Checked);
+    b.dlg.SatList->setCurrentItem(item);
+    b.dlg.SatListClick(item);
+    EXPECT_EQ(b.dlg.DownlinkCb->currentText(), "137.9125");
+
+    item->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(noaa18->APTSatellite, 0);
+    EXPECT_TRUE(b.dlg.Changed);
+
+    item->setCheckState(Qt::Checked);
+    b.dlg.DownlinkCb->setEditText("137.100");
+    b.dlg.ManualApplyBtn->click();
+    EXPECT_EQ(noaa18->APTSatellite, 1);
+    EXPECT_EQ(noaa18->Downlink, "137.100") << "as typed";
+    b.dlg.hide();
+}
+
+TEST(APTSatDlg, KeepsItsAddressAndTimesInTheRegistry)
+{
+    {
+        TAPTSatDlg first;
+        EXPECT_EQ(first.LastModifiedLabel->text(), "N/A");
+        EXPECT_EQ(first.LastDownloadLabel->text(), "N/A");
+        EXPECT_TRUE(first.StatusURL.endsWith("/NOAASIS/ml/status.html"));
+        first.StatusURL = "http://status.example/noaa/now.html";
+        first.LastModifiedLabel->setText("Tue, 02 May 2017 10:00:00 GMT");
+        first.LastDownloadLabel->setText("Wed, 3 May 2017 08:00:00");
+    }
+    TAPTSatDlg second;
+    EXPECT_EQ(second.StatusURL, "http://status.example/noaa/now.html");
+    EXPECT_EQ(second.DownloadGroup->title(), "status.example");
+    EXPECT_EQ(second.LastModifiedLabel->text(), "Tue, 02 May 2017 10:00:00 GMT");
+    EXPECT_EQ(second.LastDownloadLabel->text(), "Wed, 3 May 2017 08:00:00");
+    second.ConfigDir = "/cfg";
+    EXPECT_EQ(second.StatusCopyPath(), "/cfg/now.html");
+    second.StatusURL = "http://status.example/";
+    EXPECT_EQ(second.StatusCopyPath(), "/cfg/status.html") << "an address without a file name";
 }
 
 TEST(APTSatDlg, TheGridDrawsOffRedActiveLimeHeaderButtonFaceAndTheRestTeal)
