@@ -98,7 +98,9 @@ void TSat::FillPassGrid(TStation* station, QList<QStringList>& rows, TDateTime d
             !PredictPass(station, AOS, 1))
             return;
     }
-    for (;;) {
+    // A graze just below the horizon, inside its tolerance, passes for a rise
+    // of this day; the pass found from it may rise the next day.
+    while (IsSameDate(AOS, date)) {
         if (letMessagesRun)
             letMessagesRun();
         Time = TCA;

@@ -68,6 +68,9 @@ struct TDeepArgs {
            BETAO2 = 0, XMDOT = 0, OMGDOT = 0, XNODOT = 0, XNODP = 0;
     double XLL = 0, OMGASM = 0, XNODES = 0, EM = 0, XINC = 0, XN = 0, TSINCE = 0;
     double DS50 = 0;
+    // The secular terms drove the mean inclination below zero and described
+    // the orbit with it turned positive (node + pi, perigee - pi).
+    bool InclinationTurned = false;
 };
 
 // The initialised SGP4 coefficients (SDP4 keeps its C1, C4, X1MTH2, X3THM1,
