@@ -5,6 +5,7 @@
 #include "platform/SingleInstance.h"
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
+#include "tracking/ui/TimeDlg.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -37,6 +38,7 @@ int main(int argc, char** argv)
     };
     TLogForm logForm(&mainForm);
     TLUTDlg lutDlg(&mainForm);
+    TTimeDlg timeDlg(&mainForm);
     mainForm.show();
     if (claim == TSingleInstance::Failed)
         logForm.AddEntry("Single instance check unavailable", {instance.ErrorText()});

@@ -299,6 +299,9 @@ public:
     std::mutex SettingsMutex;
     // ---- end of the Settings menu ----
 
+    // "Check time...": the time check, modal (MainFormTime.cpp).
+    void Checktime1Click();
+
     // ---- tray icon (MainFormTray.cpp) ----
     // One icon while the program runs; without a tray on the desktop the
     // texts are still kept and the program works on.

@@ -146,6 +146,7 @@ void TMainForm::ConnectMenuCommands()
     BindCommand(Processlog2, &TMainForm::Processlog1Click);
     BindCommand(HelpAboutItem, &TMainForm::HelpAbout1Execute);
     BindCommand(Recordingandlogging1, &TMainForm::Recordingandlogging1Click);
+    BindCommand(Checktime1, &TMainForm::Checktime1Click);
     BindCommand(ActiveAPTsatellites1, &TMainForm::ActiveAPTsatellites1Click);
     BindCommand(Keplerianelements1, &TMainForm::Keplerianelements1Click);
     BindCommand(ColorLookupTables1, &TMainForm::ColorLookupTables1Click);
