@@ -28,13 +28,15 @@ function(orvanta_folder name)
   endif()
 endfunction()
 
-# orvanta_tests(<name> SOURCES ... LIBS ... [LABEL unit|ui|peer])
+# orvanta_tests(<name> SOURCES ... LIBS ... [LABEL unit|ui|peer] [LAUNCHER script])
 #
 # One GoogleTest executable; every test case becomes a CTest test of its own
 # (so ctest -j runs them in parallel), each in a fresh temporary program
-# folder and registry (the shared test main makes them).
+# folder and registry (the shared test main makes them). A LAUNCHER script
+# runs the test program (its arguments are the program and its own
+# arguments), for tests that need something started around them.
 function(orvanta_tests name)
-  cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LABEL;LAUNCHER" "SOURCES;LIBS" ${ARGN})
   if(NOT ARG_LABEL)
     set(ARG_LABEL unit)
   endif()
@@ -43,8 +45,10 @@ function(orvanta_tests name)
   # The environment goes through a launcher: a list-valued ENVIRONMENT does
   # not survive gtest_discover_tests' property passing. OpenMP and MagickCore
   # keep to one thread, or LeakSanitizer's tracer crashes at exit.
-  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
-    "/usr/bin/env;QT_QPA_PLATFORM=offscreen;ORVANTA_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;MAGICK_THREAD_LIMIT=1;OMP_NUM_THREADS=1;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
+  set(launcher /usr/bin/env QT_QPA_PLATFORM=offscreen ORVANTA_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data
+    MAGICK_THREAD_LIMIT=1 OMP_NUM_THREADS=1 LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp
+    ${ARG_LAUNCHER})
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${launcher}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60

@@ -9,7 +9,7 @@ packages=(
   libmagickcore-6.q16-dev libsndfile1-dev zlib1g-dev libminizip-dev
   libxml2-dev libproj-dev proj-data libasound2-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick x11-utils
+  xvfb xauth imagemagick x11-utils trayer xdotool
   vsftpd lighttpd tinyproxy chrony dante-server python3-sgp4 python3-skyfield python3-ephem python3-numpy
   sox alsa-utils locales fonts-dejavu-core
   libxml2-utils chromium zip

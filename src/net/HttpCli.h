@@ -234,6 +234,10 @@ protected:
     void GetBodyLineNext(const char* Data, int Len);
     void DeliverDocData(const char* Data, int Len);
     void EndOfDocument();
+    // The reply is over: relocate, let the server's close end the request,
+    // or end it now.
+    void ReplyComplete();
+    bool Chunked() const;
     // The body ended before its length or its last chunk: the request fails.
     void CheckBodyComplete();
     void Fail(const QString& Text);

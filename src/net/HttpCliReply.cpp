@@ -87,7 +87,7 @@ void THttpCli::DeliverBody()
         return;
     }
     const auto guard = AliveGuard();
-    const bool chunked = ResponseTransferEncoding.trimmed().compare(QLatin1String("chunked"), Qt::CaseInsensitive) == 0;
+    const bool chunked = Chunked();
     char block[kMaxPending];
     while (FReceiveLen > 0 && FNext == nlBody) {
         int n = FReceiveLen;
@@ -242,12 +242,7 @@ void THttpCli::HeaderEnd()
         ExpectedLength == 0 || FRequestType == httpHEAD;
     if (noBody) {
         FNext = nlNone;
-        if (FLocationFlag)
-            StartRelocation();
-        else if (FCloseReq)
-            FCtrlSocket->CloseDelayed();
-        else
-            SetReady();
+        ReplyComplete();
         return;
     }
     // A page sent for a program's name is saved as a page.
@@ -274,7 +269,7 @@ void THttpCli::GetBodyLineNext(const char* Data, int Len)
         if (guard.expired() || FNext != nlBody)
             return;
     }
-    if (ResponseTransferEncoding.trimmed().compare(QLatin1String("chunked"), Qt::CaseInsensitive) != 0) {
+    if (!Chunked()) {
         DeliverDocData(Data, Len);
         if (!guard.expired() && FNext == nlBody && ExpectedLength >= 0 && ReceivedCount >= ExpectedLength)
             EndOfDocument();
@@ -354,17 +349,27 @@ void THttpCli::EndOfDocument()
         OnDocEnd(this);
     if (guard.expired() || FState != httpBodyReceived)
         return;
+    ReplyComplete();
+}
+
+void THttpCli::ReplyComplete()
+{
     if (FLocationFlag)
         StartRelocation();
     else if (FCloseReq)
-        FCtrlSocket->CloseDelayed();
+        FCtrlSocket->CloseDelayed();  // the request ends when the close is reported
     else
         SetReady();
 }
 
+bool THttpCli::Chunked() const
+{
+    return ResponseTransferEncoding.trimmed().compare(QLatin1String("chunked"), Qt::CaseInsensitive) == 0;
+}
+
 void THttpCli::CheckBodyComplete()
 {
-    const bool chunked = ResponseTransferEncoding.trimmed().compare(QLatin1String("chunked"), Qt::CaseInsensitive) == 0;
+    const bool chunked = Chunked();
     if (chunked && FChunkState != chunkDone)
         Fail(QStringLiteral("The document from %1 was cut short: %2 bytes came, the last chunk did not")
                  .arg(FHostName)
@@ -409,7 +414,7 @@ void THttpCli::SocketSessionClosed(int ErrCode)
     } else if (FNext == nlBody) {
         FNext = nlNone;
         if (FBodyLineCount > 0 || ExpectedLength > 0 ||
-            ResponseTransferEncoding.trimmed().compare(QLatin1String("chunked"), Qt::CaseInsensitive) == 0)
+            Chunked())
             CheckBodyComplete();
         if (FBodyLineCount > 0 && !FDocEnded) {
             FDocEnded = true;

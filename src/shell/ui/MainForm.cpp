@@ -60,7 +60,7 @@ TMainForm::TMainForm(QWidget* parent)
 
 TMainForm::~TMainForm()
 {
-    Shutdown();  // nothing when the close has run it
+    FormDestroy();
     if (MainForm == this)
         MainForm = nullptr;
 }
@@ -156,7 +156,10 @@ bool TMainForm::CheckWaveInDevice()
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    FormShow();
+    // Only the program's own show: the window system's (a restore, or an
+    // expose of a minimised window) is followed through the window state.
+    if (!event->spontaneous())
+        FormShow();
 }
 
 void TMainForm::FormShow()
@@ -174,8 +177,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    StateFlags |= msClosing;
-    Shutdown();
+    FormClose();
     event->accept();
 }
 

@@ -21,19 +21,23 @@
 #include <memory>
 #include <mutex>
 
+#include <QIcon>
 #include <QMainWindow>
+#include <QPixmap>
+#include <QSystemTrayIcon>
 
 class QAction;
 class QComboBox;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QPainter;
 class QStatusBar;
-class QSystemTrayIcon;
 class QToolBar;
 class TClockThread;
 class TMDIBackground;
 class TMDIChild;
+class TStationDlg;
 class TMessageTarget;
 struct TMessage;
 
@@ -271,17 +275,32 @@ public:
     // once; the group shown before stays selected while it still exists.
     void FillGroupCombo(QComboBox* combo);
 
+    // The commands (MainFormCommands.cpp).
+    void GroundstationClick();
     void Processlog1Click();
+    void Mixer1Click();
+    void RecordingControl1Click();
     void HelpAbout1Execute();
+    void Homepage1Click();
+    void Community1Click();
+    // The item's tag chooses: 0 the log on the web server, else the local one.
+    void ShowlogClick(QObject* sender);
+    void MakeadefaultCSS1Click();
+    void FileExit1Execute();
+    // Closes the program, or, while a modal dialog waits in the tray, shows it.
+    void TrayExitClick();
+    TStationDlg* StationDlg = nullptr;  // made on first use; a child of the main window
     // "Active APT satellites...": the dialog on the catalogue itself; a
     // change is saved to the database and the tracker chooses again.
     void ActiveAPTsatellites1Click();
 
 private:
     void BuildCommandMenus();
+    void SetUpTrayMenu();  // pictures, frames and the owner drawing
     void ConnectMenuCommands();
     // Binds item to command and enables it; the tray twins follow.
     void BindCommand(QAction* item, void (TMainForm::*command)());
+    void BindCommand(QAction* item, void (TMainForm::*command)(QObject* sender));
 public:
     // ---- end of the menus ----
 
@@ -302,15 +321,47 @@ public:
     // "Check time...": the time check, modal (MainFormTime.cpp).
     void Checktime1Click();
 
-    // ---- tray icon (MainFormTray.cpp) ----
+    // ---- tray icon and minimise to the tray (MainFormTray.cpp) ----
     // One icon while the program runs; without a tray on the desktop the
-    // texts are still kept and the program works on.
+    // record is still kept and the program works on.
     enum TTrayRequest { NIM_ADD = 0, NIM_MODIFY = 1 };
+    // What was last handed to the tray. Flags: 0x1 message, 0x2 icon,
+    // 0x4 tip, 0x10 a balloon.
+    struct TTrayData {
+        int Flags = 0;
+        QIcon Icon;
+        QString Tip;
+        QString InfoTitle;  // the balloon's title
+        QString Info;       // the balloon's text
+    };
+    TTrayData TrayData;
     void UpdateTrayIcon(int request);
+    void RemoveTrayIcon();
     QSystemTrayIcon* TrayIcon = nullptr;  // null when the desktop has no tray
     int TrayFrame = 0;                    // the next frame while recording
-    QString TrayTip;                      // as last given to the shell
-    QString TrayBalloonTitle, TrayBalloonText;  // the last balloon shown
+    QList<QIcon> TrayIconList;            // the frames shown in turn while recording
+    QPixmap TrayImage, TrayItem, TrayItemRev;  // the tray menu's stripe and item backgrounds
+
+    // A click on the icon brings the program, and a dialog it waits on, up.
+    void TrayMessage(QSystemTrayIcon::ActivationReason reason);
+    static constexpr int SC_MINIMIZE = 0xF020;
+    static constexpr int SC_RESTORE = 0xF120;
+    // Keeps msShown in step with the window's minimise and restore.
+    void WMSysCommand(int command);
+    void AppMinimize();  // hides the window too with "Minimize to tray"
+    void AppRestore();
+    void TrayShowClick();  // "Hide" while shown, "Show" while not
+    void ShowFromTray();   // visible and restored
+    // The text a tray item shows: "Hide" or "Show" for the show item.
+    QString TrayItemCaption(const QAction* item) const;
+    void TrayMeasureItem(int& width, int& height);
+    void TrayDrawItem(QAction* item, QPainter& canvas, const QRect& rect, bool selected);
+    void TraySubDrawItem(QAction* item, QPainter& canvas, const QRect& rect, bool selected);
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+public:
     // ---- end of the tray icon ----
 
     // ---- shutdown (MainFormShutdown.cpp) ----
@@ -331,7 +382,12 @@ private:
     void BuildMenus();
     void FormCreate();
     void FormShow();
+    // The close path: the image windows and the magnifier agree and close,
+    // then FormClose runs the shutdown; FormDestroy runs it when the window
+    // goes without a close. The shutdown runs once either way.
     bool FormCloseQuery();
+    void FormClose();
+    void FormDestroy();
     QPoint BackgroundOrigin(const QSize& pictureSize) const;
 
     TAppFolders folders_;

@@ -2,13 +2,29 @@
 // they share and the group combo filler of the satellite dialogs. GUI
 // thread only.
 #include "orbit/Sat.h"
+#include "orbit/ui/StationDlg.h"
+#include "platform/AtomicFile.h"
+#include "platform/ShellStandIns.h"
+#include "publishing/StyleSheet.h"
 #include "shell/ui/AboutBox.h"
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
+#include "shell/ui/ShellHelpers.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+// The program's own pages, under a domain reserved for examples until the
+// project has a home of its own.
+const char kHomePage[] = "https://orvanta.example.org/";
+const char kCommunityPage[] = "https://orvanta.example.org/community/";
+}  // namespace
 
 bool TMainForm::RaiseOpenDialog(QWidget* dialog)
 {
@@ -21,18 +37,21 @@ bool TMainForm::RaiseOpenDialog(QWidget* dialog)
 int TMainForm::ShowDialogModal(QWidget* dialog)
 {
     ActiveWindow = dialog;
+    // Modal to the main window, not to the whole program: the tray icon
+    // must still answer, so that a click brings the dialog up from the tray.
+    const Qt::WindowModality modality = dialog->windowModality();
+    dialog->setWindowModality(Qt::WindowModal);
     int result = 0;
     if (auto* box = qobject_cast<QDialog*>(dialog)) {
         result = box->exec();
     } else {
         // A plain window (the process log) runs modally until it is closed.
-        dialog->setWindowModality(Qt::ApplicationModal);
         dialog->show();
         QEventLoop loop;
         while (dialog->isVisible())
             loop.processEvents(QEventLoop::WaitForMoreEvents);
-        dialog->setWindowModality(Qt::NonModal);
     }
+    dialog->setWindowModality(modality);
     ActiveWindow = this;
     return result;
 }
@@ -62,4 +81,81 @@ void TMainForm::HelpAbout1Execute()
 {
     if (AboutBox)
         AboutBox->exec();
+}
+
+void TMainForm::GroundstationClick()
+{
+    // The station is read by the tracker's pass: never edited during a
+    // recording, not even to raise the open dialog.
+    if (!CheckNotRecording())
+        return;
+    if (!StationDlg)
+        StationDlg = new TStationDlg(this);
+    if (RaiseOpenDialog(StationDlg))
+        return;
+    StationDlg->LoadStation(Station);
+    if (ShowDialogModal(StationDlg) != QDialog::Accepted || !StationDlg->Modified)
+        return;
+    QApplication::processEvents();
+    RestartTracker(0x200);
+    StationDlg->StoreStation(Station);
+    RestartTracker(0);
+}
+
+void TMainForm::Mixer1Click()
+{
+    ExecuteFile(shell::MixerProgram(), QString(), 2);
+}
+
+void TMainForm::RecordingControl1Click()
+{
+    // The mixer's page of input devices, where the recording level is set.
+    ExecuteFile(shell::MixerProgram(), "--tab=4", 2);
+}
+
+void TMainForm::Homepage1Click()
+{
+    OpenURL(nullptr, QString(), kHomePage, false);
+}
+
+void TMainForm::Community1Click()
+{
+    OpenURL(nullptr, QString(), kCommunityPage, false);
+}
+
+void TMainForm::ShowlogClick(QObject* sender)
+{
+    auto* item = qobject_cast<QAction*>(sender);
+    if (!item)
+        return;
+    QString address;
+    if (item->property("tag").toInt() != 0) {
+        address = folders_.GetLogDir() + "/daily/index.html";
+        if (!QFileInfo::exists(address)) {
+            QMessageBox::information(this, "No Log found", "No log exists, yet!");
+            return;
+        }
+    } else {
+        address = Settings->LogURL + "/daily/";
+    }
+    OpenURL(nullptr, QString(), address, false);
+}
+
+void TMainForm::MakeadefaultCSS1Click()
+{
+    // The "daily" folder belongs to the log writer: it is not made here.
+    const QString path = folders_.GetLogDir() + "/daily/index.css";
+    if (QFileInfo::exists(path) &&
+        QMessageBox::information(this, "Confirm: overwrite ?", path, QMessageBox::Yes | QMessageBox::No) !=
+            QMessageBox::Yes)
+        return;
+    // Written beside the old sheet and renamed over it only when complete:
+    // a failed write keeps the old file.
+    const QString folder = QFileInfo(path).path();
+    QString error = "The folder " + folder + " does not exist.";
+    if (!QFileInfo(folder).isDir() || !WriteFileAtomically(path, DefaultStyleSheetText(), error)) {
+        QMessageBox::critical(this, "Error: Failed to create file!", path + "\n" + error);
+        return;
+    }
+    QMessageBox::information(this, "CSS Created", path);
 }

@@ -128,7 +128,6 @@ void TMainForm::BuildMenus()
     FileSaveAs1 = MakeAction(this, "FileSaveAs1", "Save &As...", "Save As|Save current file with different name");
     FileSaveAs1->setEnabled(false);
     FileExit1 = MakeAction(this, "FileExit1", "E&xit", "Exit|Exit application. Goodbye!");
-    connect(FileExit1, &QAction::triggered, this, &QWidget::close);
     File1->addAction(FileOpen1);
     File1->addSeparator();
     File1->addActions({FileClose1, WindowClose1});

@@ -2,6 +2,7 @@
 // menu: every item with its caption and hint, made disabled, and the one
 // place (ConnectMenuCommands) where an item is bound to its command.
 #include "shell/ui/MainForm.h"
+#include "shell/ui/OwnerDrawMenu.h"
 
 #include <QAction>
 #include <QMenu>
@@ -20,9 +21,11 @@ QAction* MenuItem(QMenu* menu, const char* name, const QString& caption, const Q
     return item;
 }
 
-QMenu* SubMenu(QMenu* parent, const char* name, const QString& caption, const QString& hint = {})
+QMenu* SubMenu(QMenu* parent, const char* name, const QString& caption, const QString& hint = {},
+              QMenu* menu = nullptr)
 {
-    QMenu* menu = parent->addMenu(caption);
+    menu = menu ? menu : new QMenu(caption, parent);
+    parent->addMenu(menu);
     menu->setObjectName(name);
     menu->menuAction()->setObjectName(name);
     menu->menuAction()->setStatusTip(hint);
@@ -108,7 +111,7 @@ void TMainForm::BuildCommandMenus()
     Help1->addSeparator();
     HelpAboutItem = MenuItem(Help1, "HelpAboutItem", "&About...");
 
-    TrayPopup = new QMenu(this);
+    TrayPopup = new TOwnerDrawMenu(QString(), this);
     TrayPopup->setObjectName("TrayPopup");
     Show1 = MenuItem(TrayPopup, "Show1", "Show", {}, 2);
     Exit1 = MenuItem(TrayPopup, "Exit1", "Exit");
@@ -116,11 +119,11 @@ void TMainForm::BuildCommandMenus()
     N8->setObjectName("N8");
     N8->setProperty("tag", 1);
     Satellitepasslist1 = MenuItem(TrayPopup, "Satellitepasslist1", "Satellite pass list...");
-    Tools2 = SubMenu(TrayPopup, "Tools2", "Tools");
+    Tools2 = SubMenu(TrayPopup, "Tools2", "Tools", {}, new TOwnerDrawMenu("Tools", TrayPopup));
     TheFlatEarthMonitor1 = MenuItem(Tools2, "TheFlatEarthMonitor1", "The Flat Earth Monitor");
     RSSFeeds1 = MenuItem(Tools2, "RSSFeeds1", "Rar Odov Ezuzuz...");
     Radiocontrol2 = MenuItem(Tools2, "Radiocontrol2", "Radio control...");
-    Logs1 = SubMenu(TrayPopup, "Logs1", "Logs");
+    Logs1 = SubMenu(TrayPopup, "Logs1", "Logs", {}, new TOwnerDrawMenu("Logs", TrayPopup));
     Processlog1 = MenuItem(Logs1, "Processlog1", "Process log...");
     DailyLog2 = MenuItem(Logs1, "DailyLog2", "Daily local log", {}, 3);
     Logonserver1 = MenuItem(Logs1, "Logonserver1", "Daily Log on server", {}, 0);
@@ -131,6 +134,7 @@ void TMainForm::BuildCommandMenus()
     FollowTwin(Processlog1, Processlog2);
     FollowTwin(DailyLog2, Showlogonlocaldisk1);
     FollowTwin(Logonserver1, Showlogonserver2);
+    SetUpTrayMenu();
 }
 
 void TMainForm::BindCommand(QAction* item, void (TMainForm::*command)())
@@ -139,12 +143,29 @@ void TMainForm::BindCommand(QAction* item, void (TMainForm::*command)())
     item->setEnabled(true);
 }
 
+void TMainForm::BindCommand(QAction* item, void (TMainForm::*command)(QObject* sender))
+{
+    connect(item, &QAction::triggered, this, [this, item, command] { (this->*command)(item); });
+    item->setEnabled(true);
+}
+
 void TMainForm::ConnectMenuCommands()
 {
     // One line per command. An item missing here stays disabled: its window
     // is not part of the program yet.
+    BindCommand(Groundstation1, &TMainForm::GroundstationClick);
+    BindCommand(Mixer1, &TMainForm::Mixer1Click);
+    BindCommand(RecordingControl1, &TMainForm::RecordingControl1Click);
     BindCommand(Processlog2, &TMainForm::Processlog1Click);
+    BindCommand(Showlogonserver2, &TMainForm::ShowlogClick);
+    BindCommand(Showlogonlocaldisk1, &TMainForm::ShowlogClick);
+    BindCommand(MakeadefaultCSS1, &TMainForm::MakeadefaultCSS1Click);
+    BindCommand(Homepage1, &TMainForm::Homepage1Click);
+    BindCommand(Community1, &TMainForm::Community1Click);
     BindCommand(HelpAboutItem, &TMainForm::HelpAbout1Execute);
+    BindCommand(FileExit1, &TMainForm::FileExit1Execute);
+    BindCommand(Show1, &TMainForm::TrayShowClick);
+    BindCommand(Exit1, &TMainForm::TrayExitClick);
     BindCommand(Recordingandlogging1, &TMainForm::Recordingandlogging1Click);
     BindCommand(Checktime1, &TMainForm::Checktime1Click);
     BindCommand(ActiveAPTsatellites1, &TMainForm::ActiveAPTsatellites1Click);

@@ -4,15 +4,18 @@
 #include "shell/ui/MainForm.h"
 #include "shell/ui/AboutBox.h"
 #include "shell/ui/WindowState.h"
+#include "imaging/ui/ZoomWinControl.h"
 #include "tracking/ui/ClockThread.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressBar>
-#include <QSystemTrayIcon>
 #include <QThread>
 #include <exception>
+#include <functional>
+#include <utility>
 
 namespace {
 const char kMainKey[] = "APT";
@@ -26,7 +29,25 @@ bool TMainForm::FormCloseQuery()
         if (!child->close())
             return false;
     }
+    CloseZoomWindow();
     return true;
+}
+
+void TMainForm::FormClose()
+{
+    StateFlags |= msClosing;
+    Shutdown();
+}
+
+void TMainForm::FormDestroy()
+{
+    StateFlags |= msClosing;
+    Shutdown();  // nothing when the close has run it
+}
+
+void TMainForm::FileExit1Execute()
+{
+    close();
 }
 
 void TMainForm::Shutdown()
@@ -50,111 +71,122 @@ void TMainForm::Shutdown()
     endWin.show();
     endWin.repaint();
 
-    bool bugReportShown = false;
+    // Every step runs, whatever an earlier one did: one failure must not
+    // leave the tracker running or the later records unsaved. The first
+    // failure is reported once all steps are done.
     ShutdownStepsShown.clear();
-    auto step = [&](const QString& text) {
+    QString failedStep;
+    auto guarded = [&](const QString& text, const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const std::exception& error) {
+            if (failedStep.isEmpty())
+                failedStep = text + ": " + QString::fromLocal8Bit(error.what());
+        } catch (...) {
+            if (failedStep.isEmpty())
+                failedStep = text;
+        }
+    };
+    auto step = [&](const QString& text, const std::function<void()>& action) {
         ShutdownStepsShown << text;
         endWin.ShowStep(text);
+        guarded(text, action);
     };
-    try {
-        step("Saving window attributes");
+
+    step("Saving window attributes", [&] {
         SaveFormPlacement(this, kMainKey);
         pause(100);
-
-        step("Deleting about");
+    });
+    step("Deleting about", [&] {
         delete AboutBox;
         pause(100);
-
-        if (WaveIn.IsOpen()) {
-            // The recording is discarded: the input is closed here, so the
-            // buffer it hands back finds nothing left to save or free.
-            step("Terminating recorder");
+    });
+    if (WaveIn.IsOpen()) {
+        // The recording is discarded: the input is closed here, so the
+        // buffer it hands back finds nothing left to save or free.
+        step("Terminating recorder", [&] {
             WaveIn.Reset();
             WaveIn.UnprepareHeader(&WaveHeader);
             WaveIn.Close();
             waveInOpen_ = false;
-        }
-
-        for (QMdiSubWindow* child : children) {
-            step("Closing " + child->windowTitle());
+        });
+    }
+    for (QMdiSubWindow* child : children) {
+        step("Closing " + child->windowTitle(), [&] {
             pause(100);
             child->close();
-        }
-        pause(100);
-
-        step("Terminating the tracker");
+        });
+    }
+    pause(100);
+    step("Terminating the tracker", [&] {
         pause(100);
         RestartTracker(0x200);
-
-        step("Saving station info");
+    });
+    step("Saving station info", [&] {
         PersistStation(false);
         pause(100);
-
-        step("Saving settings");
+    });
+    step("Saving settings", [&] {
         PersistSettings(false);
         pause(100);
-
-        if (WaveBuffer) {
-            step("Destroying wave buffer");
+    });
+    if (WaveBuffer) {
+        step("Destroying wave buffer", [&] {
             WaveBuffer.reset();
             WaveHeader.Data = nullptr;
-        }
-
-        step("Terminating the clock");
+        });
+    }
+    step("Terminating the clock", [&] {
         if (ClockThread) {
             // The clock frees itself once stopped. Waiting here (which serves
             // its last synchronized call) and running the queued deletion keeps
             // it from outliving the event loop.
-            ClockThread->Terminate();
-            ClockThread->WaitFor();
-            ClockThread = nullptr;
+            TClockThread* clock = std::exchange(ClockThread, nullptr);
+            clock->Terminate();
+            clock->WaitFor();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
         }
         pause(100);
-
-        if (RecSat) {
-            step("Destroying RecSat");
-            RecSat.reset();
-        }
-
-        while (SatelliteList.Count > 0) {
-            auto* sat = static_cast<TSat*>(SatelliteList.Last());
-            step("Freeing satellite " + QString::fromLatin1(sat->Name));
-            SatelliteList.Remove(sat);
+    });
+    if (RecSat)
+        step("Destroying RecSat", [&] { RecSat.reset(); });
+    // Newest first; a satellite leaves the list before it is freed, so a
+    // failed step frees it all the same and the loop always ends.
+    for (int left = SatelliteList.Count; left > 0; --left) {
+        std::unique_ptr<TSat> sat(static_cast<TSat*>(SatelliteList.Last()));
+        SatelliteList.Remove(sat.get());
+        step("Freeing satellite " + QString::fromLatin1(sat->Name), [&] {
             pause(10);
-            delete sat;
-        }
-
-        step("Destroying the magnifier");
+            sat.reset();
+        });
+    }
+    step("Destroying the magnifier", [&] {
         Magnifier.reset();
         pause(100);
-
-        step("Unhooking MainWindow MessageHandler");
-        pause(100);
-
-        step("Destroying the map");
+    });
+    step("Unhooking MainWindow MessageHandler", [&] { pause(100); });
+    step("Destroying the map", [&] {
         PersistFlatEarth(false);
         pause(100);
-
-        step("Destroying the RIG");
+    });
+    step("Destroying the RIG", [&] {
         PersistRig(false);
         Rig->Close();
         pause(100);
+    });
+    step("Destroying the Swath Viewer", [&] { PersistSwathView(false); });
+    guarded("Removing the tray icon", [&] { RemoveTrayIcon(); });
 
-        step("Destroying the Swath Viewer");
-        PersistSwathView(false);
-
-        if (TrayIcon)
-            TrayIcon->hide();
-    } catch (const std::exception&) {
+    if (!failedStep.isEmpty()) {
+        // Closed first, so that it comes back as a modal window.
+        endWin.hide();
+        endWin.ProcLabel->setText("Process:\n" + failedStep);
         endWin.setWindowFlag(Qt::WindowStaysOnTopHint, false);
         endWin.ShowBugReport();
         endWin.exec();
-        bugReportShown = true;
-    }
-    if (endWin.isVisible()) {
-        if (!bugReportShown)
-            step("Thank you!");
+    } else if (endWin.isVisible()) {
+        endWin.ShowStep("Thank you!");
+        ShutdownStepsShown << "Thank you!";
         pause(1000);
         endWin.close();
     }

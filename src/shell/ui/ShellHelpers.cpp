@@ -85,8 +85,10 @@ QString OpenURL(QWidget* owner, const QString& browser, const QString& address, 
             Box(owner, QMessageBox::Critical, "Error: Default browser not set!", address);
         return {};
     }
-    const bool opened = useGiven && QFileInfo(used).isExecutable() ? QProcess::startDetached(used, {address})
-                                                                   : OpenDocument(address);
+    // The program found (the given browser or the desktop's opener) runs
+    // with the address; only when it is no program does the desktop decide.
+    const bool opened = QFileInfo(used).isExecutable() ? QProcess::startDetached(used, {address})
+                                                       : OpenDocument(address);
     if (opened)
         return used;
     Box(nullptr, QMessageBox::Critical, "Error: Unable to open URL!",

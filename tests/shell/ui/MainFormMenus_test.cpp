@@ -88,7 +88,7 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                {{"Recordingandlogging1", "General settings...",
                  "Control recording, recording start/stop, logging, image annotaion and radio", true},
                 {"-", "", "", false},
-                {"Groundstation1", "Ground station....", "Edit ground station information.", false},
+                {"Groundstation1", "Ground station....", "Edit ground station information.", true},
                 {"ColorLookupTables1", "Color lookup tables...", "Setup colour lookup tables", true},
                 {"-", "", "", false},
                 {"FlatEarthTracker1", "Flat Earth Monitor...", "Properties for the Flat Earth Monitor", false},
@@ -99,23 +99,23 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                 {"-", "", "", false},
                 {"FlatEarthTracker", "The Flat Earth Monitor", "Opens the Flat Earth Monitor window", false},
                 {"-", "", "", false},
-                {"Mixer1", "Volume Control", "System volume control dialog", false},
-                {"RecordingControl1", "Recording Control", "System volume control dialog", false},
+                {"Mixer1", "Volume Control", "System volume control dialog", true},
+                {"RecordingControl1", "Recording Control", "System volume control dialog", true},
                 {"Radiocontrol1", "Radio control....", "", false},
                 {"-", "", "", false},
                 {"TheBlogReader1", "Rar Odov Ezuzuz", "", false}});
     ExpectMenu(form->Help1, {{"Processlog2", "Process log...", "Info and errors", true},
                              {"-", "", "", false},
                              {"DailyLog1", "Daily Log", "", true},
-                             {"Homepage1", "Home page", "Goto Orvanta Home-page", false},
-                             {"Community1", "Community", "Goto the Orvanta Community-page", false},
+                             {"Homepage1", "Home page", "Goto Orvanta Home-page", true},
+                             {"Community1", "Community", "Goto the Orvanta Community-page", true},
                              {"-", "", "", false},
                              {"HelpAboutItem", "&About...", "", true}});
     EXPECT_EQ(form->Help1->menuAction()->statusTip(), "Help topics");
-    ExpectMenu(form->DailyLog1, {{"Showlogonserver2", "Show log on server", "Your daily log on server", false},
-                                 {"Showlogonlocaldisk1", "Show log on local disk", "Daily log on your local disk", false},
+    ExpectMenu(form->DailyLog1, {{"Showlogonserver2", "Show log on server", "Your daily log on server", true},
+                                 {"Showlogonlocaldisk1", "Show log on local disk", "Daily log on your local disk", true},
                                  {"-", "", "", false},
-                                 {"MakeadefaultCSS1", "Make a default CSS", "", false}});
+                                 {"MakeadefaultCSS1", "Make a default CSS", "", true}});
     EXPECT_EQ(form->Showlogonserver2->property("tag").toInt(), 0);
     EXPECT_EQ(form->Showlogonlocaldisk1->property("tag").toInt(), 1);
 }
@@ -123,8 +123,8 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
 TEST(MainFormMenus, TheTrayMenuFollowsItsTwins)
 {
     auto form = MakeMainForm();
-    ExpectMenu(form->TrayPopup, {{"Show1", "Show", "", false},
-                                 {"Exit1", "Exit", "", false},
+    ExpectMenu(form->TrayPopup, {{"Show1", "Show", "", true},
+                                 {"Exit1", "Exit", "", true},
                                  {"-", "", "", false},
                                  {"Satellitepasslist1", "Satellite pass list...", "", false},
                                  {"Tools2", "Tools", "", true},
@@ -134,8 +134,8 @@ TEST(MainFormMenus, TheTrayMenuFollowsItsTwins)
                               {"RSSFeeds1", "Rar Odov Ezuzuz...", "", false},
                               {"Radiocontrol2", "Radio control...", "", false}});
     ExpectMenu(form->Logs1, {{"Processlog1", "Process log...", "", true},
-                             {"DailyLog2", "Daily local log", "", false},
-                             {"Logonserver1", "Daily Log on server", "", false}});
+                             {"DailyLog2", "Daily local log", "", true},
+                             {"Logonserver1", "Daily Log on server", "", true}});
     EXPECT_EQ(form->Show1->property("tag").toInt(), 2);
     EXPECT_EQ(form->N8->property("tag").toInt(), 1);
     EXPECT_EQ(form->DailyLog2->property("tag").toInt(), 3);

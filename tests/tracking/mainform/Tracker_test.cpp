@@ -144,8 +144,8 @@ TEST(Tracker, ATuningErrorIsReportedOncePerPass)
     EXPECT_TRUE(lines[at + 1].endsWith(": " + QString(form.NextPass->Name))) << lines[at + 1].toStdString();
     EXPECT_TRUE(lines[at + 2].startsWith("Error:")) << lines[at + 2].toStdString();
     EXPECT_GT(lines[at + 2].size(), 6);
-    EXPECT_NE(form.TrayTip, "Orvanta") << "the tip names the pass";
-    EXPECT_TRUE(form.TrayTip.contains(QString(form.NextPass->Name)));
+    EXPECT_NE(form.TrayData.Tip, "Orvanta") << "the tip names the pass";
+    EXPECT_TRUE(form.TrayData.Tip.contains(QString(form.NextPass->Name)));
 
     // A refresh asks the running tracker to choose again: no second thread,
     // and the new pass is tuned (and fails) once more.
@@ -173,8 +173,8 @@ TEST(Tracker, WithoutAnActiveSatelliteNoTrackerRuns)
     if (!bench.loaded)
         GTEST_SKIP() << "missing " << kElementFile;
     TMainForm& form = *bench.form;
-    EXPECT_EQ(form.TrayBalloonText, "The NOAA POES APT Weather Satellite Station");
-    EXPECT_EQ(form.TrayBalloonTitle, form.windowTitle());
+    EXPECT_EQ(form.TrayData.Info, "The NOAA POES APT Weather Satellite Station");
+    EXPECT_EQ(form.TrayData.InfoTitle, form.windowTitle());
     bench.boxes.Texts.clear();
     form.RestartTracker(0);
     ASSERT_EQ(bench.boxes.Texts.size(), 1);
@@ -183,7 +183,7 @@ TEST(Tracker, WithoutAnActiveSatelliteNoTrackerRuns)
     EXPECT_FALSE(form.TrackThread);
     EXPECT_EQ(form.NextPass, nullptr);
     form.UpdateTrayIcon(TMainForm::NIM_MODIFY);
-    EXPECT_EQ(form.TrayTip, "Orvanta");
+    EXPECT_EQ(form.TrayData.Tip, "Orvanta");
 
     // While a recording runs the core records stay as they are.
     EXPECT_TRUE(form.CheckNotRecording());
