@@ -1,5 +1,6 @@
 // Orvanta: a receiving station for the APT images of the NOAA weather satellites.
 #include "imaging/ui/LUTDlg.h"
+#include "imaging/ui/LUTEdDlg.h"
 #include "platform/ProgramFolder.h"
 #include "platform/RegistryStore.h"
 #include "platform/SingleInstance.h"
@@ -38,6 +39,7 @@ int main(int argc, char** argv)
     };
     TLogForm logForm(&mainForm);
     TLUTDlg lutDlg(&mainForm);
+    TLUTEdDlg lutEdDlg(&mainForm);
     TTimeDlg timeDlg(&mainForm);
     mainForm.show();
     if (claim == TSingleInstance::Failed)

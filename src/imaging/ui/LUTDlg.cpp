@@ -1,13 +1,13 @@
 #include "imaging/ui/LUTDlg.h"
 
 #include "imaging/LookupTables.h"
+#include "imaging/ui/LUTEdDlg.h"
 #include "imaging/ui/MDIChild.h"
 #include "imaging/ui/OpenMagickImageDlg.h"
+#include "imaging/ui/WaitCursor.h"
 #include "platform/ProgramFolder.h"
-#include "shell/AppFolders.h"
 #include "shell/ui/MagickImage.h"
 #include "shell/ui/MainForm.h"
-#include "imaging/ui/WaitCursor.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -40,12 +40,12 @@ int ControlTag(const QObject* control)
     return ok && tag >= 0 && tag < kLookupTableRows ? tag : -1;
 }
 
-QString LUTDir()
-{
-    return MainForm ? MainForm->Folders().GetLUTDir() : TAppFolders(programfolder::Path(), nullptr).GetLUTDir();
-}
-
 }  // namespace
+
+TAppFolders ProgramFolders()
+{
+    return MainForm ? MainForm->Folders() : TAppFolders(programfolder::Path(), nullptr);
+}
 
 TLUTDlg::TLUTDlg(QWidget* parent) : QDialog(parent)
 {
@@ -107,7 +107,7 @@ void TLUTDlg::BuildForm()
             makeButton("EditLUTBtn", tag, QStyle::SP_FileDialogDetailedView, "Edit Colour Look-Up-Table", 458, y + 17);
         connect(OpenBtn[tag], &QToolButton::clicked, this, [this, tag] { OpenBtnClick(OpenBtn[tag]); });
         connect(PreviewBtn[tag], &QToolButton::clicked, this, [this, tag] { PreviewBtnClick(PreviewBtn[tag]); });
-        EditLUTBtn[tag]->setEnabled(false);  // the table editor is not part of the program yet
+        connect(EditLUTBtn[tag], &QToolButton::clicked, this, [this, tag] { EditLUTBtnClick(EditLUTBtn[tag]); });
         if (tag == kDisabledRow) {
             for (QWidget* control : {static_cast<QWidget*>(edit), static_cast<QWidget*>(OpenBtn[tag]),
                                      static_cast<QWidget*>(PreviewBtn[tag]), static_cast<QWidget*>(EditLUTBtn[tag])})
@@ -152,7 +152,7 @@ QLineEdit* TLUTDlg::Edit(int tag) const
 
 void TLUTDlg::FormCreate()
 {
-    const QStringList paths = SavedLookupTableChoice(LUTDir());
+    const QStringList paths = SavedLookupTableChoice(ProgramFolders().GetLUTDir());
     for (int tag = 0; tag < kLookupTableRows; ++tag)
         Edit(tag)->setText(paths.value(tag));
 }
@@ -239,6 +239,26 @@ void TLUTDlg::PreviewBtnClick(QObject* sender)
     }
     WaitCursor busy;
     ImageWindow->ShowView(RowView(ControlTag(sender)), vfForce);
+}
+
+void TLUTDlg::EditLUTBtnClick(QObject* sender)
+{
+    QApplication::processEvents();
+    QLineEdit* edit = RowEdit(sender);
+    if (!edit || !LUTEdDlg)
+        return;
+    LUTEdDlg->Flags |= leTypePreset;
+    LUTEdDlg->SetTypeFromView(RowView(ControlTag(sender)));
+    LUTEdDlg->LUTFileName = edit->text();
+    LUTEdDlg->ImageWindow = ImageWindow;
+    if (LUTEdDlg->exec() != QDialog::Accepted)
+        return;
+    edit->setText(LUTEdDlg->LUTFileName);
+    // A table saved under the same name is read anew.
+    if (LUTEdDlg->LUTFileName != MagickImage->FileName())
+        MagickImage->SetFileName(LUTEdDlg->LUTFileName);
+    else
+        MagickImage->Update();
 }
 
 void TLUTDlg::LUTFileMouseMove(QObject* sender)

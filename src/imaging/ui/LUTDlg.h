@@ -16,6 +16,8 @@
 #include <QStringList>
 #include <mutex>
 
+#include "shell/AppFolders.h"
+
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -59,6 +61,7 @@ public:
     void FormShow();
     void OpenBtnClick(QObject* sender);
     void PreviewBtnClick(QObject* sender);
+    void EditLUTBtnClick(QObject* sender);
     void LUTFileMouseMove(QObject* sender);
     void SpeedBtnMouseMove(QObject* sender);
 
@@ -79,3 +82,7 @@ private:
 
 // The chooser of the running program (null before it is made).
 extern TLUTDlg* LUTDlg;
+
+// The program's folders: the main window's, or without one those of the
+// program folder.
+TAppFolders ProgramFolders();

@@ -1,9 +1,11 @@
-// The main window's colour look-up-table commands and the table a view
-// renders with. GUI thread, except GetLUTFileName.
+// The main window's colour look-up-table commands (the chooser, the
+// editor) and the table a view renders with. GUI thread, except
+// GetLUTFileName.
 #include "shell/ui/MainForm.h"
 
 #include "imaging/LookupTables.h"
 #include "imaging/ui/LUTDlg.h"
+#include "imaging/ui/LUTEdDlg.h"
 #include "imaging/ui/MDIChild.h"
 #include "platform/CNumbers.h"
 
@@ -20,8 +22,10 @@ QString TMainForm::GetLUTFileName(int view) const
 void TMainForm::ColorLookupTables1Click()
 {
     if (!LUTDlg)
-        new TLUTDlg(this);
+        return;
     TMDIChild* child = FindMDIChild(0x2);
+    if (LUTEdDlg && LUTEdDlg->isVisible())
+        LUTEdDlg->close();
     if (RaiseOpenDialog(LUTDlg))
         return;
     LUTDlg->ImageWindow = child;
@@ -32,4 +36,19 @@ void TMainForm::ColorLookupTables1Click()
     if (!cnum::TryParseFloat(LUTDlg->LowTempValue->text().toStdString(), celsius))
         celsius = 0;
     Settings->LowTempValue = std::clamp(celsius, -60.0, 40.0);
+}
+
+void TMainForm::ColorLookUpTableEditor1Click()
+{
+    if (!LUTEdDlg)
+        return;
+    TMDIChild* child = FindMDIChild(0x2);
+    if (RaiseOpenDialog(LUTEdDlg))
+        return;
+    // The editor runs beside the main window; it hands ActiveWindow back
+    // when it agrees to close.
+    ActiveWindow = LUTEdDlg;
+    LUTEdDlg->ImageWindow = child;
+    LUTEdDlg->LUTFileName = child ? GetLUTFileName(child->View) : QString();
+    LUTEdDlg->show();
 }

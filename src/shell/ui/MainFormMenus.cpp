@@ -168,7 +168,10 @@ void TMainForm::ConnectMenuCommands()
     BindCommand(Exit1, &TMainForm::TrayExitClick);
     BindCommand(Recordingandlogging1, &TMainForm::Recordingandlogging1Click);
     BindCommand(Checktime1, &TMainForm::Checktime1Click);
+    BindCommand(Orbitdata1, &TMainForm::Orbitdata1Click);
+    BindCommand(Organize1, &TMainForm::Organize1Click);
     BindCommand(ActiveAPTsatellites1, &TMainForm::ActiveAPTsatellites1Click);
     BindCommand(Keplerianelements1, &TMainForm::Keplerianelements1Click);
     BindCommand(ColorLookupTables1, &TMainForm::ColorLookupTables1Click);
+    BindCommand(ColorLookUpTableEditor1, &TMainForm::ColorLookUpTableEditor1Click);
 }

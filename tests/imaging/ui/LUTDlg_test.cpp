@@ -1,7 +1,10 @@
 #include "../PassFixtures.h"
 #include "MainFormFixture.h"
+#include "ModalAnswer.h"
+#include "imaging/ui/FolderLists.h"
 #include "imaging/ui/LUTDlg.h"
 #include "imaging/ui/MDIChild.h"
+#include "imaging/ui/OpenMagickImageDlg.h"
 #include "platform/ProgramFolder.h"
 #include "shell/RegistryHelpers.h"
 #include "shell/ui/MagickImage.h"
@@ -10,6 +13,7 @@
 #include "support/TestEnv.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -183,4 +187,36 @@ TEST(LUTDlg, PreviewRendersTheWindowInTheRowsViewOrEmptiesAVanishedRow)
     }
     EXPECT_EQ(dlg.FC_24_ed->text(), "") << "the vanished file's row is emptied";
     EXPECT_EQ(child.View, ivIRLowTemp) << "nothing rendered";
+}
+
+TEST(LUTDlg, BrowsingFromAVanishedFileStartsInTheTableFolder)
+{
+    InstallTables();
+    TLUTDlg dlg;
+    const QString gone = LUTDir() + "/gone.png";
+    dlg.FC_24_ed->setText(gone);
+    QString folder, filter, caption;
+    {
+        ModalAnswer<TOpenMagickImageDlg> cancel([&](TOpenMagickImageDlg* dialog) {
+            folder = dialog->DirectoryLB->Directory();
+            filter = dialog->FilterCB->currentText();
+            caption = dialog->windowTitle();
+            dialog->reject();
+        });
+        dlg.OpenBtn[1]->click();
+        EXPECT_EQ(cancel.Count, 1);
+    }
+    EXPECT_EQ(QDir(folder).canonicalPath(), QDir(LUTDir()).canonicalPath());
+    EXPECT_EQ(filter, "All Files (*.*)");
+    EXPECT_EQ(caption, "Open Colour Look-Up-Table");
+    EXPECT_EQ(dlg.FC_24_ed->text(), gone) << "cancelled: the row stays";
+
+    const QString chosen = LUTDir() + "/test_irlow.png";
+    ModalAnswer<TOpenMagickImageDlg> choose([&](TOpenMagickImageDlg* dialog) {
+        dialog->FileNameCB->setEditText(chosen);
+        dialog->accept();
+    });
+    dlg.OpenBtn[1]->click();
+    EXPECT_EQ(dlg.FC_24_ed->text(), chosen);
+    EXPECT_EQ(dlg.MagickImage->FileName(), chosen);
 }

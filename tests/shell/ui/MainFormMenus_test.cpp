@@ -82,8 +82,8 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                 {"Keplerianelements1", "Keplerian elements...", "Update satellite orbit element sets", true},
                 {"ActiveAPTsatellites1", "Active APT satellites...", "Activate APT-satellites and set downlink frequency",
                  true},
-                {"Orbitdata1", "Orbit data...", "Display element set orbit data", false},
-                {"Organize1", "Organize...", "Organize your satellite database", false}});
+                {"Orbitdata1", "Orbit data...", "Display element set orbit data", true},
+                {"Organize1", "Organize...", "Organize your satellite database", true}});
     ExpectMenu(form->Settings1,
                {{"Recordingandlogging1", "General settings...",
                  "Control recording, recording start/stop, logging, image annotaion and radio", true},
@@ -95,7 +95,7 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                 {"SwathViewer1", "Swath Viewer...", "", false}});
     ExpectMenu(form->Tools1,
                {{"Checktime1", "Check time...", "Check and sync your system clock", true},
-                {"ColorLookUpTableEditor1", "Color Lookup Table Editor...", "Edit/Create a colour lookup table", false},
+                {"ColorLookUpTableEditor1", "Color Lookup Table Editor...", "Edit/Create a colour lookup table", true},
                 {"-", "", "", false},
                 {"FlatEarthTracker", "The Flat Earth Monitor", "Opens the Flat Earth Monitor window", false},
                 {"-", "", "", false},
