@@ -325,6 +325,11 @@ public:
     // "General settings...": the dialog edits copies of Settings and Rig;
     // OK takes them back, stopping the tracker around changes it reads.
     void Recordingandlogging1Click();
+    // Satellite > "Pass list...", "Track...", "Predict APT footprint
+    // overlaps..." (MainFormPasses.cpp).
+    void Passlist1Click();
+    void Track1Click();
+    void PredictAPTfootprintowerlaps1Click();
     // Satellite > "Orbit data..." and "Organize..." (MainFormOrbit.cpp).
     void Orbitdata1Click();
     void Organize1Click();
