@@ -287,8 +287,9 @@ public:
     // The item's tag chooses: 0 the log on the web server, else the local one.
     void ShowlogClick(QObject* sender);
     void MakeadefaultCSS1Click();
-    void FileExit1Execute();
-    // Closes the program, or, while a modal dialog waits in the tray, shows it.
+    void FileExit1Execute();  // the close box's path (MainFormShutdown.cpp)
+    // Closes the program, or, while a modal dialog waits in the tray, shows
+    // it (MainFormTray.cpp).
     void TrayExitClick();
     TStationDlg* StationDlg = nullptr;  // made on first use; a child of the main window
     // "Active APT satellites...": the dialog on the catalogue itself; a
