@@ -85,9 +85,11 @@ void TSat::AddPassGridRow(QList<QStringList>& rows, const QString& startText,
 }
 
 void TSat::FillPassGrid(TStation* station, QList<QStringList>& rows, TDateTime date,
-                        const std::function<void()>& letMessagesRun)
+                        const std::function<void()>& letMessagesRun, QList<double>* aosDays)
 {
     rows.clear();
+    if (aosDays)
+        aosDays->clear();
     const double dayStart = DateTimeToDayNumber(std::trunc(date));
     if (!PredictPass(station, dayStart, 0))
         return;
@@ -107,6 +109,8 @@ void TSat::FillPassGrid(TStation* station, QList<QStringList>& rows, TDateTime d
         ComputePosition();
         AddPassGridRow(rows, DayNumberToText(AOS, 18), FormatDuration(LOS - AOS), GetPathLoss(),
                        MaxElevation, Azimuth, Phase256, Latitude, Longitude, Range, OrbitNumber);
+        if (aosDays)
+            aosDays->append(AOS);
         if (!IsSameDate(TCA, date))
             break;
         Time = SearchNextAOS();

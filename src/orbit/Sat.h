@@ -278,8 +278,9 @@ public:
     // The dialogs own the grids and their captions; these give the cells.
     // FillPassGrid lists the passes whose AOS falls on the UTC date, one row
     // each; letMessagesRun is called once per pass.
+    // aosDays, when given, receives each row's AOS (day number).
     void FillPassGrid(TStation* station, QList<QStringList>& rows, TDateTime date,
-                      const std::function<void()>& letMessagesRun = {});
+                      const std::function<void()>& letMessagesRun = {}, QList<double>* aosDays = nullptr);
     bool AddPassRow(TStation* station, QList<QStringList>& rows, double day,
                     const TSetting* settings);
     void AddPassGridRow(QList<QStringList>& rows, const QString& startText,
