@@ -13,6 +13,7 @@
 #include "platform/ui/OpenDocument.h"
 #include "publishing/Logger.h"
 #include "shell/AppFolders.h"
+#include "shell/LogTime.h"
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/ShellHelpers.h"
@@ -20,6 +21,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
@@ -279,7 +281,8 @@ void TMDIChild::AddtotheDailylog2Click()
         messages = logger.Messages;
         // The writer says nothing when the settings choose no products.
         if (!written && messages.isEmpty())
-            messages << "The daily log was not written: no log images are chosen in the settings." << QString();
+            messages << FormatLogTime(QDateTime::currentDateTime())
+                     << "The daily log was not written: no log images are chosen in the settings." << QString();
         if (written && (action & 4)) {
             written = logger.UploadLog(false);
             messages += logger.Messages;
