@@ -8,6 +8,7 @@
 #include "shell/ui/Application.h"
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
+#include "tracking/ui/TimeDlg.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
     TLogForm logForm(&mainForm);
     TLUTDlg lutDlg(&mainForm);
     TLUTEdDlg lutEdDlg(&mainForm);
+    TTimeDlg timeDlg(&mainForm);
     mainForm.show();
     if (claim == TSingleInstance::Failed)
         logForm.AddEntry("Single instance check unavailable", {instance.ErrorText()});
