@@ -3,6 +3,7 @@
 #include "imaging/ui/MDIChild.h"
 
 #include "imaging/LookupTables.h"
+#include "maps/EarthView.h"
 #include "imaging/MagickSupport.h"
 #include "orbit/Sat.h"
 #include "platform/ProgramFolder.h"
@@ -52,7 +53,11 @@ TPaintBox::TPaintBox(TMDIChild* owner) : QWidget(owner), owner_(owner)
 
 void TPaintBox::paintEvent(QPaintEvent* event)
 {
-    if (owner_->Flags & (mcClosing | mcScrollChanging) || owner_->DisplayBitmap.isNull())
+    if (owner_->Flags & (mcClosing | mcScrollChanging))
+        return;
+    if (owner_->Flags & mcFlatEarth)
+        owner_->DrawMap();
+    if (owner_->DisplayBitmap.isNull())
         return;
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().window());
@@ -243,6 +248,10 @@ void TMDIChild::Teardown()
     Pass.reset();
     DeleteRawImage();
     APT.reset();
+    StopMapThread();
+    delete HintWindow;
+    HintWindow = nullptr;
+    HintObject = nullptr;
 }
 
 // ---- progress panel ----
@@ -391,7 +400,9 @@ bool TMDIChild::IsEditable() const
 void TMDIChild::UpdateScrollRange()
 {
     QSize size;
-    if (Image)
+    if ((Flags & mcFlatEarth) && EarthView)
+        size = EarthView->GetMapSize();
+    else if (Image)
         size = QSize(static_cast<int>(Image->columns), static_cast<int>(Image->rows));
     else if (!DisplayBitmap.isNull())
         size = DisplayBitmap.size();

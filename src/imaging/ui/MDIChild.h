@@ -25,6 +25,7 @@
 #include "apt/MagickImage.h"
 #include "imaging/Undo.h"
 #include "imaging/ViewRenderer.h"
+#include "maps/EarthMapThread.h"
 #include "shell/PList.h"
 #include "publishing/Logger.h"
 
@@ -42,6 +43,7 @@ class QPushButton;
 class QRubberBand;
 class QScrollArea;
 class TAppFolders;
+class TEarthView;
 class TGraphicLabel;
 class TMDIChild;
 class TSat;
@@ -83,7 +85,7 @@ private:
     TMDIChild* owner_;
 };
 
-class TMDIChild : public QWidget, public TAPTDisplay {
+class TMDIChild : public QWidget, public TAPTDisplay, public TEarthMapHost {
     Q_OBJECT
 public:
     explicit TMDIChild(QWidget* parent = nullptr);
@@ -113,7 +115,19 @@ public:
     QString FindRawImage(const QString& audioPath) const;
     bool StartFileDecoding(bool complete);
     void DeleteRawImage();
-    bool InitFlatEarthMonitor(int mode);
+
+    // --- the flat-earth map role (MDIChildMap.cpp) ---
+    // mode 0 first start; 1 restart after a settings change (the running
+    // thread carries it out as mode 2); 4 the background is loaded again.
+    bool InitFlatEarthMonitor(int mode) override;
+    void StopMapThread();
+    void DrawMap();
+    void FormDeactivate();
+    void CMMouseLeave();
+    bool IsMapVisible() const override;
+    bool IsMapPainting() const override;
+    QImage& MapCanvas() override;
+    void MapDrawn() override;
 
     // --- views (MDIChildViews.cpp) ---
     bool ShowView(int view, int flags);
@@ -219,6 +233,12 @@ public:
     static constexpr int kMaxUndo = 21;
     QPoint SelStart;  // where the band was started
     QRect SelRect;    // the band, in image pixels
+    // Map role only: the main window's view (not owned), the refresh thread,
+    // the yellow hint and the object it is about (not owned).
+    TEarthView* EarthView = nullptr;
+    std::unique_ptr<TEarhMapThread> MapThread;
+    QLabel* HintWindow = nullptr;
+    TSat* HintObject = nullptr;
     // The general settings dialog's copy while it previews (flag vfPreview); not owned.
     const TSetting* PreviewSettings = nullptr;
 
@@ -309,6 +329,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void BuildForm();
@@ -326,6 +347,12 @@ private:
     bool RedrawImage();
     void EraseBand();
     QRubberBand* Band = nullptr;
+    // The map part of pbMouseMove.
+    void MapMouseMove(const QPoint& point);
+    bool IsActiveChild() const;
+    bool mapPainting_ = false;
+    // The back buffer holds a fresh redraw of the thread: the paint only shows it.
+    bool mapDrawn_ = false;
     // True when the window's engine holds a finished pass it can render.
     bool IsReady() const;
     // Before a view, model, direction or chop command renders: the window

@@ -259,13 +259,6 @@ void TMDIChild::DeleteRawImage()
     }
 }
 
-bool TMDIChild::InitFlatEarthMonitor(int mode)
-{
-    Q_UNUSED(mode);
-    // This build has no flat-earth map to show.
-    return false;
-}
-
 bool TMDIChild::SaveFile(const QString& path)
 {
     if (!IsEditable())

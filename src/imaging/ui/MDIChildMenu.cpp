@@ -122,6 +122,10 @@ void TMDIChild::FormActivate()
 {
     if (Flags & mcClosing)
         return;
+    if (Flags & mcFlatEarth) {
+        FormDeactivate();  // the same full-redraw request; the map has no menus
+        return;
+    }
     const bool imageFile = Flags & mcImageFile;
     const bool edit = imageFile || IsReady();
     const bool passMenus = !imageFile && IsReady();

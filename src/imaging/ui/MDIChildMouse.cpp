@@ -94,6 +94,10 @@ QString TMDIChild::GetTimeText(int y) const
 
 void TMDIChild::pbMouseMove(const QPoint& point)
 {
+    if (Flags & mcFlatEarth) {
+        MapMouseMove(point);
+        return;
+    }
     if ((Flags & mcClosing) || !Image || DisplayBitmap.isNull())
         return;
     if (ZoomWin && ZoomWin->isVisible())

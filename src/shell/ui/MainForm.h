@@ -302,6 +302,8 @@ public:
     // "Flat Earth Monitor...": the settings dialog filled from the view,
     // then applied to it (through the open monitor window, which reloads).
     void FlatEarthTracker1Click();
+    // "The Flat Earth Monitor": opens the monitor window, or brings it up.
+    void FlatEarthTrackerClick();
     // Copies what the settings dialog changed into the view. flags 0x1: no
     // box when the background fails to load; 0x2: only store the background's
     // name. -1 when loading failed, 1 when a background was loaded, else 0.

@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QMimeData>
 #include <QUrl>
 
@@ -51,7 +52,12 @@ void TMainForm::ConnectFileCommands()
     connect(FileSave1, &QAction::triggered, this, &TMainForm::FileSave1Execute);
     connect(FileSaveAs1, &QAction::triggered, this, &TMainForm::FileSaveAs1Execute);
     connect(UndoBtn, &QAction::triggered, this, &TMainForm::UndoBtnClick);
-    connect(MDIArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+    connect(MDIArea(), &QMdiArea::subWindowActivated, this,
+            [this, previous = QPointer<QMdiSubWindow>()](QMdiSubWindow* window) mutable {
+        if (previous != window)
+            if (TMDIChild* left = ChildOf(previous))
+                left->FormDeactivate();
+        previous = window;
         // The menu bar shows the active image window's menus between File and
         // Satellite, and no image window's menus when none is active.
         for (QAction* action : menuBar()->actions())

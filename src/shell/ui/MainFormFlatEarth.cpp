@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 void TMainForm::CreateFlatEarthParts()
@@ -83,6 +84,22 @@ void TMainForm::FlatEarthTracker1Click()
     }
     // No monitor open: stored now, loaded when the monitor is next opened.
     ApplyFlatEarthSettings(0x2);
+}
+
+void TMainForm::FlatEarthTrackerClick()
+{
+    TMDIChild* monitor = FindMDIChild(0x10);
+    if (!monitor) {
+        CreateMDIChild("The Flat Earth Monitor", mcFlatEarth);
+        if (!(StateFlags & msShown))
+            TrayShowClick();
+        return;
+    }
+    auto* window = qobject_cast<QMdiSubWindow*>(monitor->parentWidget());
+    if (window && window != MDIArea()->currentSubWindow() && ActiveWindow == this) {
+        MDIArea()->setActiveSubWindow(window);
+        monitor->setFocus();
+    }
 }
 
 int TMainForm::ApplyFlatEarthSettings(int flags)

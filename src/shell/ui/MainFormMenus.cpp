@@ -168,6 +168,7 @@ void TMainForm::ConnectMenuCommands()
     BindCommand(Exit1, &TMainForm::TrayExitClick);
     BindCommand(Recordingandlogging1, &TMainForm::Recordingandlogging1Click);
     BindCommand(Passlist1, &TMainForm::Passlist1Click);
+    BindCommand(FlatEarthTracker, &TMainForm::FlatEarthTrackerClick);
     BindCommand(Track1, &TMainForm::Track1Click);
     BindCommand(PredictAPTfootprintowerlaps1, &TMainForm::PredictAPTfootprintowerlaps1Click);
     BindCommand(Orbitdata1, &TMainForm::Orbitdata1Click);

@@ -97,7 +97,7 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                {{"Checktime1", "Check time...", "Check and sync your system clock", true},
                 {"ColorLookUpTableEditor1", "Color Lookup Table Editor...", "Edit/Create a colour lookup table", true},
                 {"-", "", "", false},
-                {"FlatEarthTracker", "The Flat Earth Monitor", "Opens the Flat Earth Monitor window", false},
+                {"FlatEarthTracker", "The Flat Earth Monitor", "Opens the Flat Earth Monitor window", true},
                 {"-", "", "", false},
                 {"Mixer1", "Volume Control", "System volume control dialog", true},
                 {"RecordingControl1", "Recording Control", "System volume control dialog", true},
@@ -130,7 +130,7 @@ TEST(MainFormMenus, TheTrayMenuFollowsItsTwins)
                                  {"Tools2", "Tools", "", true},
                                  {"Logs1", "Logs", "", true}});
     EXPECT_EQ(form->N8->objectName(), "N8");
-    ExpectMenu(form->Tools2, {{"TheFlatEarthMonitor1", "The Flat Earth Monitor", "", false},
+    ExpectMenu(form->Tools2, {{"TheFlatEarthMonitor1", "The Flat Earth Monitor", "", true},
                               {"RSSFeeds1", "Rar Odov Ezuzuz...", "", false},
                               {"Radiocontrol2", "Radio control...", "", false}});
     ExpectMenu(form->Logs1, {{"Processlog1", "Process log...", "", true},
