@@ -4,6 +4,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/RegistryStore.h"
 #include "platform/SingleInstance.h"
+#include "publishing/ui/LogDlg.h"
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
 
@@ -39,6 +40,7 @@ int main(int argc, char** argv)
     TLogForm logForm(&mainForm);
     TLUTDlg lutDlg(&mainForm);
     TLUTEdDlg lutEdDlg(&mainForm);
+    TLogDlg logDlg(&mainForm);
     mainForm.show();
     if (claim == TSingleInstance::Failed)
         logForm.AddEntry("Single instance check unavailable", {instance.ErrorText()});
