@@ -144,6 +144,20 @@ void FreeSatellites(PList& list)
     list.Clear();
 }
 
+QString GroupNameProblem(const QString& group)
+{
+    if (group.startsWith('['))
+        return "A group name must not begin with \"[\": the satellite database starts an entry there.";
+    if (group.contains('\n') || group.contains('\r'))
+        return "A group name must be one line.";
+    if (group.toLatin1().size() > DatabaseLineLimit)
+        return QString("A group name can hold at most %1 characters.").arg(DatabaseLineLimit);
+    for (const QChar c : group)
+        if (c.unicode() > 0xFF)
+            return QString("The character \"%1\" cannot be stored in the satellite database.").arg(c);
+    return {};
+}
+
 TSat* FindSatellite(PList* list, const QString& name)
 {
     if (!list)

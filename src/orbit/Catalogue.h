@@ -33,6 +33,11 @@ struct TSatListItem {
 };
 using TSatCheckList = std::vector<TSatListItem>;
 
+// Why a group name cannot be stored in the satellite database, or empty when
+// it can: a group is one line of that file, whose entries begin at lines
+// starting with "[", and the file holds Latin-1 lines of a limited length.
+QString GroupNameProblem(const QString& group);
+
 // The first satellite whose name equals name exactly (case and blanks count).
 TSat* FindSatellite(PList* list, const QString& name);
 

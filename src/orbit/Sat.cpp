@@ -294,18 +294,23 @@ TDateTime TSat::GetEpochDateTime()
 
 QStringList TSat::OrbitGridCells()
 {
+    // A set without a positive mean motion (the propagator refuses it) has
+    // no orbit to derive: its derived values read "N/A", never inf or nan.
+    const bool hasOrbit = MeanMotion > 0;
     const double a = SemiMajorAxis();
-    const double period = MeanMotion > 0 ? 1440.0 / MeanMotion : 0;
+    const double period = hasOrbit ? 1440.0 / MeanMotion : 0;
     const double cosI = std::cos(Inclination * DegreesToRadians);
     const double e2 = Eccentricity * Eccentricity;
     const double nodal =
-        MeanMotion > 0 && a > 0
-            ? period * 360.0 /
-                  (4.97 * std::pow(EarthRadiusKm / a, 3.5) * (5 * cosI * cosI - 1) /
-                       ((1 - e2) * (1 - e2)) / MeanMotion +
-                   360.0)
-            : 0;
+        hasOrbit ? period * 360.0 /
+                       (4.97 * std::pow(EarthRadiusKm / a, 3.5) * (5 * cosI * cosI - 1) / ((1 - e2) * (1 - e2)) /
+                            MeanMotion +
+                        360.0)
+                 : 0;
     const auto c = [](const char* format, double v) { return QString::asprintf(format, v); };
+    const auto derived = [hasOrbit](const char* format, double v) {
+        return hasOrbit && std::isfinite(v) ? QString::asprintf(format, v) : QString("N/A");
+    };
     return {QString::fromLatin1(Name),
             QString::asprintf("%ld", static_cast<long>(CatalogNumber)),
             QString::asprintf("%ld", static_cast<long>(EpochRevNumber)),
@@ -321,12 +326,20 @@ QStringList TSat::OrbitGridCells()
             c("%g rev/day^2", DecayRate),
             c("%g rev/day^3", Nddot6),
             c("%g 1/earth radii", Bstar),
-            c("%.4f km", a),
-            c("%.4f km", (1 + Eccentricity) * a - EarthRadiusKm),
-            c("%.4f km", (1 - Eccentricity) * a - EarthRadiusKm),
-            c("%.4f mins", period),
-            c("%.4f mins", nodal),
+            derived("%.4f km", a),
+            derived("%.4f km", (1 + Eccentricity) * a - EarthRadiusKm),
+            derived("%.4f km", (1 - Eccentricity) * a - EarthRadiusKm),
+            derived("%.4f mins", period),
+            derived("%.4f mins", nodal),
             GetDecayText(0)};
+}
+
+void TSat::FillOrbitGrid(QList<QStringList>& rows)
+{
+    SetupOrbitGrid(rows);
+    const QStringList cells = OrbitGridCells();
+    for (int row = 1; row < OrbitGridRows && row - 1 < cells.size(); ++row)
+        rows[row][1] = cells[row - 1];
 }
 
 // ---------------------------------------------------------------- day numbers

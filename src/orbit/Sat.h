@@ -189,6 +189,8 @@ public:
     QString GetStationText(int flags) const;
     // Column 1 of the orbit-data grid, rows 1..21 (index 0 is row 1).
     QStringList OrbitGridCells();
+    // The orbit-data grid's rows (SetupOrbitGrid's layout) with column 1 filled.
+    void FillOrbitGrid(QList<QStringList>& rows);
     double SemiMajorAxis() const;  // km
 
     // ---- day numbers and dates ----

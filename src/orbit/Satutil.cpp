@@ -216,3 +216,11 @@ QString OrbitGridCaption(int row)
         "Perigee Altitude", "Anomalistic Period", "Nodal Period", "Decay date"};
     return row >= 0 && row < OrbitGridRows ? QString::fromLatin1(captions[row]) : QString();
 }
+
+void SetupOrbitGrid(QList<QStringList>& rows)
+{
+    rows.clear();
+    rows << QStringList{OrbitGridCaption(0), "Data"};
+    for (int row = 1; row < OrbitGridRows; ++row)
+        rows << QStringList{OrbitGridCaption(row), QString()};
+}

@@ -4,6 +4,7 @@
 // and the date texts of feeds and web servers. Pure functions apart from the
 // clock and the time-zone rules of the C library.
 #include <QString>
+#include <QStringList>
 
 // Days since 30 December 1899 00:00 with the time of day as fraction (the
 // value the framework's date pickers and formatters work with). 0 means "now"
@@ -64,3 +65,6 @@ bool ParseLastModified(const QString& text, TDateTime& result);
 // TSat::OrbitGridCells follow the same order.
 constexpr int OrbitGridRows = 22;
 QString OrbitGridCaption(int row);
+// The grid as rows of two cells: the titles, then each caption with an
+// empty data cell.
+void SetupOrbitGrid(QList<QStringList>& rows);

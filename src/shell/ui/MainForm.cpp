@@ -1,6 +1,8 @@
 #include "shell/ui/MainForm.h"
 
 #include "imaging/ui/MDIChild.h"
+#include "orbit/ui/SatOrbDlg.h"
+#include "orbit/ui/SatOrgDlg.h"
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
 #include "platform/WaveIn.h"
@@ -77,6 +79,8 @@ void TMainForm::FormCreate()
     new TAboutBox(this);
     new TAPTSatDlg(this);
     SatPass4Dlg = new TSatPass4Dlg(this);
+    SatOrbDlg = new TSatOrbDlg(this);
+    SatOrgDlg = new TSatOrgDlg(this);
     KeplerDlg = new TKeplerDlg(this);
     TMDIChild::IdentifyRecording = [this](TMDIChild* window, const QString& audioPath, TSat* pass) {
         return IdentifyRecording(window, audioPath, pass);

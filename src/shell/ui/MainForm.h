@@ -308,6 +308,9 @@ public:
     // "General settings...": the dialog edits copies of Settings and Rig;
     // OK takes them back, stopping the tracker around changes it reads.
     void Recordingandlogging1Click();
+    // Satellite > "Orbit data..." and "Organize..." (MainFormOrbit.cpp).
+    void Orbitdata1Click();
+    void Organize1Click();
     // Satellite > "Keplerian elements...": downloads, then merges the
     // checked sets into the catalogue (MainFormKepler.cpp).
     void Keplerianelements1Click();

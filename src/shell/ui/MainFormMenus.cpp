@@ -167,6 +167,8 @@ void TMainForm::ConnectMenuCommands()
     BindCommand(Show1, &TMainForm::TrayShowClick);
     BindCommand(Exit1, &TMainForm::TrayExitClick);
     BindCommand(Recordingandlogging1, &TMainForm::Recordingandlogging1Click);
+    BindCommand(Orbitdata1, &TMainForm::Orbitdata1Click);
+    BindCommand(Organize1, &TMainForm::Organize1Click);
     BindCommand(ActiveAPTsatellites1, &TMainForm::ActiveAPTsatellites1Click);
     BindCommand(Keplerianelements1, &TMainForm::Keplerianelements1Click);
     BindCommand(ColorLookupTables1, &TMainForm::ColorLookupTables1Click);

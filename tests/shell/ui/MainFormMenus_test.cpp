@@ -82,8 +82,8 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                 {"Keplerianelements1", "Keplerian elements...", "Update satellite orbit element sets", true},
                 {"ActiveAPTsatellites1", "Active APT satellites...", "Activate APT-satellites and set downlink frequency",
                  true},
-                {"Orbitdata1", "Orbit data...", "Display element set orbit data", false},
-                {"Organize1", "Organize...", "Organize your satellite database", false}});
+                {"Orbitdata1", "Orbit data...", "Display element set orbit data", true},
+                {"Organize1", "Organize...", "Organize your satellite database", true}});
     ExpectMenu(form->Settings1,
                {{"Recordingandlogging1", "General settings...",
                  "Control recording, recording start/stop, logging, image annotaion and radio", true},
