@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
+#include <chrono>
 #include <deque>
 #include <exception>
 
@@ -95,6 +96,13 @@ bool TThread::CheckSuspended()
 {
     std::unique_lock lock(suspendMutex_);
     suspendChanged_.wait(lock, [this] { return !suspended_ || terminated_.load(); });
+    return terminated_;
+}
+
+bool TThread::SleepUnlessTerminated(int ms)
+{
+    std::unique_lock lock(suspendMutex_);
+    suspendChanged_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return terminated_.load(); });
     return terminated_;
 }
 

@@ -54,6 +54,9 @@ protected:
     // A safe point: blocks while the thread is suspended; returns
     // Terminated() afterwards.
     bool CheckSuspended();
+    // Sleeps up to ms, ending at once when the thread is told to terminate;
+    // returns Terminated().
+    bool SleepUnlessTerminated(int ms);
 
 private:
     class Runner;

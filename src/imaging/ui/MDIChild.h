@@ -131,6 +131,7 @@ public:
     void SpacecraftDirectionClick();
     void Choptovideo1Click();
     void AddtotheDailylog2Click();
+    void Passinfo2Click();
     void MagnifierClick();
     void UpdateChopMenu();
     void CheckViewMenu(int view);
@@ -143,6 +144,9 @@ public:
     QString GetTimeText(int y) const;
     void FeedMagnifier(int x, int y);
     void pbMouseMove(const QPoint& point);
+    // Scroll by 15 pixels: down (or left with Shift held), up (or right).
+    void FormMouseWheelDown(Qt::KeyboardModifiers modifiers);
+    void FormMouseWheelUp(Qt::KeyboardModifiers modifiers);
 
     // --- rubber band and crop (MDIChildBand.cpp) ---
     void pbMouseDown(const QPoint& point);
@@ -240,6 +244,8 @@ public:
     // a view item; the chop command's Tag is 1 while it shows the video only.
     QMenu* Images1;
     QMenu* Spacecraft;
+    QAction* Passinfo2;
+    QAction* ShowSwath1;
     QMenu* Type2;
     QMenu* Direction2;
     QAction* NOAA121;

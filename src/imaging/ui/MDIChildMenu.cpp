@@ -1,12 +1,13 @@
 // The image window's menu and its commands: the views, the spacecraft model
 // and direction of the pass, "chop to video", the daily log and the
-// magnifier. The main window shows the menus of the active window between
+// magnifier, the pass information. The main window shows the menus of the active window between
 // its own (MergedMenus); every window keeps its own checks, which is where a
 // recording without an identified pass keeps its model and direction.
 #include "imaging/ui/MDIChild.h"
 #include "imaging/ui/WaitCursor.h"
 
 #include "imaging/LogViewRenderer.h"
+#include "imaging/ui/PassInfoDlg.h"
 #include "imaging/ui/ZoomWin.h"
 #include "orbit/Sat.h"
 #include "platform/ui/OpenDocument.h"
@@ -52,6 +53,14 @@ void TMDIChild::BuildMenus()
     Images1->setObjectName("Images1");
     Spacecraft = Images1->addMenu("Spacecraft");
     Spacecraft->setObjectName("Spacecraft");
+    Passinfo2 = Spacecraft->addAction("Passinfo...");
+    Passinfo2->setObjectName("Passinfo2");
+    connect(Passinfo2, &QAction::triggered, this, &TMDIChild::Passinfo2Click);
+    // The swath viewer is not part of this program yet.
+    ShowSwath1 = Spacecraft->addAction("Show Swath...");
+    ShowSwath1->setObjectName("ShowSwath1");
+    ShowSwath1->setEnabled(false);
+    Spacecraft->addSeparator();
     Type2 = Spacecraft->addMenu("Type");
     Type2->setObjectName("Type2");
     auto* types = new QActionGroup(this);
@@ -326,6 +335,28 @@ void TMDIChild::RunDailyLog(TLogger& logger, int action, const QString& page)
     } else if (OpenDailyPage) {
         OpenDailyPage(page);
     }
+}
+
+void TMDIChild::Passinfo2Click()
+{
+    if (!IsReady())
+        return;
+    if (PassInfoDlg && PassInfoDlg->isVisible()) {
+        if (MainForm)
+            MainForm->BringDialogToFront(PassInfoDlg);
+        else
+            PassInfoDlg->raise();
+        return;
+    }
+    if (!PassInfoDlg)
+        new TPassInfoDlg(MainForm ? static_cast<QWidget*>(MainForm) : this);
+    if (MainForm)
+        MainForm->ActiveWindow = PassInfoDlg;
+    PassInfoDlg->Child = this;
+    PassInfoDlg->exec();
+    PassInfoDlg->Child = nullptr;
+    if (MainForm)
+        MainForm->ActiveWindow = MainForm;
 }
 
 void TMDIChild::MagnifierClick()

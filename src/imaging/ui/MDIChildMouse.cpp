@@ -164,16 +164,24 @@ bool TMDIChild::eventFilter(QObject* watched, QEvent* event)
     auto* wheel = static_cast<QWheelEvent*>(event);
     const QPoint delta = wheel->angleDelta();
     const int turn = delta.y() != 0 ? delta.y() : delta.x();
-    if (turn != 0) {
-        const bool down = turn < 0;
-        if (wheel->modifiers() & Qt::ShiftModifier) {
-            QScrollBar* bar = sb->horizontalScrollBar();
-            bar->setValue(bar->value() + (down ? -kWheelStepPixels : kWheelStepPixels));
-        } else {
-            QScrollBar* bar = sb->verticalScrollBar();
-            bar->setValue(bar->value() + (down ? kWheelStepPixels : -kWheelStepPixels));
-        }
-    }
+    if (turn < 0)
+        FormMouseWheelDown(wheel->modifiers());
+    else if (turn > 0)
+        FormMouseWheelUp(wheel->modifiers());
     wheel->accept();
     return true;
+}
+
+void TMDIChild::FormMouseWheelDown(Qt::KeyboardModifiers modifiers)
+{
+    QScrollBar* bar = (modifiers & Qt::ShiftModifier) ? sb->horizontalScrollBar() : sb->verticalScrollBar();
+    const int step = (modifiers & Qt::ShiftModifier) ? -kWheelStepPixels : kWheelStepPixels;
+    bar->setValue(bar->value() + step);
+}
+
+void TMDIChild::FormMouseWheelUp(Qt::KeyboardModifiers modifiers)
+{
+    QScrollBar* bar = (modifiers & Qt::ShiftModifier) ? sb->horizontalScrollBar() : sb->verticalScrollBar();
+    const int step = (modifiers & Qt::ShiftModifier) ? kWheelStepPixels : -kWheelStepPixels;
+    bar->setValue(bar->value() + step);
 }

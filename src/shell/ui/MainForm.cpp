@@ -120,6 +120,7 @@ void TMainForm::FormCreate()
         label->setText("N/A");
     ClockThread = new TClockThread(false, nullptr, TheTime, "ddd d MMM yyyy hh:mm:ss");
     Magnifier = std::make_unique<TDIB>([this](const QString& text, const QString& caption) { ShowError(text, caption); });
+    CreateFlatEarthParts();
     PersistFlatEarth(true);
     UpdateTrayIcon(NIM_ADD);
     RestartTracker(0);

@@ -22,6 +22,7 @@
 #include <mutex>
 
 #include <QIcon>
+#include <QImage>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QSystemTrayIcon>
@@ -294,10 +295,23 @@ public:
     // change is saved to the database and the tracker chooses again.
     void ActiveAPTsatellites1Click();
 
+    // ---- the Flat Earth Monitor's settings (MainFormFlatEarth.cpp) ----
+    // The view's icons, drawn at start-up: 32 x 33, 32 x 32 and 37 x 26.
+    QImage SunImage, MoonImage, SatImage;
+    // "Flat Earth Monitor...": the settings dialog filled from the view,
+    // then applied to it (through the open monitor window, which reloads).
+    void FlatEarthTracker1Click();
+    // Copies what the settings dialog changed into the view. flags 0x1: no
+    // box when the background fails to load; 0x2: only store the background's
+    // name. -1 when loading failed, 1 when a background was loaded, else 0.
+    int ApplyFlatEarthSettings(int flags);
+
 private:
     void BuildCommandMenus();
     void SetUpTrayMenu();  // pictures, frames and the owner drawing
     void ConnectMenuCommands();
+    // The view's icons and the settings dialog, made at start-up.
+    void CreateFlatEarthParts();
     // Binds item to command and enables it; the tray twins follow.
     void BindCommand(QAction* item, void (TMainForm::*command)());
     void BindCommand(QAction* item, void (TMainForm::*command)(QObject* sender));

@@ -173,4 +173,5 @@ void TMainForm::ConnectMenuCommands()
     BindCommand(Keplerianelements1, &TMainForm::Keplerianelements1Click);
     BindCommand(ColorLookupTables1, &TMainForm::ColorLookupTables1Click);
     BindCommand(ColorLookUpTableEditor1, &TMainForm::ColorLookUpTableEditor1Click);
+    BindCommand(FlatEarthTracker1, &TMainForm::FlatEarthTracker1Click);
 }

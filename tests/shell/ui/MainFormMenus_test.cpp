@@ -91,7 +91,7 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                 {"Groundstation1", "Ground station....", "Edit ground station information.", true},
                 {"ColorLookupTables1", "Color lookup tables...", "Setup colour lookup tables", true},
                 {"-", "", "", false},
-                {"FlatEarthTracker1", "Flat Earth Monitor...", "Properties for the Flat Earth Monitor", false},
+                {"FlatEarthTracker1", "Flat Earth Monitor...", "Properties for the Flat Earth Monitor", true},
                 {"SwathViewer1", "Swath Viewer...", "", false}});
     ExpectMenu(form->Tools1,
                {{"Checktime1", "Check time...", "Check and sync your system clock", false},

@@ -1,0 +1,132 @@
+// The main window's side of the Flat Earth Monitor's settings: the
+// "Flat Earth Monitor..." command fills the settings dialog from the view,
+// shows it, and applies what the user changed.
+#include "imaging/ui/MDIChild.h"
+#include "maps/ui/BkSetupDialog.h"
+#include "orbit/OrbitMath.h"
+#include "shell/ui/MainForm.h"
+#include "shell/ui/Pictures.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+
+void TMainForm::CreateFlatEarthParts()
+{
+    SunImage = MakeSunImage();
+    MoonImage = MakeMoonImage();
+    SatImage = MakeSatImage();
+    EarthView->SunIcon = &SunImage;
+    EarthView->MoonIcon = &MoonImage;
+    EarthView->SatIcon = &SatImage;
+    if (!BkSetupDlg)
+        new TBkSetupDlg(this);
+}
+
+void TMainForm::FlatEarthTracker1Click()
+{
+    TBkSetupDlg* dialog = BkSetupDlg;
+    if (!dialog || !CheckSatellitesLoaded())
+        return;
+    {
+        // Filling the list is not a change of the user's.
+        const QSignalBlocker quiet(dialog->SatList);
+        dialog->SatList->clear();
+        const double stationLatitudeRad = Station.Latitude * DegreesToRadians;
+        for (int i = 0; i < SatelliteList.Count; ++i) {
+            auto* sat = static_cast<TSat*>(SatelliteList.Get(i));
+            if (!sat->IsPredictable(stationLatitudeRad, 0, 1))
+                continue;
+            const QString name = QString::fromLatin1(sat->Name);
+            auto* item = new QListWidgetItem(name);
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(sat)));
+            item->setCheckState(FindSatellite(&EarthView->Satellites, name) ? Qt::Checked : Qt::Unchecked);
+            dialog->SatList->addItem(item);
+        }
+    }
+    if (dialog->SatList->count() == 0) {
+        ShowInfo("You need to download and activate APT-satellites...", "No APT satellite pass found over you!");
+        return;
+    }
+    if (!QFileInfo(EarthView->EarthImage).isFile())
+        EarthView->EarthImage.clear();
+    dialog->bkimage->setText(EarthView->EarthImage);
+    const int modes = EarthView->Modes;
+    dialog->SetFootprintIndex(modes & evFootprintsAlways ? 0 : modes & evFootprintsWhenUp ? 1 : 2);
+    dialog->clSat->SetColor(EarthView->clSat);
+    dialog->ShowDayNightCb->setChecked(modes & evDayNight);
+    dialog->clNight->SetColor(EarthView->clNight);
+    dialog->ShowSunCb->setChecked(modes & evSun);
+    dialog->ShowMoonCb->setChecked(modes & evMoon);
+
+    if (dialog->exec() != QDialog::Accepted || dialog->ChangeFlags == 0)
+        return;
+    QApplication::processEvents();
+    const QString path = dialog->bkimage->text();
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        ShowError(path, "Background image Error: File not found!");
+        return;
+    }
+    if (TMDIChild* monitor = FindMDIChild(0x10)) {
+        if (!monitor->InitFlatEarthMonitor(1)) {
+            ShowError("Failed to reinitialize!", "Error: Flat Earth Monitor!");
+            if (auto* window = qobject_cast<QMdiSubWindow*>(monitor->parentWidget()))
+                window->close();
+            else
+                monitor->close();
+        }
+        return;
+    }
+    // No monitor open: stored now, loaded when the monitor is next opened.
+    ApplyFlatEarthSettings(0x2);
+}
+
+int TMainForm::ApplyFlatEarthSettings(int flags)
+{
+    const TBkSetupDlg* dialog = BkSetupDlg;
+    if (!dialog)
+        return 0;
+    int result = 0;
+    TEarthView& view = *EarthView;
+    if ((dialog->ChangeFlags & bkBackground) || !view.IsReady()) {
+        const QString path = dialog->bkimage->text();
+        if (flags & 0x2) {
+            view.EarthImage = path;
+        } else if (!view.LoadBackground(path)) {
+            if (!(flags & 0x1))
+                ShowError(path, "Failed to load the background map!");
+            return -1;
+        } else {
+            result = 1;
+        }
+    }
+    if (dialog->ChangeFlags & bkOptions) {
+        static const int footprintModes[] = {evFootprintsAlways, evFootprintsWhenUp};
+        const int index = dialog->FootprintIndex();
+        int modes = index == 0 || index == 1 ? footprintModes[index] : 0;
+        if (dialog->ShowDayNightCb->isChecked())
+            modes |= evDayNight;
+        if (dialog->ShowSunCb->isChecked())
+            modes |= evSun;
+        if (dialog->ShowMoonCb->isChecked())
+            modes |= evMoon;
+        view.Modes = modes;
+        view.clSat = dialog->clSat->Color();
+        view.clNight = dialog->clNight->Color();
+    }
+    if (dialog->ChangeFlags & bkSatellites) {
+        view.ClearSatellites();
+        for (int row = 0; row < dialog->SatList->count(); ++row) {
+            const QListWidgetItem* item = dialog->SatList->item(row);
+            if (item->checkState() != Qt::Checked)
+                continue;
+            if (const auto* sat = static_cast<const TSat*>(item->data(Qt::UserRole).value<void*>()))
+                view.Satellites.Add(new TSat(*sat));
+        }
+    }
+    return result;
+}
