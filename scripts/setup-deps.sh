@@ -13,7 +13,7 @@ packages=(
   vsftpd lighttpd tinyproxy chrony dante-server python3-sgp4 python3-skyfield python3-ephem python3-numpy
   sox alsa-utils locales fonts-dejavu-core
   libxml2-utils chromium zip
-  gmt gmt-gshhg-low
+  gmt gmt-gshhg-low proj-bin
 )
 
 missing=()

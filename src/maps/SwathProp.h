@@ -4,6 +4,9 @@
 #include <QString>
 
 struct TSwathProp {
+    // Copies every field, the map folder included.
+    void Assign(const TSwathProp& other) { *this = other; }
+
     int MapType = 0;
     int Scale = 2;
     int Projection = 16;  // index into the projection list

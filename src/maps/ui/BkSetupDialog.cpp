@@ -34,40 +34,7 @@ namespace {
 // projection the monitor draws on.
 constexpr const char* kBackgroundPicturesPage = "https://visibleearth.nasa.gov/collection/1484/blue-marble";
 
-QColor ToQColor(TColor c)
-{
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
-
-TColor FromQColor(const QColor& c)
-{
-    return c.red() | (c.green() << 8) | (c.blue() << 16);
-}
-
 }  // namespace
-
-TColorShape::TColorShape(QWidget* parent) : QFrame(parent)
-{
-    setFixedSize(24, 24);
-    setFrameShape(QFrame::Box);
-    setCursor(Qt::PointingHandCursor);
-    setAutoFillBackground(true);
-}
-
-void TColorShape::SetColor(TColor color)
-{
-    color_ = color;
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, ToQColor(color));
-    setPalette(colours);
-}
-
-void TColorShape::mouseReleaseEvent(QMouseEvent* event)
-{
-    QFrame::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton)
-        emit Released();
-}
 
 TBkSetupDlg::TBkSetupDlg(QWidget* parent) : QDialog(parent)
 {

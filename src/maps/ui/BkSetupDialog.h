@@ -5,10 +5,9 @@
 // what the user changed; the main window fills it from the view, shows it
 // and applies it. Made once at start-up, it lives for the whole run; its
 // placement is kept under "APT\FlatEarth". GUI thread only.
-#include "platform/Color.h"
+#include "maps/ui/ColorShape.h"
 
 #include <QDialog>
-#include <QFrame>
 
 class QButtonGroup;
 class QCheckBox;
@@ -19,6 +18,7 @@ class QListWidget;
 class QPushButton;
 class QSplitter;
 class QToolButton;
+class TColorShape;
 class TOpenMagickImageDlg;
 class TURLLabel;
 
@@ -27,24 +27,6 @@ enum TBkSetupChange : int {
     bkSatellites = 0x01,  // a satellite's check mark was toggled
     bkOptions = 0x02,     // footprint mode, a check box or a colour
     bkBackground = 0x04,  // a background picture was chosen
-};
-
-// A 24 x 24 colour swatch; releasing the mouse on it asks for a colour.
-class TColorShape : public QFrame {
-    Q_OBJECT
-public:
-    explicit TColorShape(QWidget* parent = nullptr);
-    TColor Color() const { return color_; }
-    void SetColor(TColor color);
-
-signals:
-    void Released();
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    TColor color_ = 0;
 };
 
 class TBkSetupDlg : public QDialog {

@@ -305,6 +305,9 @@ public:
     // box when the background fails to load; 0x2: only store the background's
     // name. -1 when loading failed, 1 when a background was loaded, else 0.
     int ApplyFlatEarthSettings(int flags);
+    // "Swath Viewer...": the swath viewer's settings dialog on a copy of
+    // SwathProps, taken back after OK with a change (MainFormSwath.cpp).
+    void SwathViewer1Click();
 
 private:
     void BuildCommandMenus();

@@ -174,4 +174,5 @@ void TMainForm::ConnectMenuCommands()
     BindCommand(ColorLookupTables1, &TMainForm::ColorLookupTables1Click);
     BindCommand(ColorLookUpTableEditor1, &TMainForm::ColorLookUpTableEditor1Click);
     BindCommand(FlatEarthTracker1, &TMainForm::FlatEarthTracker1Click);
+    BindCommand(SwathViewer1, &TMainForm::SwathViewer1Click);
 }

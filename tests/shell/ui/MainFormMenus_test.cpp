@@ -92,7 +92,7 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                 {"ColorLookupTables1", "Color lookup tables...", "Setup colour lookup tables", true},
                 {"-", "", "", false},
                 {"FlatEarthTracker1", "Flat Earth Monitor...", "Properties for the Flat Earth Monitor", true},
-                {"SwathViewer1", "Swath Viewer...", "", false}});
+                {"SwathViewer1", "Swath Viewer...", "", true}});
     ExpectMenu(form->Tools1,
                {{"Checktime1", "Check time...", "Check and sync your system clock", false},
                 {"ColorLookUpTableEditor1", "Color Lookup Table Editor...", "Edit/Create a colour lookup table", true},

@@ -1,0 +1,242 @@
+#include "publishing/FeedWalker.h"
+
+#include "platform/CNumbers.h"
+
+#include <QFile>
+#include <libxml/parser.h>
+
+// Table spellings are the labels of the printed lines.
+const char* const ChannelElements[kChannelElementCount] = {
+    "Title",     "Link",      "Description", "Language", "Copyright", "ManagingEditor", "WebMaster",
+    "PubDate",   "LastBuildDate", "Category", "Generator", "Docs",    "Cloud",          "TTL",
+    "image",     "url",       "Rating",      "textinput", "skipHours", "skipDays",      "channel"};
+const char* const ItemElements[kItemElementCount] = {"Title",    "Link",      "Description", "Author",
+                                                     "Category", "Comments",  "Enclosure",   "Guid",
+                                                     "PubDate",  "Source",    "item"};
+
+namespace {
+
+enum ChannelIndexOf { kTitle = 0, kLink = 1, kCloud = 12, kTTL = 13, kImage = 14, kUrl = 15, kRating = 16 };
+enum ItemIndexOf { kEnclosure = 6, kGuid = 7, kItem = 10 };
+
+bool IsElement(const xmlNode* node)
+{
+    return node->type == XML_ELEMENT_NODE;
+}
+
+const char* NameOf(const xmlNode* node)
+{
+    return node->name ? reinterpret_cast<const char*>(node->name) : "";
+}
+
+int IndexIn(const char* const* table, int count, const char* name)
+{
+    const QByteArray wanted = QByteArray(name).toLower();
+    for (int i = 0; i < count; ++i)
+        if (QByteArray(table[i]).toLower() == wanted)
+            return i;
+    return -1;
+}
+
+// Accepted versions, both included.
+constexpr double kLowestVersion = 0.91, kHighestVersion = 2.0;
+
+}  // namespace
+
+TXmlDocument ReadFeedDocument(const QString& path)
+{
+    // No XML_PARSE_NOENT or XML_PARSE_DTDLOAD: an entity naming a file or an
+    // address stays an unresolved reference, and its content never shows.
+    xmlDocPtr doc = xmlReadFile(QFile::encodeName(path).constData(), nullptr,
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    return TXmlDocument(doc, xmlFreeDoc);
+}
+
+int TFeedWalker::ChannelIndex(const char* name)
+{
+    return IndexIn(ChannelElements, kChannelElementCount, name);
+}
+
+int TFeedWalker::ItemIndex(const char* name)
+{
+    return IndexIn(ItemElements, kItemElementCount, name);
+}
+
+QString TFeedWalker::NodeText(const xmlNode* node)
+{
+    if (!node || node->type != XML_TEXT_NODE || !node->content)
+        return {};
+    const char* content = reinterpret_cast<const char*>(node->content);
+    for (const char* c = content; *c; ++c)
+        if ((*c >= '0' && *c <= '9') || (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z'))
+            return QString::fromUtf8(content);
+    return {};
+}
+
+bool TFeedWalker::Stopped(int mode) const
+{
+    return ended_ || ((mode & kWalkScan) && Feed && (Feed->Flags & TFeedInfo::ImageKnown));
+}
+
+bool TFeedWalker::DetectKind(const xmlNode* root)
+{
+    const QByteArray name = QByteArray(NameOf(root)).toLower();
+    if (name.contains("rss")) {
+        for (const xmlAttr* attr = root->properties; attr; attr = attr->next) {
+            if (!attr->children || !attr->children->content)
+                continue;
+            const double version = cnum::ParseFloat(std::string_view(reinterpret_cast<const char*>(attr->children->content)));
+            if (version >= kLowestVersion && version <= kHighestVersion) {
+                DocKind = 0;
+                return true;
+            }
+        }
+        sink_.ShowError("Unsupported RSS version!\n\nVersions between 0.91 and 2.0 is supported only.",
+                        "Error: Invalid version!");
+        return false;
+    }
+    if (name.contains("rdf")) {
+        DocKind = 1;
+        return true;
+    }
+    sink_.ShowError("Unsupported XML document!", "Error: Invalid document type!");
+    return false;
+}
+
+void TFeedWalker::WalkNodes(xmlNode* nodes, int mode)
+{
+    if (mode & kWalkRoot) {
+        DocKind = -1;
+        ended_ = false;
+    }
+    for (xmlNode* node = nodes; node; node = node->next) {
+        if (Stopped(mode))
+            return;
+        if (IsElement(node) && (mode & kWalkRoot)) {
+            if (!DetectKind(node)) {
+                ended_ = true;
+                return;
+            }
+            mode &= ~kWalkRoot;
+        }
+        if (IsElement(node) && DocKind == 0)
+            WalkChannel(node->children, mode);
+        if (DocKind == 0)
+            WalkNodes(node->children, mode);
+        else if (DocKind == 1)
+            WalkRDF(node->children, mode);
+    }
+}
+
+void TFeedWalker::WalkChannel(xmlNode* nodes, int mode)
+{
+    bool first = true;
+    for (xmlNode* node = nodes; node; node = node->next) {
+        if (Stopped(mode))
+            return;
+        if (!IsElement(node))
+            continue;
+        int index;
+        if (Feed->Flags & TFeedInfo::InItems) {
+            index = ItemIndex(NameOf(node));
+        } else {
+            index = ChannelIndex(NameOf(node));
+            if (index < 0 && ItemIndex(NameOf(node)) == kItem) {
+                index = kItem;
+                Feed->Flags |= TFeedInfo::InItems;
+            }
+            // Any other item-only name (author, guid, ...) has no channel
+            // meaning; taking its item index as a channel index would print
+            // it under a wrong label.
+        }
+        if (index < 0)
+            continue;
+        QString text = NodeText(node->children);
+        if (Feed->Flags & TFeedInfo::InItems) {
+            if (!(mode & kWalkScan) && index == kItem)
+                PrintItem(node->children);
+            continue;
+        }
+        if (index == kTitle) {
+            Feed->Title = text;
+        } else if (index == kLink) {
+            Feed->Link = text;
+        } else if (index == kImage) {
+            text.clear();
+            for (xmlNode* child = node->children; child && !(Feed->Flags & TFeedInfo::ImageKnown); child = child->next) {
+                if (!IsElement(child) || !child->children)
+                    continue;
+                const int childIndex = ChannelIndex(NameOf(child));
+                if (childIndex == kUrl)
+                    Feed->ImageURL = NodeText(child->children);
+                else if (childIndex == kTitle)
+                    Feed->ImageTitle = NodeText(child->children);
+                if (!Feed->ImageURL.isEmpty() && !Feed->ImageTitle.isEmpty())
+                    Feed->Flags |= TFeedInfo::ImageKnown;
+            }
+        }
+        if (!(mode & kWalkScan) && PrintElement(index, text, false, first))
+            first = false;
+    }
+}
+
+void TFeedWalker::PrintItem(xmlNode* nodes)
+{
+    bool first = true;
+    for (xmlNode* node = nodes; node; node = node->next) {
+        if (!IsElement(node))
+            continue;
+        const QString text = NodeText(node->children);
+        if (text.isEmpty())
+            continue;
+        if (PrintElement(ItemIndex(NameOf(node)), text, true, first) && first) {
+            first = false;
+            ++Feed->Stories;
+        }
+    }
+}
+
+void TFeedWalker::WalkRDF(xmlNode* nodes, int mode)
+{
+    for (xmlNode* node = nodes; node; node = node->next) {
+        if (Stopped(mode))
+            return;
+        if (ChannelIndex(NameOf(node)) >= 0) {
+            WalkChannel(node->children, mode & kWalkScan);
+        } else if (ItemIndex(NameOf(node)) >= 0) {
+            if (mode & kWalkScan) {
+                ended_ = true;
+                return;
+            }
+            PrintItem(node->children);
+        }
+    }
+}
+
+bool TFeedWalker::PrintElement(int index, const QString& text, bool inItem, bool first)
+{
+    if (text.isEmpty() || index < 0)
+        return false;
+    if (inItem) {
+        if (index == kEnclosure || index == kGuid || index >= kItemElementCount)
+            return false;
+        sink_.SetParaStyle(first ? 0x402 : 2);
+        if (first)
+            sink_.AppendLine(QString());
+        sink_.AppendLine(QString(ItemElements[index]) + ": " + text);
+        return true;
+    }
+    if (index >= kChannelElementCount)
+        return false;
+    sink_.SetParaStyle(first ? 0x401 : 1);
+    if (index == kTitle) {
+        sink_.AppendLine(Feed->Title);
+    } else if (index == kLink) {
+        sink_.AppendLine(Feed->Link);
+    } else if (index == kCloud || index == kTTL || index == kImage || index >= kRating) {
+        return false;
+    } else {
+        sink_.AppendLine(QString(ChannelElements[index]) + ": " + text);
+    }
+    return true;
+}

@@ -1,0 +1,135 @@
+// The subscription list file: sections read by number from the top, short
+// and long lines, the built-in feeds, and the atomic save.
+#include "FeedTestSupport.h"
+#include "publishing/FeedList.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <vector>
+
+using feedtest::WriteFixture;
+
+namespace {
+
+std::vector<std::unique_ptr<TFeedInfo>> Read(const QString& path, int* count = nullptr)
+{
+    std::vector<std::unique_ptr<TFeedInfo>> feeds;
+    const int read = ReadFeedList(path, [&](std::unique_ptr<TFeedInfo> f) { feeds.push_back(std::move(f)); });
+    if (count)
+        *count = read;
+    return feeds;
+}
+
+QByteArray Section(int index, const QByteArray& url, const QByteArray& rest = "\n\n0\n\n\n\n\n")
+{
+    return "[Feed-" + QByteArray::number(index) + "]\n" + url + "\n" + rest;
+}
+
+}  // namespace
+
+TEST(FeedList, SavedFeedsComeBackWithRenumberedSections)
+{
+    TFeedInfo a, b;
+    a.URL = "http://a.example/rss.xml";
+    a.Link = "http://a.example/";
+    a.Stories = 12;
+    a.DocFile = "/cache/210401_101500_123.xml";
+    a.DocLastModified = "Last-Modified: Thu, 01 Apr 2021 08:00:00 GMT";
+    a.ImageFile = "/cache/210401_101501_007.png";
+    a.ImageLastModified = "Last-Modified: Wed, 31 Mar 2021 08:00:00 GMT";
+    const QList<TFeedListEntry> entries = {{&a, a.GetURL()}, {nullptr, "http://text-only.example/"},
+                                           {&b, ""}, {&b, b.GetURL()}};
+    const QString path = testenv::ProgramDir() + kFeedListFileName;
+    QString error;
+    ASSERT_TRUE(WriteFeedList(path, entries, "Orvanta 1.2", error)) << error.toStdString();
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.startsWith("/*\n *\n * RSS Link information file.\n * File saved with Orvanta 1.2 on "));
+    EXPECT_TRUE(text.contains("[Version]\n1.0.0\n[Feed-0]\nhttp://a.example/rss.xml\nhttp://a.example/\n12\n"));
+    EXPECT_TRUE(text.contains("[Feed-1]\nhttp://text-only.example/\n[Feed-2]\n"));
+    EXPECT_FALSE(text.contains("[Feed-3]")) << "the entry without text is left out";
+
+    int count = 0;
+    const auto feeds = Read(path, &count);
+    ASSERT_EQ(count, 3);
+    EXPECT_EQ(feeds[0]->URL, a.URL);
+    EXPECT_EQ(feeds[0]->Link, a.Link);
+    EXPECT_EQ(feeds[0]->Stories, 12);
+    EXPECT_EQ(feeds[0]->DocFile, a.DocFile);
+    EXPECT_EQ(feeds[0]->DocLastModified, a.DocLastModified);
+    EXPECT_EQ(feeds[0]->ImageFile, a.ImageFile);
+    EXPECT_EQ(feeds[0]->ImageLastModified, a.ImageLastModified);
+    EXPECT_EQ(feeds[1]->URL, "http://text-only.example/");
+    EXPECT_TRUE(feeds[1]->Link.isEmpty()) << "cut short by the next header";
+    EXPECT_EQ(feeds[2]->URL, kPlaceholderFeedURL) << "an empty URL comes back as the placeholder";
+    EXPECT_EQ(feeds[2]->Link, kPlaceholderFeedLink);
+}
+
+TEST(FeedList, SectionsAreFoundByNumberUpToAGap)
+{
+    const QByteArray text = "[Version]\n1.0.0\n" + Section(1, "http://one.example/") +
+                            Section(0, "http://zero.example/", "[Feed-1]\n") + Section(3, "http://three.example/");
+    int count = 0;
+    const auto feeds = Read(WriteFixture("gap.txt", text), &count);
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(feeds[0]->URL, "http://zero.example/");
+    EXPECT_TRUE(feeds[0]->Link.isEmpty());
+    EXPECT_EQ(feeds[1]->URL, "http://one.example/");
+}
+
+TEST(FeedList, LongLinesAreReadWhole)
+{
+    const QByteArray url = "http://long.example/" + QByteArray(3000, 'a') + ".xml";
+    const auto feeds = Read(WriteFixture("long.txt", Section(0, url, "http://l.example/\n7\n\n\n\n\n")));
+    ASSERT_EQ(feeds.size(), 1u);
+    EXPECT_EQ(feeds[0]->URL.toUtf8(), url);
+    EXPECT_EQ(feeds[0]->Link, "http://l.example/") << "the long line's tail is not the next field";
+    EXPECT_EQ(feeds[0]->Stories, 7);
+}
+
+TEST(FeedList, CrLfListsAndMissingFiles)
+{
+    const auto feeds = Read(WriteFixture("crlf.txt", "[Feed-0]\r\nhttp://a.example/\r\nhttp://b.example/\r\n5\r\n"));
+    ASSERT_EQ(feeds.size(), 1u);
+    EXPECT_EQ(feeds[0]->URL, "http://a.example/");
+    EXPECT_EQ(feeds[0]->Stories, 5);
+    EXPECT_TRUE(feeds[0]->DocFile.isEmpty()) << "the end of the file gives empty fields";
+    int count = -1;
+    EXPECT_TRUE(Read(testenv::ProgramDir() + "none.txt", &count).empty());
+    EXPECT_EQ(count, 0);
+}
+
+TEST(FeedList, BuiltInFeedsAreEightWellFormedUrls)
+{
+    std::vector<std::unique_ptr<TFeedInfo>> feeds;
+    AddBuiltInFeeds([&](std::unique_ptr<TFeedInfo> f) { feeds.push_back(std::move(f)); });
+    ASSERT_EQ(feeds.size(), 8u);
+    for (const auto& f : feeds) {
+        EXPECT_TRUE(f->URL.startsWith("http://")) << f->URL.toStdString();
+        EXPECT_TRUE(f->Link.isEmpty());
+    }
+    EXPECT_TRUE(feeds[1]->URL.endsWith("/daily_apt_blog.xml"));
+}
+
+TEST(FeedList, FailedSaveKeepsTheOldListAndSaysWhy)
+{
+    const QString path = testenv::ProgramDir() + kFeedListFileName;
+    QString error;
+    ASSERT_TRUE(WriteFeedList(path, {}, "v", error));
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    const QByteArray before = old.readAll();
+    old.close();
+    // A folder where the temporary file would go: the write cannot start.
+    ASSERT_TRUE(QDir().mkpath(path + ".tmp/blocker"));
+    TFeedInfo f;
+    f.URL = "http://new.example/";
+    EXPECT_FALSE(WriteFeedList(path, {{&f, f.GetURL()}}, "v", error));
+    EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), before);
+}
