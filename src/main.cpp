@@ -1,20 +1,23 @@
 // Orvanta: a receiving station for the APT images of the NOAA weather satellites.
 #include "imaging/ui/LUTDlg.h"
 #include "imaging/ui/LUTEdDlg.h"
+#include "orbit/StationPersistence.h"
 #include "platform/ProgramFolder.h"
 #include "platform/RegistryStore.h"
 #include "platform/SingleInstance.h"
 #include "publishing/ui/LogDlg.h"
+#include "shell/ui/Application.h"
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 #include <clocale>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
     // Qt has set the process locale from the environment; numbers in files
     // and protocols are always written with a point.
     std::setlocale(LC_NUMERIC, "C");
@@ -48,5 +51,8 @@ int main(int argc, char** argv)
         mainForm.ShowError(registryError, "Settings file damaged");
     if (!installError.isEmpty())
         mainForm.ShowError(installError, "Program files incomplete");
+    // Passes are predicted for the station: a new user sets it first.
+    if (!IsStationStored())
+        QTimer::singleShot(0, &mainForm, &TMainForm::GroundstationClick);
     return app.exec();
 }

@@ -153,8 +153,11 @@ bool TAPT::ReadImageCache(bool reuseLines)
     CopyMagickString(info->filename, QFile::encodeName(RawImageName).constData(), MaxTextExtent);
     MagickImagePtr image(ReadImage(info.get(), exception.get()));
     // An image that is not 2080 words wide cannot be a pass: refused like an
-    // unreadable one.
-    if (!image || image->columns != static_cast<size_t>(kLineWidth) || image->rows == 0 ||
+    // unreadable one. So is one cut short: the JPEG reader reports a missing
+    // end only as a warning on the image and fills the rest with guesses.
+    const bool damaged = exception->severity >= ErrorException ||
+                         (image && image->exception.severity == CorruptImageWarning);
+    if (!image || damaged || image->columns != static_cast<size_t>(kLineWidth) || image->rows == 0 ||
         image->rows > static_cast<size_t>(kMaxCacheLines)) {
         DiscardCache(true);
         return false;

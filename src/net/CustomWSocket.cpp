@@ -2,6 +2,7 @@
 
 #include "net/WSocketResolve.h"
 
+#include <QDeadlineTimer>
 #include <QThread>
 
 #include <arpa/inet.h>
@@ -11,6 +12,11 @@ using namespace wsock;
 
 namespace {
 constexpr int kDiscardChunkBytes = 1024;  // unread data is drained this much at a time
+// A peer that never stops sending would keep the receive loop going for as
+// long as it sends; after this long the loop hands back to the event loop,
+// so a blocking caller pumping it sees its own deadline. The socket stays
+// armed: the bytes still waiting are reported again at once.
+constexpr int kReceiveRoundMs = 100;
 }  // namespace
 
 // --- construction and the hidden target ------------------------------------
@@ -455,6 +461,7 @@ void TCustomWSocket::Do_FD_CLOSE(TMessage& Msg)
 void TCustomWSocket::ASyncReceive(int ErrCode, TWSocketOptions Options)
 {
     const TAliveGuard guard = AliveGuard();
+    const QDeadlineTimer roundEnd(kReceiveRoundMs);
     for (;;) {
         FLastError = 0;
         const int readBefore = FReadCount;
@@ -490,7 +497,7 @@ void TCustomWSocket::ASyncReceive(int ErrCode, TWSocketOptions Options)
         }
         // A handler that took nothing would be called forever; the next
         // notification comes after it reads.
-        if (waiting == 0 || (handled && FReadCount == readBefore))
+        if (waiting == 0 || (handled && FReadCount == readBefore) || roundEnd.hasExpired())
             break;
     }
 }

@@ -188,8 +188,12 @@ void TSat::WriteTLE(std::FILE* f, char* work, char* out1, char* out2, int flags)
     PutColumns(IntlDesignator, out1, 9, 16);
     put(cnum::Format("%02d", EpochYear), out1, 18, 19);
     put(cnum::Format("%12.8f", EpochDay), out1, 20, 32);
-    put(cnum::Format("%.9f", std::fabs(DecayRate)), out1, 33, 42);
-    out1[33] = DecayRate < 0 ? '-' : ' ';
+    // "0.00000119" with its leading zero turned into the sign; a rate of 1
+    // or more keeps its integer digit in that column, as the reader takes it.
+    const std::string decayRate = cnum::Format("%.9f", std::fabs(DecayRate));
+    put(decayRate, out1, 33, 42);
+    if (decayRate[0] == '0')
+        out1[33] = DecayRate < 0 ? '-' : ' ';
     PutColumns(FormatTLEExponent(Nddot6), out1, 44, 51);
     PutColumns(FormatTLEExponent(Bstar), out1, 53, 60);
     put(cnum::Format("%4lu", static_cast<unsigned long>(ElementSetNumber)), out1, 64, 67);

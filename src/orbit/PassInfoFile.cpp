@@ -21,6 +21,7 @@
 namespace {
 
 constexpr double PassStepBack = 0.014;
+constexpr double LastDayNumber = 44196;  // 1 January 2101 00:00 UTC
 constexpr int TLELineLimit = 74;
 
 const char* const CommentBlock[] = {
@@ -141,7 +142,9 @@ bool TSat::ReadPassInfoFile(const QString& path)
     };
     WindowStart = dayOf(LineAt(lines, time));
     WindowStop = dayOf(LineAt(lines, time + 1));
-    if (!(WindowStart > 0) || !(WindowStop > 0))
+    // Day numbers run from 1980 on; past 2100 a time is no recording's but
+    // a damaged file's, and would not survive being turned into a date.
+    if (!(WindowStart > 0 && WindowStart < LastDayNumber) || !(WindowStop > 0 && WindowStop < LastDayNumber))
         return false;
 
     StationGeodetic = {};

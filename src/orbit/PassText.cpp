@@ -85,9 +85,11 @@ void TSat::AddPassGridRow(QList<QStringList>& rows, const QString& startText,
 }
 
 void TSat::FillPassGrid(TStation* station, QList<QStringList>& rows, TDateTime date,
-                        const std::function<void()>& letMessagesRun)
+                        const std::function<void()>& letMessagesRun, QList<double>* aosDays)
 {
     rows.clear();
+    if (aosDays)
+        aosDays->clear();
     const double dayStart = DateTimeToDayNumber(std::trunc(date));
     if (!PredictPass(station, dayStart, 0))
         return;
@@ -98,13 +100,17 @@ void TSat::FillPassGrid(TStation* station, QList<QStringList>& rows, TDateTime d
             !PredictPass(station, AOS, 1))
             return;
     }
-    for (;;) {
+    // A graze just below the horizon, inside its tolerance, passes for a rise
+    // of this day; the pass found from it may rise the next day.
+    while (IsSameDate(AOS, date)) {
         if (letMessagesRun)
             letMessagesRun();
         Time = TCA;
         ComputePosition();
         AddPassGridRow(rows, DayNumberToText(AOS, 18), FormatDuration(LOS - AOS), GetPathLoss(),
                        MaxElevation, Azimuth, Phase256, Latitude, Longitude, Range, OrbitNumber);
+        if (aosDays)
+            aosDays->append(AOS);
         if (!IsSameDate(TCA, date))
             break;
         Time = SearchNextAOS();

@@ -68,6 +68,9 @@ struct TDeepArgs {
            BETAO2 = 0, XMDOT = 0, OMGDOT = 0, XNODOT = 0, XNODP = 0;
     double XLL = 0, OMGASM = 0, XNODES = 0, EM = 0, XINC = 0, XN = 0, TSINCE = 0;
     double DS50 = 0;
+    // The secular terms drove the mean inclination below zero and described
+    // the orbit with it turned positive (node + pi, perigee - pi).
+    bool InclinationTurned = false;
 };
 
 // The initialised SGP4 coefficients (SDP4 keeps its C1, C4, X1MTH2, X3THM1,
@@ -275,8 +278,9 @@ public:
     // The dialogs own the grids and their captions; these give the cells.
     // FillPassGrid lists the passes whose AOS falls on the UTC date, one row
     // each; letMessagesRun is called once per pass.
+    // aosDays, when given, receives each row's AOS (day number).
     void FillPassGrid(TStation* station, QList<QStringList>& rows, TDateTime date,
-                      const std::function<void()>& letMessagesRun = {});
+                      const std::function<void()>& letMessagesRun = {}, QList<double>* aosDays = nullptr);
     bool AddPassRow(TStation* station, QList<QStringList>& rows, double day,
                     const TSetting* settings);
     void AddPassGridRow(QList<QStringList>& rows, const QString& startText,

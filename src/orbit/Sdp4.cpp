@@ -443,7 +443,8 @@ void TSat::DeepSpaceTerms(int entry, TPropElements& e, TDeepArgs& d)
         d.XNODES = d.XNODES + q.SSH * T;
         d.EM = e.EO + q.SSE * T;
         d.XINC = e.XINCL + q.SSI * T;
-        if (d.XINC < 0) {
+        d.InclinationTurned = d.XINC < 0;
+        if (d.InclinationTurned) {
             d.XINC = -d.XINC;
             d.XNODES = d.XNODES + Pi;
             d.OMGASM = d.OMGASM - Pi;
@@ -562,8 +563,13 @@ void TSat::DeepSpaceTerms(int entry, TPropElements& e, TDeepArgs& d)
             q.PL = SLS + SLL;
         }
         double PGH = q.SGHS + q.SGHL;
-        double PH = q.SHS + q.SHL;
-        d.XINC = d.XINC + q.PINC;
+        double PH = q.SHS + q.SHL;  // sin(i) times the node's periodic
+        // With the inclination turned, the periodics of the inclination and
+        // of sin(i) x node turn with it; the others stay as they are.
+        const double PINC = d.InclinationTurned ? -q.PINC : q.PINC;
+        if (d.InclinationTurned)
+            PH = -PH;
+        d.XINC = d.XINC + PINC;
         d.EM = d.EM + q.PE;
         if (d.XINC >= 0.2) {
             PH = OverSinI(PH, SINIS);
@@ -578,15 +584,22 @@ void TSat::DeepSpaceTerms(int entry, TPropElements& e, TDeepArgs& d)
             const double COSOK = std::cos(d.XNODES);
             double ALFDP = SINIS * SINOK;
             double BETDP = SINIS * COSOK;
-            const double DALF = PH * COSOK + q.PINC * COSIS * SINOK;
-            const double DBET = -PH * SINOK + q.PINC * COSIS * COSOK;
+            const double DALF = PH * COSOK + PINC * COSIS * SINOK;
+            const double DBET = -PH * SINOK + PINC * COSIS * COSOK;
             ALFDP = ALFDP + DALF;
             BETDP = BETDP + DBET;
             d.XNODES = WrapTwoPi(d.XNODES);
             double XLS = d.XLL + d.OMGASM + COSIS * d.XNODES;
-            const double DLS = q.PL + PGH - q.PINC * d.XNODES * SINIS;
+            const double DLS = q.PL + PGH - PINC * d.XNODES * SINIS;
             XLS = XLS + DLS;
-            const double XNOH = d.XNODES;
+            // The vector gives the node of a positive inclination: when the
+            // periodic takes the inclination below zero, it is turned again
+            // and the node is expected half a revolution on.
+            double XNOH = d.XNODES;
+            if (d.XINC < 0) {
+                d.XINC = -d.XINC;
+                XNOH += Pi;
+            }
             d.XNODES = Atan2Positive(ALFDP, BETDP);
             if (std::fabs(XNOH - d.XNODES) > Pi)
                 d.XNODES += d.XNODES < XNOH ? TwoPi : -TwoPi;

@@ -3,11 +3,16 @@
 #include "platform/CNumbers.h"
 #include "shell/RegistryHelpers.h"
 
+bool IsStationStored()
+{
+    const QString marker = ReadRegistryString(kStationKey, "");
+    return !marker.isEmpty() && marker != "0";
+}
+
 void PersistStation(TStation& station, bool load)
 {
     if (load) {
-        const QString marker = ReadRegistryString(kStationKey, "");
-        if (marker.isEmpty() || marker == "0")
+        if (!IsStationStored())
             return;
         const auto number = [](const char* name) {
             return cnum::ParseFloat(ReadRegistryString(kStationKey, name));

@@ -9,3 +9,6 @@ inline constexpr const char* kStationKey = "APT\\Station";
 
 // load: never saved leaves station as it is. save: the marker, then the values.
 void PersistStation(TStation& station, bool load);
+
+// A station has been saved (the marker is set).
+bool IsStationStored();

@@ -32,7 +32,12 @@ bool PrepareContinue(const QString& path)
             return WriteFileAtomically(WorkingCopyPath(path), file.readAll(), error) && file.error() == QFile::NoError;
         return false;
     }
-    QFile::remove(QFileInfo(path).path() + "/" + kUploadList);
+    // The pending list is given up only with a new day: when the file is
+    // one of an earlier day, or the list itself is. A file of today that
+    // cannot be continued, or one missing, keeps today's list.
+    const QString list = QFileInfo(path).path() + "/" + kUploadList;
+    if (QFileInfo::exists(path) || !IsFromToday(list))
+        QFile::remove(list);
     return false;
 }
 

@@ -29,8 +29,9 @@ bool IsFromToday(const QString& path);
 
 // Before a run rewrites the page or the feed: when the file is from today it
 // is copied to its working copy (same name, ".txt") and the answer is true
-// (continue) when the copy succeeded. Otherwise the pending-upload list is
-// deleted and the answer is false (start anew).
+// (continue) when the copy succeeded. Otherwise the answer is false (start
+// anew), and the pending-upload list is deleted when a new day has begun:
+// the file is of an earlier day, or it is missing and the list is not of today.
 bool PrepareContinue(const QString& path);
 
 // The working copy's name: the path with ".txt" for its extension.

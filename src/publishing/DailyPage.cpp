@@ -34,6 +34,8 @@ constexpr char kHomePage[] = "https://orvanta.example.org/";
 constexpr char kContactEmail[] = "orvanta@example.org";
 // A row of thumbnails closes before it would reach this many pixels.
 constexpr int kRowWidth = 650;
+// Far more entries than a day has passes: a larger count is no count of ours.
+constexpr int kMaxEntries = 99999;
 
 constexpr char kIndexMark[] = "[index]";
 constexpr char kLinksMark[] = "[links]";
@@ -205,7 +207,7 @@ bool TLogger::WritePage(const QString& path, QString& error)
         const int mark = old.indexOf(kIndexMark);
         bool read = false;
         const int count = mark >= 0 && mark + 1 < old.size() ? old[mark + 1].trimmed().toInt(&read) : 0;
-        if (read && count >= 0) {
+        if (read && count >= 0 && count < kMaxEntries) {
             continuing = true;
             entryNumber_ = count + 1;
         }

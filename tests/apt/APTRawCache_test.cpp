@@ -202,3 +202,34 @@ TEST(APTRawCache, ImageCacheRoundTrip)
     EXPECT_FALSE(reader.LoadRawImage(false));
     EXPECT_TRUE(reader.RawImageName.isEmpty());
 }
+
+TEST(APTRawCache, AnImageCacheCutShortIsRefusedAndDeleted)
+{
+    TAPT source;
+    MakeLines(source, 300);
+    for (const char* extension : {"jpg", "png", "bmp", "tif", "gif"}) {
+        const QString path = Home() + "whole." + extension;
+        source.RawImageName = path;
+        ASSERT_NE(source.SaveImage(0), nullptr) << extension;
+        QFile whole(path);
+        ASSERT_TRUE(whole.open(QIODevice::ReadOnly)) << extension;
+        const QByteArray bytes = whole.readAll();
+        whole.close();
+        for (int percent : {95, 75, 50}) {
+            const QString cut = Home() + "cut." + extension;
+            QFile file(cut);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(bytes.left(bytes.size() * percent / 100));
+            file.close();
+            TAPT reader;
+            reader.RawImageName = cut;
+            EXPECT_FALSE(reader.LoadRawImage(false)) << extension << " cut to " << percent << " %";
+            EXPECT_TRUE(reader.RawImageName.isEmpty()) << extension << " " << percent;
+            EXPECT_FALSE(QFile::exists(cut)) << extension << " " << percent << ": decoded again next time";
+        }
+        TAPT reader;
+        reader.RawImageName = path;
+        EXPECT_TRUE(reader.LoadRawImage(false)) << extension << " whole";
+        EXPECT_EQ(reader.Lines, 300) << extension;
+    }
+}

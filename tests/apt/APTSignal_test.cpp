@@ -285,7 +285,7 @@ TEST(APTSignal, RealWeakRecordingKeepsItsRowsOnTheLineGrid)
 {
     const QString path = testenv::SharedDataPath("apt/weak-11025-s16.wav");
     if (path.isEmpty())
-        GTEST_SKIP() << "apt/weak-11025-s16.wav is absent";
+        SKIP_MISSING("apt/weak-11025-s16.wav is absent");
     // The true line grid, from a decoder of the test's own: its words folded
     // over all lines show where sync A starts.
     const std::vector<double> words = EnvelopeWords(path);
@@ -333,7 +333,7 @@ TEST(APTSignal, UnfinalisedHeaderIsRefusedOrReadSafely)
 {
     const QString path = testenv::SharedDataPath("apt/unfinalised-header-not-apt.wav");
     if (path.isEmpty())
-        GTEST_SKIP() << "apt/unfinalised-header-not-apt.wav is absent";
+        SKIP_MISSING("apt/unfinalised-header-not-apt.wav is absent");
     TAPT apt;
     const int lines = apttest::DecodeFile(apt, path);
     if (lines < 0) {

@@ -104,7 +104,7 @@ TEST(APTThread, DecodesTheRealExcerptFromStartToFinish)
 {
     const QString path = testenv::SharedDataPath("apt/weak-11025-s16.wav");
     if (path.isEmpty())
-        GTEST_SKIP() << "apt/weak-11025-s16.wav is absent";
+        SKIP_MISSING("apt/weak-11025-s16.wav is absent");
     DecodeFileOnThread(path, false);
 }
 

@@ -130,7 +130,7 @@ TEST(AudioFileInfo, ReadsARealRecording)
 {
     const QString path = testenv::SharedDataPath("apt/weak-11025-s16.wav");
     if (path.isEmpty())
-        GTEST_SKIP() << "apt/weak-11025-s16.wav not present";
+        SKIP_MISSING("apt/weak-11025-s16.wav not present");
     const TAudioFileInfo info = ReadAudioFileInfo(path);
     ASSERT_TRUE(info.Ok) << info.Error.toStdString();
     EXPECT_EQ(info.SampleRate, 11025);

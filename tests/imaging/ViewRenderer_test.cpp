@@ -3,6 +3,7 @@
 #include "imaging/MagickSupport.h"
 #include "imaging/ViewRenderer.h"
 #include "shell/TextHelpers.h"
+#include "support/TestEnv.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -247,7 +248,7 @@ TEST(Annotation, QuotesInASatelliteNameDrawNoCommands)
 {
     QString font;
     if (!FindFontFile("DejaVu Sans", font))
-        GTEST_SKIP() << "no DejaVu Sans font installed";
+        SKIP_MISSING("no DejaVu Sans font installed");
     EnsureMagickCore();
     auto blackImage = [] {
         MagickImageInfoPtr info(CloneImageInfo(nullptr));

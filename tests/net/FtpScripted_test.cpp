@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <arpa/inet.h>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <netinet/in.h>
@@ -209,6 +210,32 @@ TEST(FtpScripted, ASilentServerEndsTheCallAfterTheTimeout)
     EXPECT_EQ(ftp.ErrorMessage(), "426 Timeout");
 }
 
+TEST(FtpScripted, AServerThatNeverStopsTalkingStillEndsTheCallAtTheTimeout)
+{
+    // A greeting that never ends: continuation lines as fast as the client
+    // takes them, until the client hangs up (or a minute has passed).
+    std::atomic<bool> clientHungUp{false};
+    TcpPeer peer([&clientHungUp](int fd) {
+        const QByteArray lines = QByteArray("220-still greeting\r\n").repeated(200);
+        QElapsedTimer flooding;
+        flooding.start();
+        while (flooding.elapsed() < 60000) {
+            if (::send(fd, lines.constData(), size_t(lines.size()), MSG_NOSIGNAL) < 0) {
+                clientHungUp = true;
+                return;
+            }
+        }
+    });
+    TFtpClient ftp;
+    Prepare(ftp, peer);
+    ftp.Timeout = 1;
+    EXPECT_FALSE(ftp.Connect());
+    EXPECT_EQ(ftp.ErrorMessage(), "426 Timeout");
+    EXPECT_FALSE(ftp.GetConnected());
+    EXPECT_TRUE(PumpUntil([&] { return clientHungUp.load(); }, 30000))
+        << "the call ended while the server was still sending";
+}
+
 TEST(FtpScripted, AControlConnectionClosedInARequestFailsIt)
 {
     QTemporaryDir local;
@@ -377,7 +404,11 @@ TEST(FtpScripted, AnUploadCutShortIsNeverReportedAsStored)
         {"the local file cannot be read", -1, true, false},
         {"OnProgress aborts", -1, false, true},
     };
-    const QByteArray content(400000, 'u');
+    // Far more than the kernel can hold for the connection (a send buffer of
+    // at most 4 MB, a receive buffer of 4 kB): on a busy machine a smaller
+    // file could be wholly queued before the server resets, and a sender
+    // cannot learn that queued bytes were thrown away.
+    const QByteArray content(16 << 20, 'u');
     for (const auto& c : cases) {
         TcpPeer peer([&](int fd) {
             Greet(fd);

@@ -64,7 +64,7 @@ TEST_F(Catalogue, RealFileLoadsSavesAndLoadsAgain)
 {
     const QString real = testenv::SharedDataPath("tle/weather-2021-10-31-no-final-newline.txt");
     if (real.isEmpty())
-        GTEST_SKIP() << "tle/weather-2021-10-31-no-final-newline.txt not found";
+        SKIP_MISSING("tle/weather-2021-10-31-no-final-newline.txt not found");
     TTLELoadResult r = LoadTLEFile(real, db, "Weather", &catalogue, nullptr);
     EXPECT_EQ(r.State, TTLELoadResult::Loaded);
     EXPECT_EQ(r.Taken, 53) << "CR LF lines, and the last set without a final newline";

@@ -200,6 +200,34 @@ TEST(ElementSet, WritesFieldsBackInTheirColumns)
               std::string("NOAA 18\n") + out1 + "\n" + out2 + "\n" + out1 + "\n" + out2 + "\n");
 }
 
+TEST(ElementSet, TheFirstDerivativeIsWrittenAsItWasRead)
+{
+    // Columns 33-42: the sign's column holds the integer digit when there is one.
+    struct Case {
+        const char* field;
+        double value;
+        const char* written;
+    };
+    const Case cases[] = {
+        {" .00000119", 0.00000119, " .00000119"},
+        {"-.00012345", -0.00012345, "-.00012345"},
+        {"+.00000011", 0.00000011, " .00000011"},
+        {"5.00000011", 5.00000011, "5.00000011"},
+        {"9.99999999", 9.99999999, "9.99999999"},
+    };
+    for (const Case& c : cases) {
+        TSat sat;
+        ASSERT_TRUE(Parse(sat, Edit(Noaa18Line1, 33, c.field), Noaa18Line2)) << c.field;
+        EXPECT_DOUBLE_EQ(sat.DecayRate, c.value) << c.field;
+        char work[76], out1[76], out2[76];
+        sat.WriteTLE(nullptr, work, out1, out2, 0);
+        EXPECT_EQ(std::string(out1).substr(33, 10), c.written) << c.field;
+        TSat back;
+        ASSERT_TRUE(Parse(back, out1, out2)) << c.field;
+        EXPECT_DOUBLE_EQ(back.DecayRate, c.value) << c.field;
+    }
+}
+
 TEST(ElementSet, NamesAreTrimmedAndCut)
 {
     struct Case { const char* line; const char* name; };
@@ -224,7 +252,7 @@ TEST(ElementSet, RealFilesLoadCompletelyAndWriteBackUnchanged)
     for (const File& f : files) {
         const QString path = testenv::SharedDataPath(f.path);
         if (path.isEmpty())
-            GTEST_SKIP() << f.path << " not found";
+            SKIP_MISSING(f.path << " not found");
         const std::vector<std::string> lines = ReadLines(path);
         ASSERT_EQ(lines.size(), 3 * f.sets) << f.path;
         for (size_t i = 0; i + 2 < lines.size(); i += 3) {
@@ -259,7 +287,7 @@ TEST(ElementSet, ABadSetDoesNotStopTheOthers)
 {
     const QString path = testenv::SharedDataPath("tle/weather-2021-10-31-no-final-newline.txt");
     if (path.isEmpty())
-        GTEST_SKIP() << "tle/weather-2021-10-31-no-final-newline.txt not found";
+        SKIP_MISSING("tle/weather-2021-10-31-no-final-newline.txt not found");
     std::vector<std::string> lines = ReadLines(path);
     lines[4][40] = lines[4][40] == '9' ? '8' : '9';  // damage the second set
     int taken = 0, skipped = 0;
@@ -274,7 +302,7 @@ TEST(ElementSet, ABadSetDoesNotStopTheOthers)
 TEST(ElementSet, CommaLocaleChangesNoNumberText)
 {
     if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
-        GTEST_SKIP() << "de_DE.UTF-8 locale not installed";
+        SKIP_MISSING("de_DE.UTF-8 locale not installed");
     TSat sat;
     ASSERT_TRUE(Parse(sat, Noaa18Line1, Noaa18Line2, "NOAA 18"));
     EXPECT_DOUBLE_EQ(sat.EpochDay, 304.72123285);

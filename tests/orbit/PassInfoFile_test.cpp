@@ -159,6 +159,8 @@ TEST_F(PassInfoFile, MissingAndDamagedSections)
         {"no [Time]", parts[1] + parts[4]},
         {"start of 0", parts[1] + zeroStart},
         {"stop missing", parts[1] + "[Time]\n15281.25, x\n"},
+        {"stop far beyond 2100", parts[1] + "[Time]\n15281.25, x\n1e20, y\n"},
+        {"stop on the first day of 2101", parts[1] + "[Time]\n15281.25, x\n44196.0, y\n"},
         {"damaged set", badLine2 + parts[2]},
         {"no AOS", geoSet + parts[2] + parts[4]},
         {"empty file", ""},
@@ -171,6 +173,13 @@ TEST_F(PassInfoFile, MissingAndDamagedSections)
     }
     TSat none;
     EXPECT_FALSE(none.ReadPassInfoFile(dir + "/missing.txt"));
+
+    // The last moment of 2100 is still a time.
+    const QString late = dir + "/late.txt";
+    WriteAll(late, parts[1] + parts[2].left(parts[2].indexOf('\n', startAt) + 1) + "44195.999988, y\n");
+    TSat lateStop;
+    EXPECT_TRUE(lateStop.ReadPassInfoFile(late));
+    EXPECT_DOUBLE_EQ(lateStop.WindowStop, 44195.999988);
 }
 
 TEST_F(PassInfoFile, SavedBesideTheRecordingAndWriteFailures)

@@ -170,6 +170,42 @@ TEST(PassText, PassGridListsTheDaysPasses)
     EXPECT_EQ(one[0][4], TSat::FormatDuration(sat.WindowStop - sat.WindowStart));
 }
 
+TEST(PassText, PassGridRowsAllBelongToTheirDay)
+{
+    // A graze that stays just below the horizon, inside its tolerance, is
+    // taken for a rise; the pass found from there lies on the next day and
+    // must not be listed under this one.
+    struct Case {
+        const char* name;
+        const SetLines& set;
+        TStation station;
+        int day;  // of November 2021
+    };
+    const Case cases[] = {
+        {"NOAA 18 over the Indian Ocean", Noaa18, Station(-10.5, 80, 0), 1},
+        {"NOAA 15 over Central America", Noaa15, Station(14, -80, 0), 2},
+    };
+    for (Case c : cases) {
+        TSat sat;
+        ASSERT_TRUE(Load(sat, c.set));
+        QList<QStringList> rows;
+        sat.FillPassGrid(&c.station, rows, EncodeDateTime(2021, 11, c.day));
+
+        TSat walker;
+        ASSERT_TRUE(Load(walker, c.set));
+        const double dayStart = Day(2021, 11, c.day), dayEnd = Day(2021, 11, c.day + 1);
+        QList<double> starts;
+        for (double t = dayStart; walker.PredictPass(&c.station, t, 0) && walker.AOS < dayEnd;
+             t = walker.LOS + 60 * Second)
+            if (walker.AOS >= dayStart)
+                starts << walker.AOS;
+        ASSERT_GT(starts.size(), 2) << c.name;
+        ASSERT_EQ(rows.size(), starts.size()) << c.name << ": one row for each pass of the day, no more";
+        for (int i = 0; i < rows.size(); ++i)
+            EXPECT_LE(SecondsApart(rows[i][3], TSat::DayNumberToText(starts[i], 18)), 10) << c.name << ": row " << i;
+    }
+}
+
 TEST(PassText, DayStartingInsideAPassStillListsItsPasses)
 {
     // A station under NOAA 18 at midnight UTC of 1 November 2021.

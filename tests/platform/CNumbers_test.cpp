@@ -1,5 +1,6 @@
 #include "platform/CNumbers.h"
 #include "platform/RegistryStore.h"
+#include "support/TestEnv.h"
 
 #include <QTemporaryDir>
 #include <clocale>
@@ -47,7 +48,7 @@ TEST(CNumbers, CommaLocaleChangesNothingInFilesOrTheRegistry)
 {
     const std::string previous = std::setlocale(LC_ALL, nullptr);
     if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
-        GTEST_SKIP() << "de_DE.UTF-8 is not generated on this machine (scripts/setup-deps.sh makes it)";
+        SKIP_MISSING("de_DE.UTF-8 is not generated on this machine (scripts/setup-deps.sh makes it)");
     char plain[32];
     std::snprintf(plain, sizeof plain, "%.3f", 142.5);
     EXPECT_STREQ(plain, "142,500") << "the locale is really in force";

@@ -8,10 +8,11 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <cstring>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
+#include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace logtest;
@@ -125,7 +126,7 @@ TEST_F(DailyLog, ThreePassesOfADayMakeOnePageAndOneFeedNewestFirst)
     QString reason;
     const QImage shot = Screenshot(page(), reason);
     if (shot.isNull())
-        GTEST_SKIP() << reason.toStdString();
+        SKIP_MISSING(reason.toStdString());
     // Not blank: the style sheet's background and the gradients of the
     // thumbnails both show.
     QSet<QRgb> colours;
@@ -164,6 +165,60 @@ TEST_F(DailyLog, FirstRunOfANewDayStartsPageFeedAndNumberingAnew)
     ASSERT_TRUE(ReadFeed(feed(), items, title, image));
     EXPECT_EQ(items.size(), 1u);
     EXPECT_EQ(HtmlLint(page()), QString());
+}
+
+TEST_F(DailyLog, TodaysPendingUploadsOutliveAPageOrFeedThatCannotBeContinued)
+{
+    const auto replaceIn = [](const QString& path, const QString& from, const QString& to) {
+        QString text = ReadText(path);
+        text.replace(from, to);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text.toUtf8());
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> damage;
+        bool listKept;
+        int entries;  // the page's count after the run
+    };
+    const Case cases[] = {
+        {"page without its entry count", [&] { replaceIn(page(), "[index]", "[other]"); }, true, 1},
+        {"page counting more entries than an int holds",
+         [&] { replaceIn(page(), "[index]\n1\n", "[index]\n2147483647\n"); }, true, 1},
+        {"feed missing", [&] { QFile::remove(feed()); }, true, 2},
+        {"feed without an item", [&] { replaceIn(feed(), "<item>", "<meti>"); }, true, 2},
+        {"page and feed missing, list of yesterday",
+         [&] {
+             QFile::remove(page());
+             QFile::remove(feed());
+             SetModified(DailyDir() + "/upload.txt", QDateTime::currentDateTime().addDays(-1));
+         },
+         false, 1},
+    };
+    const TSetting settings = LogSettings({0, 2});
+    const QByteArray pending = "img_000.jpg\nimg_001.jpg\n";
+    for (const Case& c : cases) {
+        TLogger(settings, station.Source(Noaa18Pass(0)), nullptr).StartNewDailyLog();
+        ASSERT_TRUE(LogPass(station, settings, 0)) << c.name;
+        QFile list(DailyDir() + "/upload.txt");
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+        list.write(pending);
+        list.close();
+        c.damage();
+        LogPass(station, settings, 1);
+        EXPECT_TRUE(ReadText(page()).contains(QString("<!--\n[index]\n%1\n-->\n").arg(c.entries))) << c.name;
+        if (!c.listKept) {
+            EXPECT_FALSE(list.exists()) << c.name << ": a list of an earlier day is given up";
+            continue;
+        }
+        if (!list.open(QIODevice::ReadOnly)) {
+            ADD_FAILURE() << c.name << ": today's pending uploads were deleted";
+            continue;
+        }
+        EXPECT_EQ(list.readAll(), pending) << c.name;
+        list.close();
+    }
 }
 
 TEST_F(DailyLog, RunAfterARestartContinuesThePageAndTheNumbering)

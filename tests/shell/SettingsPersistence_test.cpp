@@ -2,6 +2,7 @@
 #include "platform/RegistryStore.h"
 #include "shell/RegistryHelpers.h"
 #include "shell/SettingsPersistence.h"
+#include "support/TestEnv.h"
 
 #include <QDir>
 #include <QFile>
@@ -167,7 +168,7 @@ TEST(SettingsPersistence, CommaLocaleChangesNothingStored)
 {
     const std::string previous = std::setlocale(LC_ALL, nullptr);
     if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
-        GTEST_SKIP() << "de_DE.UTF-8 is not generated on this machine (scripts/setup-deps.sh makes it)";
+        SKIP_MISSING("de_DE.UTF-8 is not generated on this machine (scripts/setup-deps.sh makes it)");
     TSetting saved = NonDefaultSettings();
     saved.AOSPathLoss = 142.5;
     PersistSettings(saved, false, QString());

@@ -1,4 +1,5 @@
 #include "shell/TextHelpers.h"
+#include "support/TestEnv.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -76,7 +77,7 @@ TEST(TextHelpers, FontFilesByExactFamily)
     EXPECT_FALSE(FindFontFile("No Such Font Family Anywhere", path))
         << "a substitute font is not the font asked for";
     if (!FindFontFile("DejaVu Sans", path))
-        GTEST_SKIP() << "DejaVu Sans is not installed (scripts/setup-deps.sh installs it)";
+        SKIP_MISSING("DejaVu Sans is not installed (scripts/setup-deps.sh installs it)");
     EXPECT_TRUE(path.endsWith(".ttf")) << path.toStdString();
     EXPECT_TRUE(FindFontFile("dejavu sans", path)) << "letter case does not matter";
 }

@@ -4,6 +4,7 @@
 #include "shell/Setting.h"
 #include "tracking/NextPassChoice.h"
 #include "tracking/TrackingFixtures.h"
+#include "support/TestEnv.h"
 
 #include <QDateTime>
 #include <algorithm>
@@ -20,7 +21,7 @@ struct ChoiceBench : ::testing::Test {
     void SetUp() override
     {
         if (!LoadWeatherCatalogue(catalogue))
-            GTEST_SKIP() << "missing " << kElementFile;
+            SKIP_MISSING("missing " << kElementFile);
         settings.LogModes = 0;
         settings.PassModes = 0;
     }

@@ -52,7 +52,7 @@ protected:
     void SetUp() override
     {
         if (!LoadWeatherCatalogue(catalogue))
-            GTEST_SKIP() << "missing " << kElementFile;
+            SKIP_MISSING("missing " << kElementFile);
         noaa18 = FindSatellite(&catalogue, "NOAA 18");
         ASSERT_NE(noaa18, nullptr);
         // A high pass two days after the epoch, as the set itself predicts it.

@@ -16,7 +16,10 @@
 #include "tracking/ui/APTSatDlg.h"
 #include "tracking/ui/ClockThread.h"
 #include "tracking/ui/KeplerDlg.h"
+#include "tracking/ui/OverlapDlg.h"
 #include "tracking/ui/SatPass4Dlg.h"
+#include "tracking/ui/SatPassDlg.h"
+#include "tracking/ui/TrackDlg.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -79,6 +82,9 @@ void TMainForm::FormCreate()
     new TAboutBox(this);
     new TAPTSatDlg(this);
     SatPass4Dlg = new TSatPass4Dlg(this);
+    SatPassDlg = new TSatPassDlg(this);
+    OverlapDlg = new TOverlapDlg(this);
+    TrackDlg = new TTrackDlg(this);
     SatOrbDlg = new TSatOrbDlg(this);
     SatOrgDlg = new TSatOrgDlg(this);
     KeplerDlg = new TKeplerDlg(this);

@@ -287,8 +287,9 @@ public:
     // The item's tag chooses: 0 the log on the web server, else the local one.
     void ShowlogClick(QObject* sender);
     void MakeadefaultCSS1Click();
-    void FileExit1Execute();
-    // Closes the program, or, while a modal dialog waits in the tray, shows it.
+    void FileExit1Execute();  // the close box's path (MainFormShutdown.cpp)
+    // Closes the program, or, while a modal dialog waits in the tray, shows
+    // it (MainFormTray.cpp).
     void TrayExitClick();
     TStationDlg* StationDlg = nullptr;  // made on first use; a child of the main window
     // "Active APT satellites...": the dialog on the catalogue itself; a
@@ -325,6 +326,11 @@ public:
     // "General settings...": the dialog edits copies of Settings and Rig;
     // OK takes them back, stopping the tracker around changes it reads.
     void Recordingandlogging1Click();
+    // Satellite > "Pass list...", "Track...", "Predict APT footprint
+    // overlaps..." (MainFormPasses.cpp).
+    void Passlist1Click();
+    void Track1Click();
+    void PredictAPTfootprintowerlaps1Click();
     // Satellite > "Orbit data..." and "Organize..." (MainFormOrbit.cpp).
     void Orbitdata1Click();
     void Organize1Click();

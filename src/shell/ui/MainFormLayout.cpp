@@ -1,4 +1,5 @@
 // The main window's widgets: tool bar, track panel, status bar and menus.
+#include "shell/ui/MDIArrange.h"
 #include "shell/ui/MDIBackground.h"
 #include "shell/ui/MainForm.h"
 
@@ -56,9 +57,9 @@ void TMainForm::BuildLayout()
                              QStyle::SP_ToolBarHorizontalExtensionButton);
     auto* tileV = MakeAction(this, "WindowTileVertical1", "Tile &Vertically", "Tile Vertically",
                              QStyle::SP_ToolBarVerticalExtensionButton);
-    connect(cascade, &QAction::triggered, MDIArea(), &QMdiArea::cascadeSubWindows);
-    connect(tileH, &QAction::triggered, MDIArea(), &QMdiArea::tileSubWindows);
-    connect(tileV, &QAction::triggered, MDIArea(), &QMdiArea::tileSubWindows);
+    connect(cascade, &QAction::triggered, this, [this] { mdiarrange::Cascade(MDIArea()); });
+    connect(tileH, &QAction::triggered, this, [this] { mdiarrange::TileHorizontally(MDIArea()); });
+    connect(tileV, &QAction::triggered, this, [this] { mdiarrange::TileVertically(MDIArea()); });
     ToolBar->addActions({FileOpen1, FileSave1, UndoBtn});
     ToolBar->addSeparator();
     ToolBar->addActions({RecButton, StopButton});
@@ -138,12 +139,12 @@ void TMainForm::BuildMenus()
 
     Window1 = menuBar()->addMenu("&Window");
     Window1->setObjectName("Window1");
-    Window1->addAction("&Cascade", MDIArea(), &QMdiArea::cascadeSubWindows);
-    Window1->addAction("Tile &Horizontally", MDIArea(), &QMdiArea::tileSubWindows);
-    Window1->addAction("Tile &Vertically", MDIArea(), &QMdiArea::tileSubWindows);
+    Window1->addAction("&Cascade", this, [this] { mdiarrange::Cascade(MDIArea()); });
+    Window1->addAction("Tile &Horizontally", this, [this] { mdiarrange::TileHorizontally(MDIArea()); });
+    Window1->addAction("Tile &Vertically", this, [this] { mdiarrange::TileVertically(MDIArea()); });
     Window1->addAction("&Minimize All", [this] {
         for (QMdiSubWindow* child : MDIArea()->subWindowList())
             child->showMinimized();
     });
-    Window1->addAction("&Arrange All", MDIArea(), &QMdiArea::tileSubWindows);
+    Window1->addAction("&Arrange All", this, [this] { mdiarrange::ArrangeIcons(MDIArea()); });
 }

@@ -167,6 +167,9 @@ void TMainForm::ConnectMenuCommands()
     BindCommand(Show1, &TMainForm::TrayShowClick);
     BindCommand(Exit1, &TMainForm::TrayExitClick);
     BindCommand(Recordingandlogging1, &TMainForm::Recordingandlogging1Click);
+    BindCommand(Passlist1, &TMainForm::Passlist1Click);
+    BindCommand(Track1, &TMainForm::Track1Click);
+    BindCommand(PredictAPTfootprintowerlaps1, &TMainForm::PredictAPTfootprintowerlaps1Click);
     BindCommand(Orbitdata1, &TMainForm::Orbitdata1Click);
     BindCommand(Organize1, &TMainForm::Organize1Click);
     BindCommand(ActiveAPTsatellites1, &TMainForm::ActiveAPTsatellites1Click);

@@ -39,10 +39,11 @@ QPixmap MakeTrayStripe()
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setFont(QFont("DejaVu Sans", 9, QFont::Bold));
     p.setPen(QColor(230, 200, 90));
-    // Read from the bottom up, as on a book's spine.
+    // Read from the bottom up, as on a book's spine, near the top: a short
+    // menu shows only the stripe's upper part.
     p.translate(0, 126);
     p.rotate(-90);
-    p.drawText(QRect(4, 0, 118, 21), Qt::AlignLeft | Qt::AlignVCenter, "Orvanta");
+    p.drawText(QRect(0, 0, 122, 21), Qt::AlignRight | Qt::AlignVCenter, "Orvanta");
     return picture;
 }
 

@@ -87,12 +87,14 @@ QString OpenURL(QWidget* owner, const QString& browser, const QString& address, 
     }
     // The program found (the given browser or the desktop's opener) runs
     // with the address; only when it is no program does the desktop decide.
-    const bool opened = QFileInfo(used).isExecutable() ? QProcess::startDetached(used, {address})
-                                                       : OpenDocument(address);
-    if (opened)
+    // A local page that is not there is reported before anything starts.
+    int result = MissingLocalFileResult(address);
+    if (result == 0)
+        result = QFileInfo(used).isExecutable() ? shell::StartProgram(used, {address}) : OpenDocumentResult(address);
+    if (result > 32)
         return used;
     Box(nullptr, QMessageBox::Critical, "Error: Unable to open URL!",
-        address + "\n\n" + GetShellExecuteErrorText(31));
+        address + "\n\n" + GetShellExecuteErrorText(result));
     return {};
 }
 

@@ -9,7 +9,7 @@
 #include <QThread>
 
 TClockThread::TClockThread(bool createSuspended, QStatusBar* panel, QLabel* label, const QString& format)
-    : TThread(true), panel_(panel), label_(label), format_(format)
+    : TThread(true), Format(format), Label(label), Panel(panel)
 {
     FreeOnTerminate = true;
     SetPriority(TThreadPriority::Lowest);
@@ -29,9 +29,9 @@ void TClockThread::Execute()
 
 void TClockThread::ShowTime()
 {
-    const QString text = QLocale::c().toString(systime::UtcNow().toLocalTime(), format_);
-    if (label_)
-        label_->setText(text);
-    else if (panel_)
-        panel_->showMessage(text);
+    const QString text = QLocale::c().toString(systime::UtcNow().toLocalTime(), Format);
+    if (Label)
+        Label->setText(text);
+    else if (Panel)
+        Panel->showMessage(text);
 }

@@ -16,13 +16,13 @@ public:
     // shown with English names.
     TClockThread(bool createSuspended, QStatusBar* panel, QLabel* label, const QString& format);
 
+    const QString Format;
+    QPointer<QLabel> Label;      // not owned; null-checked on every write
+    QPointer<QStatusBar> Panel;  // not owned; used when there is no label
+
 protected:
     void Execute() override;
 
 private:
     void ShowTime();
-
-    QPointer<QStatusBar> panel_;  // not owned; null-checked on every write
-    QPointer<QLabel> label_;      // not owned
-    const QString format_;
 };

@@ -312,8 +312,14 @@ TEST(MDIChild, LiveRecordingShowsEachLineAsItComesAndFinishesOnce)
             mismatches += Grey(child.DisplayBitmap, 1500, row) != r;
         }
     }
-    threadtest::PumpFor(1000);
-    EXPECT_GT(child.rows.size(), 8u);
+    // The live decode goes at its own pace on a loaded machine: wait until it
+    // has drawn every line of the recording but the last one or two, which
+    // wait for samples after them.
+    TAPT reference;
+    const int lines = apttest::DecodeFile(reference, wav);
+    ASSERT_GT(lines, 20);
+    EXPECT_TRUE(PumpUntil([&] { return static_cast<int>(child.rows.size()) >= lines - 2; }, 60000))
+        << child.rows.size() << " of " << lines << " lines drawn";
     EXPECT_EQ(mismatches, 0);
     EXPECT_EQ(child.results, 0) << "the live decode waits for the end of the recording";
 
@@ -328,8 +334,7 @@ TEST(MDIChild, LiveRecordingShowsEachLineAsItComesAndFinishesOnce)
     EXPECT_EQ(child.results, 1) << "the pass is finished once";
     for (size_t k = 0; k < child.rows.size(); ++k)
         ASSERT_EQ(child.rows[k], static_cast<int>(k)) << "lines in order";
-    TAPT reference;
-    EXPECT_NEAR(child.APT->Lines, apttest::DecodeFile(reference, wav), 1);
+    EXPECT_NEAR(child.APT->Lines, lines, 1);
     EXPECT_TRUE(child.Flags & mcLive) << "a finished live window stays the live window until taken";
 }
 

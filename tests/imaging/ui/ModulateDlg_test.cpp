@@ -121,7 +121,7 @@ TEST_F(ModulateCommand, OptionTextsStayInTheCLocale)
 {
     const std::vector<unsigned short> expected = Modulated(child.Image.get(), "130,70,90", "1.50,1.50,1.50");
     if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
-        GTEST_SKIP() << "de_DE.UTF-8 locale not installed";
+        SKIP_MISSING("de_DE.UTF-8 locale not installed");
     Modulate([](TModulateDlg* d) {
         Choose(d);
         d->accept();

@@ -4,6 +4,7 @@
 #include "support/Daemon.h"
 #include "support/EventLog.h"
 #include "support/LoopbackPeer.h"
+#include "support/TestEnv.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -44,7 +45,7 @@ TEST(WSocketPeers, ThroughDanteAtEachSocksLevel)
     if (!dante.Start("danted", {"-f", "%DIR%/danted.conf", "-p", "%DIR%/danted.pid"}, "danted.conf",
                      QString::fromLatin1(kDanteConfig).arg(proxyPort), [&] { return TcpPortOpen(proxyPort); })) {
         if (dante.Missing())
-            GTEST_SKIP() << dante.Problem().toStdString();
+            SKIP_MISSING(dante.Problem().toStdString());
         FAIL() << dante.Problem().toStdString();
     }
     // Dante has no SOCKS 4A (it takes 0.0.0.1 for the destination); the
@@ -97,7 +98,7 @@ TEST(WSocketPeers, SntpExchangeWithChrony)
     if (!chrony.Start("chronyd", {"-x", "-d", "-u", "root", "-f", "%DIR%/chrony.conf"}, "chrony.conf",
                       QString::fromLatin1(kChronyConfig).arg(ntpPort), answers)) {
         if (chrony.Missing())
-            GTEST_SKIP() << chrony.Problem().toStdString();
+            SKIP_MISSING(chrony.Problem().toStdString());
         FAIL() << chrony.Problem().toStdString();
     }
     // As the time check uses it: settings each time, one 48-byte request

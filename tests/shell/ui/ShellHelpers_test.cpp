@@ -43,3 +43,45 @@ TEST(ShellHelpers, OpenURLWithoutBrowserShowsTheAddress)
     EXPECT_EQ(boxes.Captions[0], "Error: Default browser not set!");
     EXPECT_EQ(boxes.Texts[0], "http://example.org/");
 }
+
+TEST(ShellHelpers, OpenURLReportsWhyTheAddressDidNotOpen)
+{
+    QTemporaryDir dir;
+    // An opener that is there, so the desktop's handler is found and the
+    // address itself decides.
+    const QString opener = dir.filePath("xdg-open");
+    QFile stub(opener);
+    ASSERT_TRUE(stub.open(QIODevice::WriteOnly));
+    stub.write("#!/bin/sh\nexit 0\n");
+    stub.close();
+    stub.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(dir.path()) + ":" + path);
+    const QString page = dir.filePath("index.html");
+
+    {
+        ModalCatcher boxes;
+        QFile(page).open(QIODevice::WriteOnly);
+        EXPECT_EQ(OpenURL(nullptr, "", page, false), opener) << "a page that is there opens with the opener found";
+        EXPECT_TRUE(boxes.Captions.isEmpty());
+        QFile::remove(page);
+    }
+
+    struct Case {
+        const char* name;
+        QString address;
+        int code;
+    };
+    const Case cases[] = {
+        {"a page that is not there", page, 2},
+        {"a page in a folder that is not there", dir.filePath("daily/index.html"), 3},
+    };
+    for (const Case& c : cases) {
+        ModalCatcher failed;
+        EXPECT_EQ(OpenURL(nullptr, "", c.address, false), "") << c.name;
+        ASSERT_EQ(failed.Captions.size(), 1) << c.name;
+        EXPECT_EQ(failed.Captions[0], "Error: Unable to open URL!") << c.name;
+        EXPECT_EQ(failed.Texts[0], c.address + "\n\n" + GetShellExecuteErrorText(c.code)) << c.name;
+    }
+    qputenv("PATH", path);
+}

@@ -1,4 +1,5 @@
 #include "shell/ui/UDEdit.h"
+#include "support/TestEnv.h"
 
 #include <QLineEdit>
 #include <QToolButton>
@@ -90,7 +91,7 @@ TEST(UDEdit, TypingSetsTheClampedValueAndLeavesTheText)
 TEST(UDEdit, NumbersUseAPointWhateverTheLocale)
 {
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
-        GTEST_SKIP() << "locale de_DE.UTF-8 not installed";
+        SKIP_MISSING("locale de_DE.UTF-8 not installed");
     TUDEdit edit;
     MakeFrequencyEdit(edit);
     edit.SetValue(QString("137.62"));

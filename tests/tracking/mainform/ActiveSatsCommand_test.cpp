@@ -4,6 +4,7 @@
 #include "support/ModalSteps.h"
 #include "tracking/mainform/TrackerBench.h"
 #include "tracking/ui/APTSatDlg.h"
+#include "support/TestEnv.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -36,7 +37,7 @@ TEST(ActiveSatsCommand, ACheckedSatelliteIsSavedAndTheTrackerChoosesAgain)
     FastClock clock(QDateTime(QDate(2021, 11, 1), QTime(6, 0), Qt::UTC), 1);
     TrackerBench bench({"NOAA 15"});
     if (!bench.loaded)
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     TMainForm& form = *bench.form;
     const QString db = form.Folders().GetSatelliteDatabaseFileName();
     QFile::remove(db);
@@ -64,7 +65,7 @@ TEST(ActiveSatsCommand, NothingIsSavedWithoutAChangeAndRecordingRefusesTheDialog
 {
     TrackerBench bench({"NOAA 15"});
     if (!bench.loaded)
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     TMainForm& form = *bench.form;
     const QString db = form.Folders().GetSatelliteDatabaseFileName();
     QFile::remove(db);

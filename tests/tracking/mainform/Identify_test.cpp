@@ -118,7 +118,7 @@ TEST(IdentifyRecording, OneFittingPassIsTakenAndWrittenToTheRawFolder)
 {
     IdentifyBench bench;
     if (!bench.loaded)
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     // Far from 0 N 0 E, where a pass read without its station would be wrong.
     bench.form->Station = Berlin();
     const TSat pass = bench.HighPass();
@@ -154,7 +154,7 @@ TEST(IdentifyRecording, SeveralFitsAreOfferedInTheChooserAndCancelTakesNone)
 {
     IdentifyBench bench;
     if (!bench.loaded)
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     bench.form->Station = Berlin();
     const TSat pass = bench.HighPass();
     const QString wav = bench.Recording(pass);

@@ -48,7 +48,7 @@ TEST(KeplerDlg, DownloadsOnlyWhatChangedAndListsEverySet)
 {
     const QByteArray weather = ReadAll(testenv::SharedDataPath(kElementFile));
     if (weather.isEmpty())
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     peertest::LighttpdServer server;
     START_LIGHTTPD(server);
     ASSERT_TRUE(server.Put("/NORAD/elements/weather.txt", weather, kWeatherTime));
@@ -92,7 +92,7 @@ TEST(KeplerDlg, AFailedRowEndsOnlyItselfAndTheRunEnablesTheCommands)
 {
     const QByteArray weather = ReadAll(testenv::SharedDataPath(kElementFile));
     if (weather.isEmpty())
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     peertest::LighttpdServer server;
     START_LIGHTTPD(server);
     ASSERT_TRUE(server.Put("/weather.txt", weather, kWeatherTime));
@@ -140,7 +140,7 @@ TEST(KeplerDlg, CheckButtonsAndTheMergeOnOK)
 {
     KeplerBench bench;
     if (!LoadWeatherCatalogue(bench.form->SatelliteList))
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     const QString older = testenv::SharedDataPath("tle/weather-2017-05-02.txt");
     TKeplerDlg& dialog = bench.Dialog();
     dialog.ChooseFiles = [older] { return QStringList{older}; };

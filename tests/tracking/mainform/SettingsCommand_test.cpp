@@ -7,6 +7,7 @@
 #include "support/AlsaCaptureFixture.h"
 #include "support/ModalSteps.h"
 #include "tracking/mainform/TrackerBench.h"
+#include "support/TestEnv.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -51,7 +52,7 @@ TEST(SettingsCommand, AThresholdChangeRestartsTheTrackerAnFTPChangeDoesNot)
     FastClock clock(QDateTime(QDate(2021, 11, 1), QTime(6, 0), Qt::UTC), 60);
     TrackerBench bench({"NOAA 15", "NOAA 18", "NOAA 19"});
     if (!bench.loaded)
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     TMainForm& form = *bench.form;
     form.RestartTracker(0);
     ASSERT_TRUE(form.TrackThread);
@@ -98,7 +99,7 @@ TEST(SettingsCommand, CancelLeavesEveryRecordAsItWas)
 {
     TrackerBench bench({"NOAA 15", "NOAA 18", "NOAA 19"});
     if (!bench.loaded)
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     TMainForm& form = *bench.form;
     form.RestartTracker(0);
     ASSERT_TRUE(form.TrackThread);
@@ -133,7 +134,7 @@ TEST(SettingsCommand, CancelLeavesEveryRecordAsItWas)
 TEST(SettingsCommand, TheTrackersWindowChecksWaitForTheSettingsLock)
 {
     if (testenv::SharedDataPath(kElementFile).isEmpty())
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     QTemporaryDir dir;
     FifoFeeder feeder(dir.filePath("feed"), KnownSamples(12 * 1024 * 1024));
     ASSERT_TRUE(feeder.Ok());

@@ -26,7 +26,7 @@ TEST(Shutdown, AFailingStepLeavesTheLaterStepsToRunAndReportsAfterThem)
     ModalCatcher boxes;
     TMainForm form;
     if (!LoadWeatherCatalogue(form.SatelliteList))
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     for (int i = 0; i < form.SatelliteList.Count; ++i) {
         auto* sat = static_cast<TSat*>(form.SatelliteList.Get(i));
         sat->APTSatellite = QString(sat->Name) == "NOAA 19" ? 1 : 0;

@@ -14,6 +14,7 @@
 #include "support/R2FXSimulator.h"
 #include "tracking/mainform/TrackerBench.h"
 #include "tracking/TrackingFixtures.h"
+#include "support/TestEnv.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -47,7 +48,7 @@ QStringList WavsUnder(const QString& folder)
 TEST(Tracker, FollowsAWholePassTuningRecordingAndChoosingTheNext)
 {
     if (testenv::SharedDataPath(kElementFile).isEmpty())
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     QTemporaryDir dir;
     const std::vector<std::uint8_t> source = KnownSamples(12 * 1024 * 1024);
     FifoFeeder feeder(dir.filePath("feed"), source);
@@ -130,7 +131,7 @@ TEST(Tracker, ATuningErrorIsReportedOncePerPass)
     qputenv("ORVANTA_COM1", "/nonexistent/receiver");
     TrackerBench bench({"NOAA 15", "NOAA 18", "NOAA 19"});
     if (!bench.loaded)
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     TMainForm& form = *bench.form;
     form.Settings->RIGModes = 0x1;
     form.RestartTracker(0);
@@ -171,7 +172,7 @@ TEST(Tracker, WithoutAnActiveSatelliteNoTrackerRuns)
 {
     TrackerBench bench({});
     if (!bench.loaded)
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     TMainForm& form = *bench.form;
     EXPECT_EQ(form.TrayData.Info, "The NOAA POES APT Weather Satellite Station");
     EXPECT_EQ(form.TrayData.InfoTitle, form.windowTitle());
@@ -209,7 +210,7 @@ TEST(Tracker, APortThatIsNoTerminalOrAMuteReceiverIsReportedOnceAndTheTrackerGoe
         qputenv("ORVANTA_COM1", device.toLocal8Bit());
         TrackerBench bench({"NOAA 15", "NOAA 18", "NOAA 19"});
         if (!bench.loaded)
-            GTEST_SKIP() << "missing " << kElementFile;
+            SKIP_MISSING("missing " << kElementFile);
         TMainForm& form = *bench.form;
         form.Settings->RIGModes = 0x1;
         form.RestartTracker(0);
@@ -228,7 +229,7 @@ TEST(Tracker, TheFollowedPassIsFreedOnlyWhereTheWindowCannotBeReadingIt)
 {
     TrackerBench bench({"NOAA 15", "NOAA 18", "NOAA 19"});
     if (!bench.loaded)
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     TMainForm& form = *bench.form;
     form.RestartTracker(0);
     ASSERT_TRUE(form.TrackThread);

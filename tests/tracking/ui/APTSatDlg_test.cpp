@@ -190,7 +190,7 @@ TEST(APTSatDlg, ApplyingTheStatusMarksExactlyTheSatellitesWithAnActiveRow)
 {
     const QString elements = testenv::SharedDataPath("tle/weather-2017-05-02.txt");
     if (elements.isEmpty())
-        GTEST_SKIP() << "missing ../shared/data/tle/weather-2017-05-02.txt";
+        SKIP_MISSING("missing ../shared/data/tle/weather-2017-05-02.txt");
     TSatelliteList catalogue;
     LoadTLEFile(elements, QString(), QString(), &catalogue, nullptr);
     TSat* renamed = FindSatellite(&catalogue, "NOAA 19");
@@ -236,7 +236,7 @@ TEST(APTSatDlg, ListingAndMarkingByHand)
 {
     const QString elements = testenv::SharedDataPath("tle/weather-2017-05-02.txt");
     if (elements.isEmpty())
-        GTEST_SKIP() << "missing ../shared/data/tle/weather-2017-05-02.txt";
+        SKIP_MISSING("missing ../shared/data/tle/weather-2017-05-02.txt");
     TSatelliteList catalogue;
     LoadTLEFile(elements, QString(), QString(), &catalogue, nullptr);
     TSat* noaa18 = FindSatellite(&catalogue, "NOAA 18");

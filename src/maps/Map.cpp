@@ -1,0 +1,332 @@
+#include "maps/Map.h"
+
+#include "maps/SwathProp.h"
+
+#include <QPainter>
+#include <QPolygon>
+#include <algorithm>
+#include <cfenv>
+#include <cmath>
+#include <zlib.h>
+
+namespace {
+
+constexpr double Rad = 3.14159265358979323846 / 180.0;
+
+// The projections whose box is a rectangle: all of it is water.
+bool IsCylindrical(int projection)
+{
+    return projection == 5 || projection == 8 || projection == 11 || projection == 12;
+}
+
+int Round(double value)
+{
+    return static_cast<int>(std::nearbyint(value));
+}
+
+QColor ToQColor(int c)
+{
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+
+}  // namespace
+
+TMap::TMap(TSwathProp* props) : Geotrans(std::make_unique<TGeotrans>()), Props(props)
+{
+    std::fesetround(FE_TONEAREST);
+}
+
+TMap::~TMap()
+{
+    Clear();
+}
+
+QString TMap::ErrorText(int code)
+{
+    switch (code) {
+    case mapOutOfMemory: return "Out of memory";
+    case mapProjectionFailed: return "Failed to set projection. Please try another projection.";
+    case mapNotFound: return "Map not found!";
+    default: return {};
+    }
+}
+
+void TMap::Clear()
+{
+    Flags &= ~1;
+    MapType = -1;
+    CloseLandMap();
+    Bitmap.reset();
+    LonMin = LonMax = LatMin = LatMax = 0;
+    XMin = XMax = YMin = YMax = 0;
+    Width = Height = TopOffset = 0;
+    Row = Column = 0;
+    FreeVectorMap();
+}
+
+double TMap::ClampLatitude(double degrees)
+{
+    return std::clamp(degrees, -89.5, 89.5);
+}
+
+double TMap::ClampLongitude(double degrees)
+{
+    return std::clamp(degrees, -179.5, 179.5);
+}
+
+double TMap::FirstGridLine(double min, int spacing)
+{
+    return (std::trunc(min / spacing) + 1) * spacing;
+}
+
+bool TMap::Project(double lon, double lat, double& easting, double& northing)
+{
+    return Geotrans->Convert(lon * Rad, lat * Rad, easting, northing, Projection);
+}
+
+void TMap::ExtendExtent(double easting, double northing)
+{
+    XMin = std::min(XMin, easting);
+    XMax = std::max(XMax, easting);
+    YMin = std::min(YMin, northing);
+    YMax = std::max(YMax, northing);
+}
+
+int TMap::Setup(double lonMin, double lonMax, double latMin, double latMax, double stationLon, double stationLat)
+{
+    Flags &= ~1;
+    Bitmap.reset();
+    Projection = Props->Projection;
+    Scale = Props->Scale;
+    MapType = Props->MapType;
+    // Pixels per metre and the sampling step in degrees by scale.
+    if (Scale == 1) {
+        PixelsPerMetre = 0.00025;
+        Step = 1.0 / 60;
+    } else if (Scale == 2) {
+        PixelsPerMetre = 0.0001;
+        Step = 1.0 / 24;
+    } else {
+        PixelsPerMetre = 0.001;
+        Step = 1.0 / 120;
+    }
+    LonMin = ClampLongitude(std::min(lonMin, lonMax));
+    LonMax = ClampLongitude(std::max(lonMin, lonMax));
+    LatMin = ClampLatitude(std::min(latMin, latMax));
+    LatMax = ClampLatitude(std::max(latMin, latMax));
+    stationLat = ClampLatitude(stationLat);
+    stationLon = ClampLongitude(stationLon);
+    XMax = YMax = -1e13;
+    XMin = YMin = 1e13;
+
+    if (Projection == 15) {
+        // Oblique Mercator: the centre line from the box's south edge below
+        // the station to its north edge.
+        TGeotransParams params;
+        if (!Geotrans->GetParameters(params, 15))
+            return mapProjectionFailed;
+        params.OriginLatitude = stationLat * Rad;
+        params.Latitude1 = LatMin * Rad;
+        params.Longitude1 = stationLon * Rad;
+        params.Latitude2 = LatMax * Rad;
+        params.FalseEasting = params.FalseNorthing = 0;
+        if (!Geotrans->SetParameters(params, 15))
+            return mapProjectionFailed;
+    } else if (!Geotrans->SetProjection(stationLat * Rad, stationLon * Rad, 0, 0, Projection)) {
+        return mapProjectionFailed;
+    }
+    const double corners[4][2] = {{LonMin, LatMax}, {LonMin, LatMin}, {LonMax, LatMax}, {LonMax, LatMin}};
+    for (const auto& corner : corners) {
+        double e = 0, n = 0;
+        if (!Project(corner[0], corner[1], e, n))
+            return mapProjectionFailed;
+        ExtendExtent(e, n);
+    }
+    Width = Round(std::fabs(XMin - XMax) * PixelsPerMetre);
+    Height = Round(std::fabs(YMax - YMin) * PixelsPerMetre);
+    TopOffset = 0;
+    Height = FitParallel(LatMax, Height);
+    Height = FitParallel(LatMin, Height);
+    if (Width <= 0 || Height <= 0)
+        return mapProjectionFailed;
+    if (!CreateBitmap()) {
+        Clear();
+        return mapOutOfMemory;
+    }
+    DrawWater();
+    if (MapType == 1 || MapType == 2) {
+        if (const int result = OpenLandMap())
+            return result;
+        DrawLand();
+    } else {
+        CloseLandMap();
+    }
+    if (MapType == 0 || MapType == 2) {
+        if (const int result = LoadVectorMap())
+            return result;
+        DrawVectorMap();
+    } else {
+        FreeVectorMap();
+    }
+    DrawGraticule();
+    Flags |= 1;
+    return mapOk;
+}
+
+int TMap::FitParallel(double lat, int height)
+{
+    if (IsCylindrical(Projection)) {
+        TopOffset = 0;
+        return height;
+    }
+    bool first = true;
+    int previous = 0;
+    for (double lon = LonMin; lon <= LonMax; lon += Step) {
+        double e = 0, n = 0;
+        if (!Project(lon, lat, e, n))
+            break;
+        const int below = Round((YMax - n) * PixelsPerMetre);  // pixels below the top extent
+        if (first)
+            previous = below;
+        first = false;
+        if (below < 0) {
+            if (below < TopOffset) {
+                TopOffset = below;
+                height -= below;
+            } else if (below > previous) {
+                break;
+            }
+        } else if (below > height) {
+            height = below;
+        } else if (below < previous) {
+            break;
+        }
+        previous = below;
+    }
+    return height;
+}
+
+bool TMap::CreateBitmap()
+{
+    // A projection that blows the box up must not exhaust the memory.
+    if (Width > kMaxSide || Height > kMaxSide || 4LL * Width * Height > kMaxBitmapBytes)
+        return false;
+    auto bitmap = std::make_unique<QImage>(Width, Height, QImage::Format_RGB32);
+    if (bitmap->isNull())
+        return false;
+    Bitmap = std::move(bitmap);
+    return true;
+}
+
+bool TMap::LatLonToPixel(double lon, double lat, QPoint& point)
+{
+    point = QPoint(0, 0);
+    double e = 0, n = 0;
+    if (!Bitmap || !Project(lon, lat, e, n))
+        return false;
+    const int x = Round((e - XMin) * PixelsPerMetre);
+    const int y = Round((YMax - n) * PixelsPerMetre) - TopOffset;
+    point = QPoint(std::clamp(x, 0, Width - 1), std::clamp(y, 0, Height - 1));
+    return true;
+}
+
+void TMap::DrawWater()
+{
+    QPainter painter(Bitmap.get());
+    if (IsCylindrical(Projection)) {
+        painter.fillRect(Bitmap->rect(), ToQColor(Props->Water));
+        return;
+    }
+    painter.fillRect(Bitmap->rect(), ToQColor(Props->Bkgnd));
+    const int count = Round((std::fabs(LatMin - LatMax) + std::fabs(LonMin - LonMax)) * 2 / Step) + 1;
+    if (count < 2)
+        return;
+    // The box's outline: west edge north, north edge east, east edge south,
+    // south edge west; an edge stops at its first point that does not project.
+    QPolygon outline;
+    auto edge = [&](double lon0, double lat0, double dLon, double dLat) {
+        for (double lon = lon0, lat = lat0; outline.size() < count; lon += dLon, lat += dLat) {
+            if (lon < LonMin || lon > LonMax || lat < LatMin || lat > LatMax)
+                break;
+            QPoint point;
+            if (!LatLonToPixel(lon, lat, point))
+                break;
+            outline << point;
+        }
+    };
+    edge(LonMin, LatMin, 0, Step);
+    edge(LonMin, LatMax, Step, 0);
+    edge(LonMax, LatMax, 0, -Step);
+    edge(LonMax, LatMin, -Step, 0);
+    if (outline.size() > 2) {
+        painter.setPen(ToQColor(Props->Water));
+        painter.setBrush(ToQColor(Props->Water));
+        painter.drawPolygon(outline, Qt::OddEvenFill);
+    }
+}
+
+void TMap::DrawGraticule()
+{
+    QPainter painter(Bitmap.get());
+    painter.setPen(ToQColor(Props->LonLat));
+    painter.setBrush(Qt::NoBrush);
+    const QColor fontColor = ToQColor(Props->LonLatFont);
+    const QFontMetrics metrics(painter.font());
+    const int h = metrics.height();
+    auto label = [&](const QString& text, QPoint topLeft) {
+        const QPen line = painter.pen();
+        painter.setPen(fontColor);
+        painter.drawText(topLeft.x(), topLeft.y() + metrics.ascent(), text);
+        painter.setPen(line);
+    };
+    if (Props->MPDelta2 > 4) {
+        const int d = Props->MPDelta2;
+        for (double lat = FirstGridLine(LatMin, d); lat <= LatMax; lat += d) {
+            QPoint from;
+            if (!LatLonToPixel(LonMin, lat, from))
+                continue;
+            label(QString::asprintf("%.0f", lat), from);
+            for (double lon = LonMin; lon <= LonMax; lon += Step) {
+                QPoint to;
+                if (!LatLonToPixel(lon, lat, to))
+                    break;
+                painter.drawLine(from, to);
+                from = to;
+            }
+        }
+    }
+    if (Props->MPDelta > 4) {
+        const int d = Props->MPDelta;
+        for (double lon = FirstGridLine(LonMin, d); lon <= LonMax; lon += d) {
+            QPoint from;
+            if (!LatLonToPixel(lon, LatMin, from))
+                break;  // the meridians stop at the first whose south end does not project
+            const QString text = QString::asprintf("%.0f", lon);
+            for (double lat = LatMin; lat <= LatMax; lat += Step) {
+                QPoint to;
+                if (!LatLonToPixel(lon, lat, to))
+                    break;
+                painter.drawLine(from, to);
+                if (lat == LatMin)
+                    label(text, QPoint(to.x(), to.y() - h));
+                from = to;
+            }
+        }
+    }
+}
+
+void TMap::Redraw()
+{
+    if (!IsValid() || !Bitmap)
+        return;
+    if (LandMap) {
+        gzrewind(LandMap);
+        Row = Column = 0;
+    }
+    DrawWater();
+    if (MapType == 1 || MapType == 2)
+        DrawLand();
+    if (MapType == 0 || MapType == 2)
+        DrawVectorMap();
+    DrawGraticule();
+}

@@ -1,0 +1,114 @@
+#pragma once
+// TMap: a projected map of a longitude/latitude box around the ground
+// station, drawn into a 32-bit bitmap: water and background, the land cells
+// of the raster land map, the coastlines and borders of the vector map, and a
+// graticule with labels. It also turns positions into pixels of the bitmap,
+// so the swath viewer can draw a pass on top. Projection, scale, map type,
+// colours and grid spacing come from the swath viewer's settings.
+//
+// Map files, in the settings' map folder, read through zlib:
+//  "world-1km.gz": rows of 43200 bytes, row r at latitude 90 - r/120 (north
+//    first), byte c at longitude -180 + c/120; a byte above 0 is land. Read
+//    strictly forward: only the span of a sampled row inside the box.
+//  "CIA_WDB2.jpd.gz": "!JPD1.0\n\0", 7 bytes unused, 140 section ends (u32
+//    LE) at 16, the last of which (offset 572) is the segment count N; N
+//    segment records of 16 bytes from 576 (offset 12: u32 end of the
+//    segment's points); then the points: per segment a first point of two
+//    signed 24-bit arc-second values (longitude, latitude), then pairs of
+//    signed byte steps. Section i's sub-layer i mod 28 is its kind: 0-2
+//    international borders, 3-4 national borders, 16-27 coasts and lakes.
+//
+// Files: Map.cpp (set-up, geometry, water, graticule), MapFiles.cpp (the
+// two map files). Threads: GUI thread only; rounding is to the nearest
+// integer with halves to even (the constructor sets that mode).
+#include "maps/Geotrans.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QPainter;
+class QWidget;
+struct TSwathProp;
+typedef struct gzFile_s* gzFile;
+
+// Results of TMap::Setup.
+enum TMapResult : int {
+    mapOk = 0,
+    mapOutOfMemory = -1,
+    mapProjectionFailed = -2,
+    mapNotFound = -3,
+};
+
+class TMap {
+public:
+    explicit TMap(TSwathProp* props);
+    ~TMap();
+    TMap(const TMap&) = delete;
+    TMap& operator=(const TMap&) = delete;
+
+    // Degrees; stationLon east positive. TMapResult.
+    int Setup(double lonMin, double lonMax, double latMin, double latMax, double stationLon, double stationLat);
+    // Draws everything again with the settings' colours and spacing.
+    void Redraw();
+    // False (point (0, 0)) without a bitmap or when the position does not project.
+    bool LatLonToPixel(double lon, double lat, QPoint& point);
+    bool IsValid() const { return Flags & 1; }
+    // The error box of a Setup result, "Swath Viewer Error"; other codes show
+    // nothing. (maps/ui)
+    static void ShowError(QWidget* owner, int code);
+    static QString ErrorText(int code);
+    void Clear();
+
+    static double ClampLatitude(double degrees);   // into -89.5..89.5
+    static double ClampLongitude(double degrees);  // into -179.5..179.5
+    // The first grid line after trunc(min / spacing) x spacing.
+    static double FirstGridLine(double min, int spacing);
+    void ExtendExtent(double easting, double northing);
+    int FitParallel(double lat, int height);
+    bool CreateBitmap();
+    void DrawWater();
+    int OpenLandMap();
+    bool SeekLandCell(double lat, double lon);
+    static int LandRow(double lat);
+    static int LandColumn(double lon);
+    int LandCell(double lon) const;
+    void DrawLand();
+    void CloseLandMap();
+    int LoadVectorMap();
+    void DrawVectorMap();
+    void FreeVectorMap();
+    void DrawGraticule();
+
+    // The bitmap of the last Setup: largest side and bytes.
+    static constexpr int kMaxSide = 16384;
+    static constexpr long long kMaxBitmapBytes = 256LL * 1024 * 1024;
+
+    int Flags = 0;  // bit 0: the last Setup succeeded
+    std::unique_ptr<TGeotrans> Geotrans;
+    std::unique_ptr<QImage> Bitmap;
+    TSwathProp* Props;  // not owned
+    gzFile LandMap = nullptr;
+    double LonMin = 0, LonMax = 0, LatMin = 0, LatMax = 0;
+    double XMin = 0, XMax = 0, YMin = 0, YMax = 0;  // metres
+    double PixelsPerMetre = 0;
+    double Step = 0;  // degrees
+    std::vector<signed char> RowBuffer;
+    int RowSpan = 0;
+    int Row = 0, Column = 0;  // where the land-map stream stands
+    int Width = 0, Height = 0;
+    int TopOffset = 0;  // 0 or negative: the bitmap grew upwards for a bulging parallel
+    std::vector<std::uint8_t> VectorHeader, Segments, Points;
+    std::int64_t PointsStart = 0;
+    int Projection = 0, Scale = 0, MapType = -1;
+
+private:
+    bool Project(double lon, double lat, double& easting, double& northing);
+    // A piece is drawn when both ends lie in the box and project; at is where
+    // the pen stands.
+    void DrawVectorPiece(QPainter& painter, double lon1, double lat1, double lon2, double lat2, bool& penDown,
+                         QPoint& at);
+};
