@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libmagickcore-6.q16-dev libsndfile1-dev zlib1g-dev libminizip-dev
+  libmagickcore-6.q16-dev libsndfile1-dev zlib1g-dev libdeflate-dev libminizip-dev
   libxml2-dev libproj-dev proj-data libasound2-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick x11-utils trayer xdotool

@@ -9,6 +9,7 @@
 #include "shell/ui/Application.h"
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
+#include "tracking/ui/TimeDlg.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -44,6 +45,7 @@ int main(int argc, char** argv)
     TLUTDlg lutDlg(&mainForm);
     TLUTEdDlg lutEdDlg(&mainForm);
     TLogDlg logDlg(&mainForm);
+    TTimeDlg timeDlg(&mainForm);
     mainForm.show();
     if (claim == TSingleInstance::Failed)
         logForm.AddEntry("Single instance check unavailable", {instance.ErrorText()});

@@ -17,6 +17,7 @@
 
 #include <QString>
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <sndfile.h>
@@ -243,6 +244,8 @@ private:
     bool ReadImageCache(bool reuseLines);
     void DiscardCache(bool deleteFile);
     int ReadFileSamples(double* out, int n);
+    bool RestoreRawLinesFromMemory();
+    void FindFrameAndCrop();
 
     // Samples read from the audio file ahead of the demodulator.
     int fileBlockPos_ = 0;
@@ -251,4 +254,8 @@ private:
     std::unique_ptr<double[]> filteredLine_;
     // Calibration of the frames, filled while a channel is calibrated.
     std::vector<Cubic> frameCubics_;
+    // The raw lines as the text cache holds them (millionths), written or read
+    // last: calibrated lines come back from here without reading the file.
+    std::unique_ptr<std::int32_t[]> rawMicros_;
+    int rawMicroLines_ = 0;
 };

@@ -214,6 +214,8 @@ void TAPT::FreeLines()
     LineStore.clear();
     LineStore.shrink_to_fit();
     Lines = 0;
+    rawMicros_.reset();
+    rawMicroLines_ = 0;
 }
 
 bool TAPT::MakeLineStore(int count)

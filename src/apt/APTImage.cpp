@@ -184,6 +184,6 @@ bool TAPT::ReadImageCache(bool reuseLines)
 void TAPT::RestoreRawLines()
 {
     Flags &= ~aptNoTelemetry;
-    if ((Flags & aptCalibrated) && LoadRawImage(true))
+    if ((Flags & aptCalibrated) && (RestoreRawLinesFromMemory() || LoadRawImage(true)))
         Flags &= ~(aptCalibrated | aptThermalValid);
 }

@@ -8,16 +8,28 @@
 //   "\n\n"                            and two line breaks after the last.
 //
 // Every line is thus 23089 bytes, so a reader can check each line's length.
+//
+// The writer compresses the text a block of lines at a time, each block a gzip
+// member of its own (a gzip file may hold several, RFC 1952): zlib's reader and
+// gzip -d read the members one after the other as one stream, so the file
+// reads exactly as one written in a single piece.
 #include "apt/APT.h"
 
 #include "platform/AtomicFile.h"
 #include "platform/CNumbers.h"
 
 #include <QFile>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <deque>
+#include <future>
+#include <libdeflate.h>
 #include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
 #include <zlib.h>
 
 namespace {
@@ -28,7 +40,20 @@ constexpr int kFieldChars = 11;
 constexpr int kLineChars = TAPT::kLineWidth * kFieldChars + (TAPT::kLineWidth - 1) / 10 + 2;
 static_assert(kLineChars == 23089);
 
+constexpr int kLinesPerMember = 64;  // about 1.5 MB of text a gzip member
+constexpr int kCompressionLevel = 9;
+
 int FieldOffset(int j) { return j * kFieldChars + j / 10; }
+
+// The value of a field "ddd.dddddd" in millionths, as its digits say.
+std::int32_t FieldMicros(const char* field)
+{
+    std::int32_t units = 0;
+    for (int k = 0; k < 10; ++k)
+        if (k != 3)
+            units = units * 10 + (field[k] - '0');
+    return units;
+}
 
 // "%010.6f " for a value in 0..255: three integer digits, point, six
 // decimals, blank. Locale-free, and exact like printf (to_chars rounds the
@@ -76,6 +101,72 @@ bool ReadExactly(gzFile file, void* buffer, int count)
     return gzread(file, buffer, static_cast<unsigned>(count)) == count;
 }
 
+struct CompressorDeleter {
+    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+};
+using CompressorPtr = std::unique_ptr<libdeflate_compressor, CompressorDeleter>;
+
+// A gzip member of the text; empty when it could not be made.
+std::vector<char> Compress(const std::string& text)
+{
+    CompressorPtr compressor(libdeflate_alloc_compressor(kCompressionLevel));
+    if (!compressor)
+        return {};
+    std::vector<char> packed(libdeflate_gzip_compress_bound(compressor.get(), text.size()));
+    packed.resize(libdeflate_gzip_compress(compressor.get(), text.data(), text.size(), packed.data(), packed.size()));
+    return packed;
+}
+
+// Compresses members side by side on a few threads of their own and writes
+// them in order: level 9 costs far more than making the text.
+class MemberWriter {
+public:
+    explicit MemberWriter(QFile& file) : file_(file)
+    {
+        const unsigned cores = std::thread::hardware_concurrency();
+        inFlight_ = static_cast<size_t>(std::clamp(cores > 1 ? int(cores) - 1 : 1, 1, 3));
+    }
+    ~MemberWriter() { Finish(); }
+
+    void Add(std::string text)
+    {
+        std::future<std::vector<char>> member;
+        try {
+            member = std::async(std::launch::async, [text = std::move(text)] { return Compress(text); });
+        } catch (const std::system_error&) {
+            // No thread to be had: compressed here instead.
+            std::promise<std::vector<char>> done;
+            done.set_value(Compress(text));
+            member = done.get_future();
+        }
+        pending_.push_back(std::move(member));
+        while (pending_.size() > inFlight_)
+            WriteFirst();
+    }
+
+    // Writes what is still pending; false when any member failed.
+    bool Finish()
+    {
+        while (!pending_.empty())
+            WriteFirst();
+        return ok_;
+    }
+
+private:
+    void WriteFirst()
+    {
+        const std::vector<char> packed = pending_.front().get();
+        pending_.pop_front();
+        ok_ = ok_ && !packed.empty() &&
+              file_.write(packed.data(), static_cast<qint64>(packed.size())) == static_cast<qint64>(packed.size());
+    }
+
+    QFile& file_;
+    size_t inFlight_ = 1;
+    std::deque<std::future<std::vector<char>>> pending_;
+    bool ok_ = true;
+};
+
 }  // namespace
 
 bool TAPT::WriteRawCache()
@@ -83,28 +174,45 @@ bool TAPT::WriteRawCache()
     if (RawImageName.isEmpty() || Lines <= 0 || Lines > kMaxCacheLines)
         return false;
     const QString temporaryPath = RawImageName + ".tmp";
-    gzFile file = gzopen(QFile::encodeName(temporaryPath).constData(), "wb9");
-    if (!file)
+    QFile file(temporaryPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;  // no cache then; the pass is simply decoded again next time
-    bool ok = gzwrite(file, kHeader, sizeof(kHeader)) == static_cast<int>(sizeof(kHeader));
-    const std::string count = cnum::Format("\n%06d\n", Lines);
-    ok = ok && gzwrite(file, count.data(), static_cast<unsigned>(count.size())) == static_cast<int>(count.size());
-    std::string text(kLineChars, '\n');
-    for (int i = 0; ok && i < Lines; ++i) {
-        const double* line = LineStore[i].get();
-        for (int j = 0; j < kLineWidth; ++j) {
-            if (j > 0 && j % 10 == 0)
-                text[FieldOffset(j) - 1] = '\n';
-            FormatField(line ? line[j] : 0.0, text.data() + FieldOffset(j));
+    // The values as written, kept to restore the raw lines without the file.
+    std::unique_ptr<std::int32_t[]> micros(new (std::nothrow) std::int32_t[size_t(Lines) * kLineWidth]);
+
+    bool ok = true;
+    {
+        MemberWriter members(file);
+        std::string text(reinterpret_cast<const char*>(kHeader), sizeof(kHeader));
+        text += cnum::Format("\n%06d\n", Lines);
+        std::string line(kLineChars, '\n');
+        for (int i = 0; i < Lines; ++i) {
+            const double* values = LineStore[i].get();
+            for (int j = 0; j < kLineWidth; ++j) {
+                if (j > 0 && j % 10 == 0)
+                    line[FieldOffset(j) - 1] = '\n';
+                char* field = line.data() + FieldOffset(j);
+                FormatField(values ? values[j] : 0.0, field);
+                if (micros)
+                    micros[size_t(i) * kLineWidth + j] = FieldMicros(field);
+            }
+            text += line;
+            if ((i + 1) % kLinesPerMember == 0 || i + 1 == Lines) {
+                members.Add(std::move(text));
+                text.clear();
+            }
         }
-        ok = gzwrite(file, text.data(), kLineChars) == kLineChars;
+        ok = members.Finish();
     }
-    ok = gzclose(file) == Z_OK && ok;
+    ok = file.flush() && ok;
+    file.close();
     QString error;
     if (!ok || !ReplaceFile(temporaryPath, RawImageName, error)) {
         QFile::remove(temporaryPath);
         return false;
     }
+    rawMicros_ = std::move(micros);
+    rawMicroLines_ = rawMicros_ ? Lines : 0;
     return true;
 }
 
@@ -143,6 +251,7 @@ bool TAPT::ReadRawCache(bool reuseLines)
     // of them are complete.
     std::vector<std::unique_ptr<double[]>> lines;
     lines.reserve(wanted);
+    std::unique_ptr<std::int32_t[]> micros(new (std::nothrow) std::int32_t[size_t(wanted) * kLineWidth]);
     std::string text(kLineChars, '\0');
     for (int i = 0; i < wanted; ++i) {
         if (!ReadExactly(file.get(), text.data(), kLineChars)) {
@@ -155,10 +264,18 @@ bool TAPT::ReadRawCache(bool reuseLines)
             return false;
         }
         for (int j = 0; j < kLineWidth; ++j) {
-            if (!ParseField(text.data() + FieldOffset(j), line[j])) {
+            const char* field = text.data() + FieldOffset(j);
+            if (!ParseField(field, line[j])) {
                 DiscardCache(true);
                 return false;
             }
+            // Fields written by other programs may have another shape; the
+            // file is then read again when the raw lines are wanted.
+            if (micros && !(line[j] >= 0 && line[j] <= 255 && field[3] == '.' &&
+                            FieldMicros(field) / 1e6 == line[j]))
+                micros.reset();
+            if (micros)
+                micros[size_t(i) * kLineWidth + j] = FieldMicros(field);
         }
         lines.push_back(std::move(line));
     }
@@ -172,6 +289,33 @@ bool TAPT::ReadRawCache(bool reuseLines)
         LineStore = std::move(lines);
         MaxLines = Lines = wanted;
     }
+    rawMicros_ = std::move(micros);
+    rawMicroLines_ = rawMicros_ ? wanted : 0;
+    FindFrameAndCrop();
+    return true;
+}
+
+bool TAPT::RestoreRawLinesFromMemory()
+{
+    if (!rawMicros_ || rawMicroLines_ < Lines)
+        return false;
+    for (int i = 0; i < Lines; ++i) {
+        double* line = LineStore[i].get();
+        if (!line)
+            continue;
+        const std::int32_t* micros = rawMicros_.get() + size_t(i) * kLineWidth;
+        // Exactly the double that reading the field's text gives.
+        for (int j = 0; j < kLineWidth; ++j)
+            line[j] = micros[j] / 1e6;
+    }
+    FramePhase = -1;
+    FirstLine = LastLine = 0;
+    FindFrameAndCrop();
+    return true;
+}
+
+void TAPT::FindFrameAndCrop()
+{
     WorkColumn.reset();
     const int start = FindTelemetryFrame(995, false);
     FirstLine = FindCropLine(true);
@@ -181,5 +325,4 @@ bool TAPT::ReadRawCache(bool reuseLines)
         FirstLine = std::max(FirstLine, FramePhase);
     }
     WorkColumn.reset();
-    return true;
 }

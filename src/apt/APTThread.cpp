@@ -239,7 +239,6 @@ void TAPTThread::FinishPass()
     TAPT& e = *engine_;
     const bool live = e.Flags & aptLive;
     bool save = true;
-    Show([](TAPTDisplay& display) { display.HideGaugePanel(); });
 
     // A poor recording goes with its pass-information file; the pass is
     // still completed and shown.
@@ -257,6 +256,9 @@ void TAPTThread::FinishPass()
             Show([handed](TAPTDisplay& display) { display.SetImageBitmap(std::move(*handed)); });
         }
     }
+    // The gauge stays up while the image and the raw-line cache are made, so
+    // the window does not look finished while it is still busy.
+    Show([](TAPTDisplay& display) { display.HideGaugePanel(); });
     if (Terminated() || IsStopped())
         return;
     e.RecordCopy.reset();

@@ -10,6 +10,7 @@ namespace systime {
 namespace {
 std::mutex clockMutex;
 std::shared_ptr<const TClockSource> clockSource;  // guarded by clockMutex; null: the system clock
+TClockSetter clockSetter;  // empty: clock_settime
 }  // namespace
 
 QDateTime UtcNow()
@@ -84,8 +85,16 @@ ZoneInfo CurrentZoneInfo(std::time_t at)
     return info;
 }
 
+TClockSetter SetClockSetter(TClockSetter setter)
+{
+    std::swap(clockSetter, setter);
+    return setter;
+}
+
 bool SetSystemClock(const QDateTime& utc, QString& error)
 {
+    if (clockSetter)
+        return clockSetter(utc, error);
     const qint64 ms = utc.toMSecsSinceEpoch();
     timespec ts{};
     ts.tv_sec = static_cast<time_t>(ms / 1000);

@@ -40,6 +40,13 @@ struct ZoneInfo {
 ZoneInfo CurrentZoneInfo(std::time_t at);
 
 // Sets the system clock; false with the system's reason (e.g. no privilege).
+// GUI thread.
 bool SetSystemClock(const QDateTime& utc, QString& error);
+
+// Replaces what SetSystemClock does (tests record the call instead of moving
+// the machine's clock); an empty setter brings the real one back. Returns the
+// setter in place before. GUI thread.
+using TClockSetter = std::function<bool(const QDateTime& utc, QString& error)>;
+TClockSetter SetClockSetter(TClockSetter setter);
 
 }  // namespace systime

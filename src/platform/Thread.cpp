@@ -6,6 +6,8 @@
 #include <chrono>
 #include <deque>
 #include <exception>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,12 +31,18 @@ bool OnGuiThread()
 
 QThread::Priority ToQt(TThreadPriority priority)
 {
-    switch (priority) {
-    case TThreadPriority::Idle: return QThread::IdlePriority;
-    case TThreadPriority::Lowest: return QThread::LowestPriority;
-    case TThreadPriority::Normal: break;
-    }
-    return QThread::NormalPriority;
+    // Idle is not Qt's idle priority: see ApplyNice.
+    return priority == TThreadPriority::Lowest ? QThread::LowestPriority : QThread::NormalPriority;
+}
+
+// Linux's idle scheduling class (Qt's idle priority) runs a thread only while
+// nothing else wants a CPU, so a browser or a build starves it for seconds;
+// the lowest ordinary priority, nice 19, still gets its share. Lowering the
+// nice value again needs a privilege, so a thread that was idle stays nice 19.
+void ApplyNice(pid_t tid, TThreadPriority priority)
+{
+    if (tid > 0 && priority == TThreadPriority::Idle)
+        setpriority(PRIO_PROCESS, static_cast<id_t>(tid), 19);
 }
 
 }  // namespace
@@ -43,8 +51,15 @@ class TThread::Runner : public QThread {
 public:
     explicit Runner(TThread* owner) : owner_(owner) {}
 
+    std::atomic<pid_t> Tid{0};  // the kernel's id of the running thread, 0 before it runs
+
 protected:
-    void run() override { owner_->Run(); }
+    void run() override
+    {
+        Tid = gettid();
+        ApplyNice(Tid, owner_->Priority());
+        owner_->Run();
+    }
 
 private:
     TThread* owner_;
@@ -109,8 +124,10 @@ bool TThread::SleepUnlessTerminated(int ms)
 void TThread::SetPriority(TThreadPriority priority)
 {
     priority_ = priority;
-    if (runner_->isRunning())
+    if (runner_->isRunning()) {
         runner_->setPriority(ToQt(priority));
+        ApplyNice(runner_->Tid, priority);
+    }
 }
 
 void TThread::Run()

@@ -33,7 +33,7 @@ public:
     int WaitFor();
 
     void SetPriority(TThreadPriority priority);
-    TThreadPriority Priority() const { return priority_; }
+    TThreadPriority Priority() const { return priority_.load(); }
 
     // Set before Resume(): the object deletes itself (on the GUI thread) once
     // Execute() has returned and OnTerminate has run.
@@ -69,5 +69,5 @@ private:
     std::mutex suspendMutex_;
     std::condition_variable suspendChanged_;
     bool suspended_ = false;  // guarded by suspendMutex_
-    TThreadPriority priority_ = TThreadPriority::Normal;
+    std::atomic<TThreadPriority> priority_{TThreadPriority::Normal};  // set by the owner, read by the thread
 };

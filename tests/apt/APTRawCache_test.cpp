@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <clocale>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -80,6 +81,83 @@ TEST(APTRawCache, TextCacheLayoutAndRoundTrip)
             ASSERT_EQ(loaded.LineStore[i][j], apt.LineStore[i][j]) << i << "," << j;
     if (german)
         std::setlocale(LC_ALL, "C");
+}
+
+TEST(APTRawCache, LongCacheReadsAsOneTextWhoeverWroteIt)
+{
+    // 150 lines fill several compressed members; the text inside is the one
+    // printf's "%010.6f " always gave, and a single-member file of that text
+    // (as zlib writes it) reads back to the same values.
+    TAPT apt;
+    apt.AllocLines(150);
+    for (int i = 0; i < 150; ++i)
+        for (int j = 0; j < 2080; ++j)
+            apt.LineStore[i][j] = (i * 7 + j) % 255 + j / 2080.0 / 3;  // values to be rounded
+    const QString path = Home() + "long.gz";
+    apt.RawImageName = path;
+    ASSERT_TRUE(apt.WriteRawCache());
+
+    QByteArray expected("\xB5\x27\x00\x00\x01\x00\x00\x00\n000150\n", 16);
+    char field[32];
+    for (int i = 0; i < 150; ++i) {
+        for (int j = 0; j < 2080; ++j) {
+            if (j > 0 && j % 10 == 0)
+                expected += '\n';
+            std::snprintf(field, sizeof(field), "%010.6f ", apt.LineStore[i][j]);
+            expected += field;
+        }
+        expected += "\n\n";
+    }
+    EXPECT_TRUE(Gunzip(path) == expected) << "the text of the cache, byte for byte";
+
+    const QString single = Home() + "single.gz";
+    Gzip(single, expected);
+    TAPT fromNew, fromSingle;
+    fromNew.RawImageName = path;
+    fromSingle.RawImageName = single;
+    ASSERT_TRUE(fromNew.LoadRawImage(false));
+    ASSERT_TRUE(fromSingle.LoadRawImage(false));
+    ASSERT_EQ(fromNew.Lines, 150);
+    ASSERT_EQ(fromSingle.Lines, 150);
+    for (int i = 0; i < 150; ++i)
+        for (int j = 0; j < 2080; ++j)
+            ASSERT_EQ(fromNew.LineStore[i][j], fromSingle.LineStore[i][j]) << i << "," << j;
+}
+
+TEST(APTRawCache, RawLinesComeBackAsTheCacheHoldsThemWithoutReadingIt)
+{
+    const aptgen::PassSpec spec = apttest::CalibratedPass(400);
+    const QString path = Home() + "restore.gz";
+    TAPT written;
+    apttest::FillLines(written, spec);
+    for (int i = 0; i < spec.lines; ++i)
+        written.LineStore[i][500] += 1.0 / 3;  // a value the text rounds
+    written.RawImageName = path;
+    written.SaveImage(2);
+    TAPT reference;  // the raw lines as reading the file gives them
+    reference.RawImageName = path;
+    ASSERT_TRUE(reference.LoadRawImage(false));
+
+    TAPT reopened;
+    reopened.RawImageName = path;
+    ASSERT_TRUE(reopened.LoadRawImage(false));
+    for (TAPT* apt : {&written, &reopened}) {
+        apt->SpacecraftModel = scNOAA18;
+        apt->Calibrate();
+        ASSERT_TRUE(apt->Flags & aptCalibrated);
+    }
+    // Gone from the disk: the raw lines still come back, from memory.
+    ASSERT_TRUE(QFile::remove(path));
+    for (TAPT* apt : {&written, &reopened}) {
+        apt->RestoreRawLines();
+        EXPECT_FALSE(apt->Flags & (aptCalibrated | aptThermalValid));
+        EXPECT_EQ(apt->FramePhase, reference.FramePhase);
+        EXPECT_EQ(apt->FirstLine, reference.FirstLine);
+        EXPECT_EQ(apt->LastLine, reference.LastLine);
+        for (int i = 0; i < spec.lines; ++i)
+            for (int j = 0; j < 2080; ++j)
+                ASSERT_EQ(apt->LineStore[i][j], reference.LineStore[i][j]) << i << "," << j;
+    }
 }
 
 TEST(APTRawCache, DamagedTextCachesFailAndAreDiscarded)

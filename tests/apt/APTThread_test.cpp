@@ -79,7 +79,7 @@ void DecodeFileOnThread(const QString& path, bool northbound)
     EXPECT_EQ(badPixels, 0);
     EXPECT_EQ(badTargets, 0);
     EXPECT_EQ(display.offGuiThread, 0);
-    EXPECT_EQ(display.steps, Steps({"gauge", "image", "progress", "result"}));
+    EXPECT_EQ(display.steps, Steps({"image", "gauge", "progress", "result"}));
     EXPECT_EQ(display.imageRows, expectedRows);
     EXPECT_TRUE(QFileInfo::exists(apt.RawImageName)) << "the raw-line cache is written";
     EXPECT_TRUE(apt.Flags & aptComplete);
@@ -182,7 +182,7 @@ TEST(APTThread, StopEndsTheThreadAtOnceWithoutFinishingThePass)
         EXPECT_EQ(counts.writes, 1);
         EXPECT_EQ(counts.uploads, 0);
         EXPECT_FALSE(apt.Flags & aptComplete);
-        EXPECT_EQ(display.steps, Steps({"gauge", "image", "status Logging...Please wait!"}));
+        EXPECT_EQ(display.steps, Steps({"image", "gauge", "status Logging...Please wait!"}));
     }
 }
 
@@ -285,7 +285,7 @@ TEST(APTThread, LiveBufferIsDecodedBehindTheRecorderAndHandedOverAtTheEnd)
     for (int row = 0; row < common; ++row)
         ASSERT_EQ(display.lines[row], std::vector<double>(reference.GetLine(row, 0), reference.GetLine(row, 0) + 2080))
             << "row " << row << " decodes as from the file";
-    EXPECT_EQ(display.steps, Steps({"gauge", "image", "status Logging...Please wait!",
+    EXPECT_EQ(display.steps, Steps({"image", "gauge", "status Logging...Please wait!",
                                     "status Uploading Log...Please wait!", "progress", "result"}));
     EXPECT_EQ(counts.writes, 1) << "the log is written once";
     EXPECT_EQ(counts.uploads, 1);

@@ -29,7 +29,7 @@ TEST(OrbitGrid, AgreesWithAnIndependentReadingOfTheSets)
 {
     const QString path = testenv::SharedDataPath("tle/weather-2021-10-31-no-final-newline.txt");
     if (path.isEmpty())
-        GTEST_SKIP() << "missing the shared weather element file";
+        SKIP_MISSING("missing the shared weather element file");
     TSatelliteList catalogue;
     LoadTLEFile(path, QString(), QString(), &catalogue, nullptr);
     QFile reference(testenv::FixturePath("orbit/orbit_grid_reference.txt"));

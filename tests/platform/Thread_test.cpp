@@ -6,6 +6,9 @@
 #include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -119,6 +122,33 @@ TEST(Thread, FreeOnTerminateDeletesAfterOnTerminate)
         PumpMessages(50);
     EXPECT_TRUE(onTerminateRan);
     EXPECT_TRUE(destroyed);
+}
+
+TEST(Thread, IdlePriorityIsNiceNineteenNotTheIdleClass)
+{
+    // The idle class would starve the thread on a busy machine.
+    struct Probe : TThread {
+        Probe() : TThread(true) {}
+        void Execute() override
+        {
+            policy = sched_getscheduler(0);
+            nice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+        }
+        int policy = -1;
+        int nice = -100;
+    };
+    Probe idle;
+    idle.SetPriority(TThreadPriority::Idle);
+    idle.Resume();
+    idle.WaitFor();
+    EXPECT_EQ(idle.policy, SCHED_OTHER);
+    EXPECT_EQ(idle.nice, 19);
+
+    Probe normal;
+    normal.Resume();
+    normal.WaitFor();
+    EXPECT_EQ(normal.policy, SCHED_OTHER);
+    EXPECT_EQ(normal.nice, getpriority(PRIO_PROCESS, 0)) << "a normal thread keeps the process's nice value";
 }
 
 TEST(Messages, PostedMessagesArriveInOrderOnTheTargetsThread)

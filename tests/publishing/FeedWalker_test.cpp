@@ -19,7 +19,7 @@ QString Shared(const char* name)
 
 #define SKIP_WITHOUT(path) \
     if ((path).isEmpty())  \
-    GTEST_SKIP() << "reference feed missing: " << #path
+    SKIP_MISSING("reference feed missing: " << #path)
 
 QByteArray Rss(const QByteArray& version, const QByteArray& channelBody)
 {

@@ -310,7 +310,7 @@ TEST(LoggerThread, ProcessingThreadRunsTheLogAndReportsThroughTheWindow)
 
     ExpectEntry(display.logLines, "NOAA 18 Nothing to log!");
     EXPECT_EQ(display.offGuiThread, 0);
-    EXPECT_EQ(display.steps, std::vector<std::string>({"gauge", "image", "status Logging...Please wait!",
+    EXPECT_EQ(display.steps, std::vector<std::string>({"image", "gauge", "status Logging...Please wait!",
                                                        "progress", "result"}))
         << "nothing written, so nothing is uploaded";
     EXPECT_TRUE(renderer.calls.isEmpty());

@@ -19,6 +19,7 @@ TEST(StartupReport, ZoneLinesFollowTheBiasRules)
         {"US east", {300, "EST", 0, "EDT", -60}, "Bias : -5 h", "Daylight name: EDT", "Daylight bias: +60 min"},
         {"India, no daylight time", {-330, "IST", 0, "", 0}, "Bias : +5.5 h", "Daylight name: N/A",
          "Daylight bias: +0 min"},
+        {"UTC", {0, "UTC", 0, "", 0}, "Bias : +0 h", "Daylight name: N/A", "Daylight bias: +0 min"},
     };
     for (const Case& c : cases) {
         const QStringList lines = StartupTimeReport(local, utc, c.zone);

@@ -14,6 +14,7 @@
 #include "publishing/Logger.h"
 #include "publishing/ui/LogDlg.h"
 #include "shell/AppFolders.h"
+#include "shell/LogTime.h"
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/ShellHelpers.h"
@@ -21,6 +22,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
@@ -314,7 +316,8 @@ void TMDIChild::RunDailyLog(TLogger& logger, int action, const QString& page)
             ok = logger.WriteLog(true);
             // The writer says nothing when the settings choose no products.
             if (!ok && logger.Messages.isEmpty() && LogForm)
-                LogForm->AddLines({"The daily log was not written: no log images are chosen in the settings.", ""});
+                LogForm->AddLines({FormatLogTime(QDateTime::currentDateTime()),
+                                   "The daily log was not written: no log images are chosen in the settings.", ""});
             if (ok && (action & laUpload))
                 ok = logger.UploadLog(false);
             // The log writer prepared the engine's lines for its products;

@@ -103,7 +103,11 @@ void TOpenMagickImageDlg::BuildForm()
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setAutoRaise(true);
-        button->setStyleSheet("color: white");
+        // White captions on the grey panel; pressed or hovered, the face
+        // darkens instead of turning light under the white text.
+        button->setStyleSheet("QToolButton { color: white; border: none; border-radius: 3px; }"
+                              "QToolButton:hover { background: #7d7d7d; }"
+                              "QToolButton:pressed, QToolButton:checked { background: #5f5f5f; }");
         button->setProperty("tag", tag);
         button->setFixedWidth(98);
         sideLayout->addWidget(button);

@@ -44,7 +44,13 @@ QWidget* Credit(QWidget* parent, const QString& what, const QString& url)
 
 const char kHistory[] =
     "0.1\n"
-    "- First Linux release: folders, settings, process information, clock.\n";
+    "- Predicts the passes of the NOAA APT satellites over the ground station\n"
+    "  and follows the next one, tuning the receiver over a serial link.\n"
+    "- Records a pass from the sound input and decodes it into a calibrated\n"
+    "  image window: channel, false-colour and temperature views, colour\n"
+    "  tables, saving in the usual image formats.\n"
+    "- Keeps a daily web log with an RSS feed and uploads it by FTP.\n"
+    "- Downloads and keeps element sets.\n";
 
 }  // namespace
 
@@ -63,11 +69,15 @@ bool ReadPhysicalMemory(unsigned long long& totalBytes, unsigned long long& avai
     return true;
 }
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), pages_(new QTabWidget(this))
+// A dialog border: the close box only, and a size that fits what it says.
+TAboutBox::TAboutBox(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      pages_(new QTabWidget(this))
 {
     setWindowTitle("About");
-    setFixedSize(414, 400);
+    setMinimumSize(414, 400);
     auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(pages_);
 
     auto* first = new QWidget(pages_);

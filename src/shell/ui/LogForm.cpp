@@ -5,6 +5,7 @@
 #include "shell/ui/WindowState.h"
 
 #include <QDateTime>
+#include <QShowEvent>
 #include <QVBoxLayout>
 #include <ctime>
 
@@ -14,7 +15,11 @@ namespace {
 const char kPlacementKey[] = "APT\\LogForm";
 }
 
-TLogForm::TLogForm(QWidget* parent) : QWidget(parent, Qt::Window), m(new QPlainTextEdit(this))
+// Only the close box among the border icons: a log to glance at, not a
+// window to minimise or fill the screen with.
+TLogForm::TLogForm(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m(new QPlainTextEdit(this))
 {
     setWindowTitle("Process information");
     setObjectName("LogForm");
@@ -39,7 +44,7 @@ TLogForm::~TLogForm()
 
 void TLogForm::FormCreate()
 {
-    RestoreFormPlacement(this, kPlacementKey);
+    placed_ = RestoreFormPlacement(this, kPlacementKey);
     const QDateTime now = QDateTime::currentDateTime();
     AddLines(StartupTimeReport(now, now.toUTC(), systime::CurrentZoneInfo(std::time(nullptr))));
 }
@@ -47,6 +52,18 @@ void TLogForm::FormCreate()
 void TLogForm::FormDestroy()
 {
     SaveFormPlacement(this, kPlacementKey);
+}
+
+void TLogForm::showEvent(QShowEvent* event)
+{
+    // Never placed before: over the middle of the main window, clear of its
+    // menus and tool bars, rather than in the screen's corner on top of them.
+    if (!placed_ && parentWidget()) {
+        const QRect owner = parentWidget()->window()->frameGeometry();
+        move(owner.center() - QPoint(width() / 2, height() / 2));
+    }
+    placed_ = true;
+    QWidget::showEvent(event);
 }
 
 void TLogForm::AddEntry(const QString& message, const QStringList& lines)

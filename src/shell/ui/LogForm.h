@@ -21,9 +21,14 @@ public:
 
     QPlainTextEdit* m;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void FormCreate();
     void FormDestroy();
+
+    bool placed_ = false;  // a stored placement, or the first showing, has put it somewhere
 };
 
 // The one process log of the running program (null before it is made).

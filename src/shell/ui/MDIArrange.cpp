@@ -1,7 +1,9 @@
 #include "shell/ui/MDIArrange.h"
 
+#include <QAction>
 #include <QList>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QStyle>
 #include <algorithm>
@@ -10,13 +12,13 @@ namespace mdiarrange {
 
 namespace {
 
-// The windows an arrangement moves: shown and not minimised, in the order
-// they were opened.
+// The windows an arrangement moves: not hidden and not minimised, in the
+// order they were opened.
 QList<QMdiSubWindow*> OpenWindows(QMdiArea* area)
 {
     QList<QMdiSubWindow*> windows;
     for (QMdiSubWindow* w : area->subWindowList(QMdiArea::CreationOrder))
-        if (w->isVisible() && !w->isMinimized())
+        if (!w->isHidden() && !w->isMinimized())
             windows << w;
     return windows;
 }
@@ -87,7 +89,7 @@ void ArrangeIcons(QMdiArea* area)
     int x = 0;
     int row = 0;  // counted from the bottom
     for (QMdiSubWindow* w : area->subWindowList(QMdiArea::CreationOrder)) {
-        if (!w->isVisible() || !w->isMinimized())
+        if (w->isHidden() || !w->isMinimized())
             continue;
         const QSize size = w->size();
         if (x > 0 && x + size.width() > space.width()) {
@@ -97,6 +99,42 @@ void ArrangeIcons(QMdiArea* area)
         w->move(x, space.height() - (row + 1) * size.height());
         x += size.width();
     }
+}
+
+QPoint NewWindowPosition(QMdiArea* area, const QSize& size)
+{
+    const QList<QMdiSubWindow*> open = OpenWindows(area);
+    const QSize space = area->viewport()->size();
+    const int step = std::max(open.isEmpty() ? 0 : TitleHeight(open.first()), 24);
+    const int room = std::max(std::min(space.width() - size.width(), space.height() - size.height()), 0);
+    // The new window is not shown yet, so it is not among them.
+    const int offset = step * (static_cast<int>(open.size()) % (room / step + 1));
+    return {offset, offset};
+}
+
+void ListWindowsIn(QMenu* menu, QMdiArea* area)
+{
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, area] {
+        static constexpr char kListed[] = "listedWindow";  // marks the actions made here
+        for (QAction* action : menu->actions()) {
+            if (action->property(kListed).toBool()) {
+                menu->removeAction(action);
+                action->deleteLater();
+            }
+        }
+        const QList<QMdiSubWindow*> windows = area->subWindowList(QMdiArea::CreationOrder);
+        if (windows.isEmpty())
+            return;
+        menu->addSeparator()->setProperty(kListed, true);
+        int number = 0;
+        for (QMdiSubWindow* w : windows) {
+            QAction* action = menu->addAction(QString("&%1 %2").arg(++number).arg(w->windowTitle()));
+            action->setProperty(kListed, true);
+            action->setCheckable(true);
+            action->setChecked(w == area->activeSubWindow());
+            QObject::connect(action, &QAction::triggered, area, [area, w] { area->setActiveSubWindow(w); });
+        }
+    });
 }
 
 }  // namespace mdiarrange

@@ -46,7 +46,7 @@ bool TMagickImage::LoadMagickImage(const QString& name, bool showError)
     }
     if (read.Result != TDisplayImage::Ok) {
         if (showError_)
-            Box(QString("%1\n%2\n%3").arg(objectName(), read.Reason, read.Description), "Error");
+            Box(QString("%1\n%2\n%3").arg(Caption, read.Reason, read.Description), "Error");
         return false;
     }
     bitmap_ = std::move(read.Picture);

@@ -32,6 +32,10 @@ public:
 
     // The loaded picture (null when empty); valid until the next load or Clear.
     const QImage& GetBitmap() const { return bitmap_; }
+
+    // The control's own caption: the first line of its error box (empty
+    // unless a window gives it one).
+    QString Caption;
     int ImageWidth() const { return imageWidth_; }
     int ImageHeight() const { return imageHeight_; }
 

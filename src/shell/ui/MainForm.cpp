@@ -102,7 +102,6 @@ void TMainForm::FormCreate()
         StateFlags |= msVersionChanged;
     WriteRegistryString(kMainKey, "VersionStr", caption);
     setWindowTitle(caption);
-    QApplication::setApplicationDisplayName(caption);
 
     folders_.CreateAppFolders();
 

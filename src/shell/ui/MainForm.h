@@ -344,6 +344,9 @@ public:
     std::mutex SettingsMutex;
     // ---- end of the Settings menu ----
 
+    // "Check time...": the time check, modal (MainFormTime.cpp).
+    void Checktime1Click();
+
     // ---- tray icon and minimise to the tray (MainFormTray.cpp) ----
     // One icon while the program runs; without a tray on the desktop the
     // record is still kept and the program works on.

@@ -1,6 +1,7 @@
 // The main window's image windows: the factory that makes them, the queries
 // that find them by role, the File menu and the file buttons of the tool bar,
 // and files dropped on the window. GUI thread only.
+#include "shell/ui/MDIArrange.h"
 #include "shell/ui/MainForm.h"
 
 #include "imaging/FileTypes.h"
@@ -77,6 +78,7 @@ TMDIChild* TMainForm::CreateMDIChild(const QString& fileName, int role)
     // and a window the size of its empty layout would show nothing of it.
     const QSize area = MDIArea()->viewport()->size();
     window->resize(std::max(320, area.width() * 3 / 4), std::max(240, area.height() * 3 / 4));
+    window->move(mdiarrange::NewWindowPosition(MDIArea(), window->size()));
     window->show();
     if (fileGiven) {
         if (!child->OpenFile(fileName)) {

@@ -82,7 +82,7 @@ void TMainForm::BuildLayout()
     trackBar->setMovable(false);
     TrackPanel = new QWidget(trackBar);
     TrackPanel->setObjectName("TrackPanel");
-    TrackPanel->setFixedHeight(44);
+    TrackPanel->setFixedHeight(62);
     TrackPanel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);  // grows with its texts and the window
     // White text on the night colour of the MDI area; the overlap warning in yellow.
     TrackPanel->setAttribute(Qt::WA_StyledBackground);
@@ -98,12 +98,14 @@ void TMainForm::BuildLayout()
     OverlapLabel = PanelLabel(TrackPanel, "OverlapLabel");
     TheSun = PanelLabel(TrackPanel, "TheSun");
     TheMoon = PanelLabel(TrackPanel, "TheMoon");
+    // Three rows: the tracking line is the longest text of the panel and
+    // gets a row of its own, so that it fits the default window width.
     grid->addWidget(TheTime, 0, 0);
-    grid->addWidget(TrackLabel, 1, 0, 1, 2);
+    grid->addWidget(TrackLabel, 2, 0, 1, 5);
     grid->addWidget(PanelLabel(TrackPanel, "KeplerCaption"), 0, 1);
     static_cast<QLabel*>(grid->itemAtPosition(0, 1)->widget())->setText("Element Set Issued Date:");
     grid->addWidget(KeplerAge, 0, 2);
-    grid->addWidget(OverlapLabel, 1, 2);
+    grid->addWidget(OverlapLabel, 1, 0, 1, 3);
     grid->addWidget(PanelLabel(TrackPanel, "SunCaption"), 0, 3);
     static_cast<QLabel*>(grid->itemAtPosition(0, 3)->widget())->setText("Sun:");
     grid->addWidget(TheSun, 0, 4);
@@ -147,4 +149,5 @@ void TMainForm::BuildMenus()
             child->showMinimized();
     });
     Window1->addAction("&Arrange All", this, [this] { mdiarrange::ArrangeIcons(MDIArea()); });
+    mdiarrange::ListWindowsIn(Window1, MDIArea());
 }

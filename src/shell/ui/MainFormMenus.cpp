@@ -178,4 +178,5 @@ void TMainForm::ConnectMenuCommands()
     BindCommand(ColorLookUpTableEditor1, &TMainForm::ColorLookUpTableEditor1Click);
     BindCommand(FlatEarthTracker1, &TMainForm::FlatEarthTracker1Click);
     BindCommand(SwathViewer1, &TMainForm::SwathViewer1Click);
+    BindCommand(Checktime1, &TMainForm::Checktime1Click);
 }

@@ -23,6 +23,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -305,7 +306,11 @@ TEST(MDIChildInMainWindow, AddingToTheDailyLogWritesTodaysPageAndShowsIt)
     EXPECT_TRUE(opened.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(page));
     EXPECT_EQ(readLog.Count, 1) << "the process log is shown";
-    EXPECT_TRUE(LogForm->Lines().join("\n").contains("no log images are chosen"));
+    const QStringList lines = LogForm->Lines();
+    const int said = static_cast<int>(lines.indexOf(QRegularExpression(".*no log images are chosen.*")));
+    ASSERT_GT(said, 0);
+    EXPECT_TRUE(QRegularExpression("^\\w{3} \\d{1,2} \\w{3} \\d{4} \\d{2}:\\d{2}:\\d{2}$").match(lines[said - 1]).hasMatch())
+        << "an entry begins with its time line, not " << lines[said - 1].toStdString();
 
     form->Settings->LogImages.Add(new TLogImage(TLogger::kProductNames[ivVideoB], ivVideoB));
     ModalCatcher boxes;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
@@ -288,4 +289,23 @@ TEST_F(OpenDialog, ANameTypedWithItsFullPathStandsForItself)
     EXPECT_EQ(dlg.ValidateFileNames(recording), 1);
     EXPECT_EQ(dlg.Files, QStringList{recording});
     EXPECT_TRUE(boxes.Texts.isEmpty()) << boxes.Texts.join("|").toStdString();
+}
+
+TEST_F(OpenDialog, AShortcutKeepsItsWhiteCaptionReadableWhilePressed)
+{
+    dlg.show();
+    for (bool down : {false, true}) {
+        dlg.ImagesDirBtn->setDown(down);
+        QToolButton* button = dlg.ImagesDirBtn;
+        const QImage shot = dlg.grab(QRect(button->mapTo(&dlg, QPoint(0, 0)), button->size())).toImage();
+        // The caption sits under the icon: compare its brightest pixels with
+        // the button's face beside them.
+        const int top = shot.height() * 2 / 3;
+        int brightest = 0;
+        for (int y = top; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                brightest = std::max(brightest, qGray(shot.pixel(x, y)));
+        const int face = qGray(shot.pixel(3, shot.height() - 3));
+        EXPECT_GE(brightest - face, 60) << (down ? "pressed" : "released") << ": white on a face of grey " << face;
+    }
 }

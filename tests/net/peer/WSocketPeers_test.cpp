@@ -1,6 +1,7 @@
 // The component against real servers that the tests start on loopback:
 // dante as a SOCKS 4 and 5 proxy, chrony answering SNTP over UDP.
 #include "net/WSocket.h"
+#include "support/ChronyPeer.h"
 #include "support/Daemon.h"
 #include "support/EventLog.h"
 #include "support/LoopbackPeer.h"
@@ -8,10 +9,6 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace nettest;
 
@@ -28,14 +25,6 @@ user.unprivileged: nobody
 client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }
 socks pass { from: 127.0.0.0/8 to: 127.0.0.0/8 }
 socks block { from: 0.0.0.0/0 to: 0.0.0.0/0 }
-)";
-
-const char* const kChronyConfig = R"(port %1
-bindaddress 127.0.0.1
-allow 127.0.0.1
-cmdport 0
-local stratum 10
-pidfile %DIR%/chronyd.pid
 )";
 
 TEST(WSocketPeers, ThroughDanteAtEachSocksLevel)
@@ -82,21 +71,7 @@ TEST(WSocketPeers, SntpExchangeWithChrony)
 {
     const int ntpPort = UnusedPort();
     Daemon chrony;
-    auto answers = [ntpPort] {
-        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<uint16_t>(ntpPort));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        char request[48] = {0x23};
-        ::sendto(fd, request, sizeof request, 0, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        pollfd p{fd, POLLIN, 0};
-        const bool answered = ::poll(&p, 1, 200) == 1;
-        ::close(fd);
-        return answered;
-    };
-    if (!chrony.Start("chronyd", {"-x", "-d", "-u", "root", "-f", "%DIR%/chrony.conf"}, "chrony.conf",
-                      QString::fromLatin1(kChronyConfig).arg(ntpPort), answers)) {
+    if (!StartChrony(chrony, ntpPort)) {
         if (chrony.Missing())
             SKIP_MISSING(chrony.Problem().toStdString());
         FAIL() << chrony.Problem().toStdString();

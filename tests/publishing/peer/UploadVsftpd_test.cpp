@@ -215,7 +215,7 @@ TEST_F(UploadToVsftpd, ARecordedPassIsDecodedLoggedAndUploadedByItsProcessingThr
     thread.WaitFor();
 
     EXPECT_EQ(display.offGuiThread, 0);
-    EXPECT_EQ(display.steps, std::vector<std::string>({"gauge", "image", "status Logging...Please wait!",
+    EXPECT_EQ(display.steps, std::vector<std::string>({"image", "gauge", "status Logging...Please wait!",
                                                        "status Uploading Log...Please wait!", "progress", "result"}));
     EXPECT_EQ(Texts(display.logLines), QStringList({"NOAA 18 Daily log uploaded succesfully!"}))
         << display.logLines.join('|').toStdString();

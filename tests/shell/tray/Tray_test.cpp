@@ -96,8 +96,14 @@ int VisibleBalloons()
 // Opens the tray menu with a right click on the icon.
 bool OpenTrayMenu(TMainForm& form)
 {
-    Click(IconCentre(form), 3);
-    return PumpUntil([&] { return form.TrayPopup->isVisible(); });
+    // On a loaded machine the X server can drop a synthetic click that comes
+    // too soon after the move: a click that opened nothing is given again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        Click(IconCentre(form), 3);
+        if (PumpUntil([&] { return form.TrayPopup->isVisible(); }, 4000))
+            return true;
+    }
+    return false;
 }
 
 #define SKIP_WITHOUT_TRAY()                                   \

@@ -84,7 +84,7 @@ TEST(OrbitDataDialog, ListsByGroupAndKeepsItsColumnsAndGroup)
     WriteRegistryString("APT\\OrbitDialog", "Group", "Vanished");
     CatalogueBench bench(false);
     if (!bench.loaded)
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     QStringList groups, listed;
     QString inclination;
     QTimer::singleShot(100, [&] {
@@ -110,7 +110,7 @@ TEST(SatelliteMaintenance, ActionsAsTheyAreMeant)
 {
     CatalogueBench bench;
     if (!bench.loaded)
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     TSatOrgDlg& dialog = bench.Organize();
     const int all = bench.form->SatelliteList.Count;
 
@@ -183,7 +183,7 @@ TEST(SatelliteMaintenance, OkSavesTheCatalogueAndCancelReloadsIt)
 {
     CatalogueBench bench;
     if (!bench.loaded)
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     const int all = bench.form->SatelliteList.Count;
     const auto organize = [&bench](bool ok, const std::function<void(TSatOrgDlg&)>& act) {
         QTimer::singleShot(100, [&bench, ok, act] {

@@ -34,6 +34,26 @@ TEST(LogForm, KeepsItsPlacement)
     EXPECT_EQ(again.size(), QSize(333, 444));
 }
 
+TEST(LogForm, FirstShownOverTheMiddleOfItsOwnerWithOnlyACloseBox)
+{
+    QWidget owner;
+    owner.setGeometry(100, 80, 900, 700);
+    owner.show();
+    TLogForm form(&owner);
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowCloseButtonHint);
+    form.show();
+    EXPECT_LT((form.frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(), 30)
+        << "not in the corner over the owner's menus";
+
+    // A placement the user chose wins.
+    form.hide();
+    form.move(5, 6);
+    form.show();
+    EXPECT_EQ(form.pos(), QPoint(5, 6));
+}
+
 TEST(EndWin, StepsAdvanceAndTheBugReportQuotesTheLastStep)
 {
     WriteRegistryString("APT", "VersionStr", "Orvanta 0.1.0.0");

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <gtest/gtest.h>
 
 namespace {
@@ -87,4 +88,47 @@ TEST(MDIArrange, ArrangeAllLinesTheMinimisedWindowsUpAlongTheBottom)
     EXPECT_EQ(a.windows[0]->x(), 0);
     EXPECT_EQ(a.windows[2]->x(), a.windows[0]->width()) << "next to each other";
     EXPECT_EQ(a.windows[1]->geometry(), open) << "an open window stays where it is";
+}
+
+TEST(MDIArrange, NewWindowsStepDownInsideTheAreaAndTheWindowMenuListsThem)
+{
+    QMdiArea area;
+    area.resize(900, 600);
+    area.show();
+    const QSize space = area.viewport()->size();
+    const QSize size(space.width() * 3 / 4, space.height() * 3 / 4);
+    QList<QMdiSubWindow*> windows;
+    for (int i = 0; i < 4; ++i) {
+        QMdiSubWindow* w = area.addSubWindow(new QLabel);
+        w->setWindowTitle(QString("pass %1").arg(i));
+        w->resize(size);
+        w->move(mdiarrange::NewWindowPosition(&area, w->size()));
+        w->show();
+        EXPECT_TRUE(area.viewport()->rect().contains(w->geometry())) << "window " << i << " wholly visible";
+        if (i > 0) {
+            EXPECT_GT(w->x(), windows.last()->x()) << i;
+        }
+        windows << w;
+    }
+
+    QMenu menu;
+    menu.addAction("&Cascade");
+    mdiarrange::ListWindowsIn(&menu, &area);
+    area.setActiveSubWindow(windows[2]);
+    for (int shown = 0; shown < 2; ++shown) {  // listed anew each time, not twice
+        emit menu.aboutToShow();
+        QStringList listed;
+        QString checked;
+        for (QAction* action : menu.actions()) {
+            if (action->isSeparator() || action->text() == "&Cascade")
+                continue;
+            listed << action->text();
+            if (action->isChecked())
+                checked = action->text();
+        }
+        EXPECT_EQ(listed, QStringList({"&1 pass 0", "&2 pass 1", "&3 pass 2", "&4 pass 3"}));
+        EXPECT_EQ(checked, "&3 pass 2") << "the active window is checked";
+    }
+    menu.actions().at(2)->trigger();  // "&1 pass 0"
+    EXPECT_EQ(area.activeSubWindow(), windows[0]);
 }

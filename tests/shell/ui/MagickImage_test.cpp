@@ -43,13 +43,14 @@ TEST(MagickImage, DamagedOrForgedFilesFailWithTheLibrarysReasonOrQuietly)
     ASSERT_TRUE(fixtures::WriteBytes(dir.filePath("forged.png"), fixtures::ForgedPngHeader(150000, 150000)));
     TMagickImage image;
     image.setObjectName("LogoImage");
+    image.Caption = "Station logo";
     ModalCatcher boxes;
     EXPECT_FALSE(image.LoadMagickImage(dir.filePath("noise.png"), true));
     ASSERT_EQ(boxes.Captions.size(), 1);
     EXPECT_EQ(boxes.Captions[0], "Error");
     const QStringList parts = boxes.Texts[0].split('\n');
     ASSERT_GE(parts.size(), 3);
-    EXPECT_EQ(parts[0], "LogoImage");
+    EXPECT_EQ(parts[0], "Station logo") << "the control's caption, not its object name";
     EXPECT_FALSE(parts[1].isEmpty()) << "the library's reason";
 
     image.SetFileName(dir.filePath("forged.png"));

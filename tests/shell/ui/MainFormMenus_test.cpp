@@ -94,7 +94,7 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                 {"FlatEarthTracker1", "Flat Earth Monitor...", "Properties for the Flat Earth Monitor", true},
                 {"SwathViewer1", "Swath Viewer...", "", true}});
     ExpectMenu(form->Tools1,
-               {{"Checktime1", "Check time...", "Check and sync your system clock", false},
+               {{"Checktime1", "Check time...", "Check and sync your system clock", true},
                 {"ColorLookUpTableEditor1", "Color Lookup Table Editor...", "Edit/Create a colour lookup table", true},
                 {"-", "", "", false},
                 {"FlatEarthTracker", "The Flat Earth Monitor", "Opens the Flat Earth Monitor window", false},

@@ -4,9 +4,11 @@
 #include "support/ModalCatcher.h"
 #include "support/TestEnv.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <cstdio>
 #include <QLabel>
+#include <QGuiApplication>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -30,6 +32,9 @@ TEST(MainForm, FirstStartRecordsTheVersionAndMakesTheFolders)
     EXPECT_TRUE(QRegularExpression("^Orvanta \\d+\\.\\d+\\.\\d+\\.\\d+$").match(form.windowTitle()).hasMatch())
         << form.windowTitle().toStdString();
     EXPECT_EQ(ReadRegistryString("APT", "VersionStr"), form.windowTitle());
+    // A display name would be appended to every window title by the X11
+    // platform, boxes included, cutting the box's own caption short.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
     EXPECT_TRUE(form.StateFlags & msVersionChanged);
     EXPECT_FALSE(TMainForm::IsVersionChanged(form.windowTitle()));
     EXPECT_TRUE(QFileInfo(testenv::ProgramDir() + "config").isDir());
@@ -74,4 +79,23 @@ TEST(MainForm, ShutdownSavesTheRecordsAndFreesTheCatalogueNewestFirst)
     EXPECT_EQ(pauses.back(), 1000) << "the thank-you stays a second";
     form.Shutdown();
     EXPECT_EQ(form.ShutdownStepsShown, expected) << "a second shutdown changes nothing";
+}
+
+TEST(MainForm, TheTrackPanelShowsItsLongestLinesWholeAtTheDefaultWidth)
+{
+    qputenv("ORVANTA_ALSA_DEVICE", "no_such_capture_device");
+    ModalCatcher boxes;
+    TMainForm form;
+    form.resize(940, 600);
+    form.show();
+    form.TrackLabel->setText("Tracking NOAA 15 on 137.62 MHz 45.11N 161.88W Az:342.69 El:-64.65 El max:44.20 "
+                             "AOS:20:16:32");
+    form.KeplerAge->setText("1866 days ago on Sun 31 Oct 2021 18:20:19 UTC");
+    form.TheSun->setText("Az:245.44 El:-20.21");
+    form.TheMoon->setText("Az:243.26 El:-0.76");
+    QApplication::processEvents();
+    for (QLabel* label : {form.TrackLabel, form.KeplerAge, form.TheSun, form.TheMoon, form.TheTime}) {
+        EXPECT_GE(label->width(), label->sizeHint().width()) << "cut: " << label->text().toStdString();
+        EXPECT_TRUE(form.TrackPanel->rect().contains(label->geometry())) << label->text().toStdString();
+    }
 }

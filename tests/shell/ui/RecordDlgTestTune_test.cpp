@@ -4,7 +4,6 @@
 #include "shell/Setting.h"
 #include "shell/ui/RecordDlg.h"
 #include "support/R2FXSimulator.h"
-#include "support/RigBench.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -14,11 +13,12 @@
 namespace {
 
 // The dialog on COM1 with the simulator behind it, no pause between tunings.
+// The link keeps its own reply timing: a shortened pause can end a reply
+// early on a loaded machine.
 struct TuneBench {
     TuneBench()
     {
         receiver.Line().MapToPort(1);
-        rig.SetReplyTiming(kTestReplyPauseMs, kTestReplyLimitMs);
         dlg.Settings = &settings;
         dlg.Rig = &rig;
         dlg.TestTunePauseMs = 0;
