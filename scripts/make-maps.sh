@@ -6,6 +6,13 @@
 #   flatearth/GLOBALeb10litcolshade_1800_900.jpg: the Flat Earth Monitor's
 #   default background, 1800 x 900 pixels, equirectangular (-180..180 E,
 #   90 N..90 S, 0.2 degrees a pixel): water and land, lighter towards the poles.
+#   maps/world-1km.gz: the swath viewer's land map, one byte per 30 arc
+#   seconds (1 land, 0 water), rows of 43200 from 90 N southwards. Made in
+#   latitude bands, one per core, and joined (the whole world at once takes
+#   minutes on one core).
+#   maps/CIA_WDB2.jpd.gz: the swath viewer's vector map: coasts, country and
+#   state borders, packed by our orvanta_pack_jpd.
+# Every file is written under a temporary name and renamed when complete.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 templates="$root/data/templates"
@@ -14,6 +21,8 @@ command -v convert >/dev/null || { echo "make-maps: ImageMagick's convert is mis
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+# gmt leaves its history in the current folder: keep it in the scratch one.
+cd "$work"
 
 flat="$templates/flatearth/GLOBALeb10litcolshade_1800_900.jpg"
 if [ ! -s "$flat" ] || [ "${1:-}" = "--force" ]; then
@@ -29,4 +38,32 @@ if [ ! -s "$flat" ] || [ "${1:-}" = "--force" ]; then
     \( -size 1800x900 -depth 8 "gray:$work/mask.raw" -blur 0x0.7 \) \
     -composite -quality 90 "$work/flat.jpg"
   mv "$work/flat.jpg" "$flat"
+fi
+
+maps="$templates/maps"
+mkdir -p "$maps"
+land="$maps/world-1km.gz"
+if [ ! -s "$land" ] || [ "${1:-}" = "--force" ]; then
+  echo "make-maps: $land (18 bands of 10 degrees, $(nproc) at a time)"
+  bands=$(seq 80 -10 -90)
+  printf '%s\n' $bands | xargs -P "$(nproc)" -I{} sh -c '
+    north=$(({} + 10)); cd "$0"
+    gmt grdlandmask -R-180/180/{}/$north -I30s -r -Di -N0/1/0/1/0 -Gband{}.nc &&
+      gmt grd2xyz band{}.nc -ZTLc > band{}.raw && rm band{}.nc && echo "make-maps:   band {}..$north N done"' "$work"
+  for b in $bands; do cat "$work/band$b.raw"; done | gzip -6 > "$work/land.gz"
+  mv "$work/land.gz" "$land"
+fi
+
+vector="$maps/CIA_WDB2.jpd.gz"
+if [ ! -s "$vector" ] || [ "${1:-}" = "--force" ]; then
+  echo "make-maps: $vector"
+  build="$root/build/release"
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$build" --target orvanta_pack_jpd >/dev/null
+  gmt coast -Rd -Di -M -W > "$work/coasts.txt"
+  gmt coast -Rd -Di -M -N1 > "$work/countries.txt"
+  gmt coast -Rd -Di -M -N2 > "$work/states.txt"
+  "$build/src/maps/orvanta_pack_jpd" 16="$work/coasts.txt" 0="$work/countries.txt" 3="$work/states.txt" |
+    gzip -9 > "$work/vector.gz"
+  mv "$work/vector.gz" "$vector"
 fi

@@ -4,7 +4,9 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup-deps.sh"
 # The map pictures are made once from the shoreline data.
-[ -s "$root/data/templates/flatearth/GLOBALeb10litcolshade_1800_900.jpg" ] || "$root/scripts/make-maps.sh"
+for map in flatearth/GLOBALeb10litcolshade_1800_900.jpg maps/world-1km.gz maps/CIA_WDB2.jpd.gz; do
+  [ -s "$root/data/templates/$map" ] || { "$root/scripts/make-maps.sh"; break; }
+done
 
 build="$root/build/release"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
