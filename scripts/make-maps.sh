@@ -21,6 +21,8 @@ command -v convert >/dev/null || { echo "make-maps: ImageMagick's convert is mis
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+# gmt leaves its history in the current folder: keep it in the scratch one.
+cd "$work"
 
 flat="$templates/flatearth/GLOBALeb10litcolshade_1800_900.jpg"
 if [ ! -s "$flat" ] || [ "${1:-}" = "--force" ]; then

@@ -5,6 +5,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/RegistryStore.h"
 #include "platform/SingleInstance.h"
+#include "publishing/ui/LogDlg.h"
 #include "shell/ui/Application.h"
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
@@ -43,6 +44,7 @@ int main(int argc, char** argv)
     TLogForm logForm(&mainForm);
     TLUTDlg lutDlg(&mainForm);
     TLUTEdDlg lutEdDlg(&mainForm);
+    TLogDlg logDlg(&mainForm);
     TTimeDlg timeDlg(&mainForm);
     mainForm.show();
     if (claim == TSingleInstance::Failed)

@@ -184,7 +184,8 @@ bool TMDIChild::FormCloseQuery()
 {
     if (Flags & mcFlatEarth)
         return true;
-    if (APTThread && !(APTThread->Flags & aptThreadTerminated) && APTThread->IsLogBusy()) {
+    const bool threadLogBusy = APTThread && !(APTThread->Flags & aptThreadTerminated) && APTThread->IsLogBusy();
+    if (threadLogBusy || dailyLogBusy_) {
         QMessageBox box(QMessageBox::Information, windowTitle(),
                         "Orvanta is processing the log.\nPlease wait for the process to finish!", QMessageBox::Ok,
                         this);

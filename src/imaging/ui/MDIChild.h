@@ -104,6 +104,9 @@ public:
     // Shows the daily page after "Add to the daily log...". Replaceable; by
     // default the desktop's browser.
     static std::function<void(const QString& page)> OpenDailyPage;
+    // The upload server's port for "Add to the daily log...": a service name
+    // or a number. Tests point it at their own server.
+    static QString LogFtpPort;
 
     // --- files, decoding and recording (MDIChildFiles.cpp) ---
     bool OpenFile(const QString& path);
@@ -370,4 +373,10 @@ private:
     const TSetting& Settings() const;
     TAppFolders Folders() const;
     void ShowBox(const QString& text, const QString& caption, bool topmost, bool owned);
+    // "Add to the daily log...": the choice made, the log run or upload.
+    void RunDailyLog(TLogger& logger, int action, const QString& page);
+    // From the log options dialog to the end of a run of "Add to the daily
+    // log...": its blocking upload lets the window's events run, and the
+    // run works on the engine, the pass and the renderer of this window.
+    bool dailyLogBusy_ = false;
 };

@@ -12,6 +12,7 @@
 #include "orbit/Sat.h"
 #include "platform/ui/OpenDocument.h"
 #include "publishing/Logger.h"
+#include "publishing/ui/LogDlg.h"
 #include "shell/AppFolders.h"
 #include "shell/LogTime.h"
 #include "shell/ui/LogForm.h"
@@ -25,6 +26,8 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 
 namespace {
 
@@ -39,6 +42,8 @@ QAction* AddRadioItem(QMenu* menu, QActionGroup* group, const char* name, const 
 }
 
 }  // namespace
+
+QString TMDIChild::LogFtpPort = "ftp";
 
 std::function<void(const QString& page)> TMDIChild::OpenDailyPage = [](const QString& page) {
     OpenURL(nullptr, QString(), page, false);
@@ -247,66 +252,96 @@ void TMDIChild::Choptovideo1Click()
 
 void TMDIChild::AddtotheDailylog2Click()
 {
-    if (!IsReady())
+    // One run at a time; while one runs, its upload lets this command be
+    // chosen again.
+    if (dailyLogBusy_ || !IsReady())
         return;
     if (!Pass) {
         QMessageBox::critical(this, "Error: No satellite!",
                               "The log can not be created.\nNo satellite found for this wave-form.");
         return;
     }
+    if (!LogDlg)
+        return;
+    // The window does not close while the run may still use it.
+    dailyLogBusy_ = true;
+    const struct Done {
+        bool& busy;
+        ~Done() { busy = false; }
+    } done{dailyLogBusy_};
+
     const TSetting settings = Settings();
     Pass->UpdateDaylight(&settings);
     const QString logDir = Folders().GetLogDir();
     const QString page = logDir + "/daily/index.html";
-    // Without a log options dialog the run takes what a user adding one
-    // pass wants: today's page continued when it exists, a new one
-    // otherwise, and the upload when the settings ask for uploads.
-    const int action = (QFileInfo::exists(page) ? 2 : 1) | ((settings.LogModes & 0x10) ? 4 : 0);
+    TViewLogRenderer renderer(APT.get(), settings, Pass->GetPassDescription(0), IsNorthbound(), LUTFileName);
+    TLogSource source;
+    source.Engine = APT.get();
+    source.Pass = *Pass;
+    source.Renderer = &renderer;
+    source.LogDir = logDir;
+    source.FtpPort = LogFtpPort;
+    if (MainForm && MainForm->Rig)
+        source.ReceiverName = MainForm->Rig->GetRadioName();
+    TLogger logger(settings, std::move(source), nullptr);
+    logger.OnMessages = [](const QStringList& lines) {
+        if (LogForm)
+            LogForm->AddLines(lines);
+    };
 
+    // Continuing, retrying and sending everything need today's page.
+    const bool pageExists = QFileInfo::exists(page);
+    LogDlg->UploadAllBtn->setEnabled(pageExists);
+    LogDlg->AppendLog->setEnabled(pageExists);
+    LogDlg->RetryBtn->setEnabled(pageExists && !logger.GetPendingUploadFile(false).isEmpty());
+    if (!pageExists)
+        LogDlg->NewLog->setChecked(true);
+    if (LogDlg->exec() != QDialog::Accepted)
+        return;
+    const int action = (LogDlg->Action & (laRetry | laUploadAll)) ? LogDlg->Action : LogDlg->GetAction();
+    RunDailyLog(logger, action, page);
+}
+
+void TMDIChild::RunDailyLog(TLogger& logger, int action, const QString& page)
+{
     QApplication::processEvents();
-    bool written = false;
-    QStringList messages;
+    bool ok = false;
     {
         WaitCursor busy;
-        TViewLogRenderer renderer(APT.get(), settings, Pass->GetPassDescription(0), IsNorthbound(), LUTFileName);
-        TLogSource source;
-        source.Engine = APT.get();
-        source.Pass = *Pass;
-        source.Renderer = &renderer;
-        source.LogDir = logDir;
-        if (MainForm && MainForm->Rig)
-            source.ReceiverName = MainForm->Rig->GetRadioName();
-        TLogger logger(settings, std::move(source), nullptr);
-        if (action & 1)
-            logger.StartNewDailyLog();
-        else
-            logger.TouchDailyLog();
-        written = logger.WriteLog(true);
-        messages = logger.Messages;
-        // The writer says nothing when the settings choose no products.
-        if (!written && messages.isEmpty())
-            messages << FormatLogTime(QDateTime::currentDateTime())
-                     << "The daily log was not written: no log images are chosen in the settings." << QString();
-        if (written && (action & 4)) {
-            written = logger.UploadLog(false);
-            messages += logger.Messages;
+        if (action & laRetry) {
+            ok = logger.RetryUpload();
+        } else if (action & laUploadAll) {
+            ok = logger.UploadAllFiles();
+        } else {
+            if (action & laNewLog)
+                logger.StartNewDailyLog();
+            else
+                logger.TouchDailyLog();
+            ok = logger.WriteLog(true);
+            // The writer says nothing when the settings choose no products.
+            if (!ok && logger.Messages.isEmpty() && LogForm)
+                LogForm->AddLines({FormatLogTime(QDateTime::currentDateTime()),
+                                   "The daily log was not written: no log images are chosen in the settings.", ""});
+            if (ok && (action & laUpload))
+                ok = logger.UploadLog(false);
+            // The log writer prepared the engine's lines for its products;
+            // the window's view is rendered again from the lines it needs.
+            if (View >= 0)
+                ShowView(View, vfForce | vfReloadRaw | vfSilent);
         }
     }
-    // The log writer prepared the engine's lines for its products; the
-    // window's view is rendered again from the lines it needs.
-    if (View >= 0)
-        ShowView(View, vfForce | vfReloadRaw | vfSilent);
-    if (LogForm)
-        LogForm->AddLines(messages);
-    if (!written) {
-        if (LogForm) {
+    if (!ok) {
+        if (MainForm) {
+            MainForm->Processlog1Click();
+        } else if (LogForm) {
             LogForm->show();
             LogForm->raise();
         }
-        return;
-    }
-    if (OpenDailyPage)
+    } else if (action & (laRetry | laUploadAll)) {
+        QMessageBox::information(this, "Info: Done!", "Log processed successfully");
+    } else if (OpenDailyPage) {
         OpenDailyPage(page);
+    }
 }
 
 void TMDIChild::Passinfo2Click()

@@ -1,10 +1,13 @@
 #include "../PassFixtures.h"
 #include "MainFormFixture.h"
+#include "ModalAnswer.h"
+#include "PassWindow.h"
 #include "imaging/ui/MDIChild.h"
 #include "imaging/ui/ZoomWin.h"
 #include "orbit/Sat.h"
-#include "publishing/Logger.h"
 #include "platform/ProgramFolder.h"
+#include "publishing/Logger.h"
+#include "publishing/ui/LogDlg.h"
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
 #include "support/ModalCatcher.h"
@@ -12,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -21,14 +25,16 @@
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <gtest/gtest.h>
 #include <memory>
 
-namespace {
+using namespace passwindow;
 
-constexpr int kPassLines = 400;
+namespace {
 
 // The scene temperature (degrees C) of the channel B video word under the
 // pointer, and the read-out's own number.
@@ -39,21 +45,6 @@ double ReadCelsius(const QString& text)
     bool ok = false;
     const double value = number.toDouble(&ok);
     return ok ? value : 1e9;
-}
-
-TSat Noaa18Pass(bool northbound)
-{
-    TSat pass;
-    // A pass keeps its name only with its element set.
-    char name[] = "NOAA 18";
-    EXPECT_TRUE(pass.ParseTLE(name, "1 28654U 05018A   21304.72123285  .00000119  00000-0  88668-4 0  9990",
-                              "2 28654  98.9797  10.0313 0013370 256.3100 103.6583 14.12652139847778"));
-    pass.Downlink = "137.9125";
-    pass.Northbound = northbound ? 1 : 0;
-    pass.FileBaseName = "170501_140000_NOAA_18";
-    pass.WindowStart = 13636.5;
-    pass.WindowStop = pass.WindowStart + 200.0 / 86400;
-    return pass;
 }
 
 class MDIChildMenu : public ::testing::Test {
@@ -68,19 +59,6 @@ protected:
     }
     TMDIChild child;
 };
-
-// The active image window of a decoded calibrated pass.
-TMDIChild* AddPassWindow(TMainForm& form)
-{
-    auto* child = new TMDIChild;
-    passfixture::FillCompletePass(*child->APT, passfixture::CalibratedPass(kPassLines));
-    QMdiSubWindow* window = form.MDIArea()->addSubWindow(child);
-    window->resize(400, 240);
-    window->show();
-    form.MDIArea()->setActiveSubWindow(window);
-    QApplication::processEvents();
-    return child;
-}
 
 }  // namespace
 
@@ -314,14 +292,20 @@ TEST(MDIChildInMainWindow, AddingToTheDailyLogWritesTodaysPageAndShowsIt)
     const QString page = form->Folders().GetLogDir() + "/daily/index.html";
     TLogForm processLog;  // made at start-up with the other windows
     ASSERT_EQ(LogForm, &processLog);
+    TLogDlg options;
+    ModalAnswer<TLogDlg> createNew([](TLogDlg* dialog) {
+        dialog->NewLog->setChecked(true);
+        dialog->UploadLog->setChecked(false);
+        dialog->OKBtn->click();
+    });
+    ModalAnswer<TLogForm> readLog([](TLogForm* window) { window->close(); });
 
     // No products chosen: nothing is written, and the process log says why.
-    form->Settings->LogModes &= ~0x10;  // no upload
     TSetting::FreeLogImages(&form->Settings->LogImages, false);
     child->AddtotheDailylog2->trigger();
     EXPECT_TRUE(opened.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(page));
-    EXPECT_TRUE(LogForm->isVisible());
+    EXPECT_EQ(readLog.Count, 1) << "the process log is shown";
     const QStringList lines = LogForm->Lines();
     const int said = static_cast<int>(lines.indexOf(QRegularExpression(".*no log images are chosen.*")));
     ASSERT_GT(said, 0);

@@ -1,0 +1,75 @@
+#pragma once
+// TSwathForm: "The Swath Viewer". On a projected map around the ground
+// station it draws the ground track of a pass over its recording window, the
+// two edges of the scanner's swath at +-55.37 degrees across the track, a
+// cross line of the swath at the window's start and end, and the satellite's
+// name at closest approach. The projection can be switched and the map
+// settings changed. A second pass whose swath fits the map is drawn beside
+// the first. GUI thread only.
+#include <QDialog>
+#include <memory>
+
+class QComboBox;
+class QScrollArea;
+class QToolButton;
+class QWidget;
+class TMap;
+class TSat;
+struct TStation;
+struct TSwathProp;
+
+// The paint box: shows the map's bitmap, or its own colour without one.
+class TSwathPaintBox : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    const QImage* Picture = nullptr;  // the map's bitmap; not owned
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+class TSwathForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TSwathForm(QWidget* parent = nullptr);
+    ~TSwathForm() override;
+
+    // flags 0x01: compute the swath box anew; 0x02: show the map's error
+    // box on failure. 0 or the map's TMapResult.
+    int BuildSwathMap(int flags);
+    void ComputeSwathBox(double& west, double& south, double& east, double& north);
+    // 0, or -1 without a valid map or a satellite.
+    int DrawSwath();
+
+    void FormCreate();
+    void FormDestroy();
+    void FormCloseQuery();
+    void ProjCbChange();
+    void SwathPropBtnClick();
+
+    TSat* Sat = nullptr;          // the pass shown; not owned
+    TStation* Station = nullptr;  // not owned
+    TSwathProp* Props = nullptr;  // the main window's settings; not owned
+    std::unique_ptr<TMap> Map;
+    double SwathLonMin = 0, SwathLatMin = 0, SwathLonMax = 0, SwathLatMax = 0;
+
+    QWidget* TopPanel;
+    QComboBox* ProjCb;
+    QToolButton* SwathPropBtn;
+    QScrollArea* sb;
+    TSwathPaintBox* pb;
+
+    static constexpr double kSwathHalfAngle = 55.37;  // degrees
+    static constexpr double kStepDays = 5.0 / 86400;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void done(int result) override;
+
+private:
+    void ShowMap();
+};
+
+// The window of the running program (null before it is made).
+extern TSwathForm* SwathForm;

@@ -1,0 +1,108 @@
+// The swath viewer offscreen, on a NOAA 18 pass over a station in Berlin and
+// a small vector map made by the packer.
+#include "maps/JpdPacker.h"
+#include "maps/Map.h"
+#include "maps/SwathProp.h"
+#include "maps/ui/SwathForm.h"
+#include "orbit/Sat.h"
+#include "orbit/Station.h"
+#include "orbit/Satutil.h"
+#include "support/TestEnv.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+namespace {
+
+class SwathFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QString folder = testenv::ProgramDir() + "maps";
+        QDir().mkpath(folder);
+        const QByteArray packed = PackJpd({{16, "> coast\n0 50\n30 50\n"}});
+        gzFile file = gzopen(QFile::encodeName(folder + "/CIA_WDB2.jpd.gz").constData(), "wb");
+        ASSERT_NE(file, nullptr);
+        gzwrite(file, packed.constData(), static_cast<unsigned>(packed.size()));
+        gzclose(file);
+        props.MapDir = folder;
+        props.MapType = 0;
+        props.Scale = 2;
+        props.Projection = 16;
+        station = {"Berlin", -13.4, 52.5, 40};
+        char name[32] = "NOAA 18";
+        ASSERT_TRUE(sat.ParseTLE(name, "1 28654U 05018A   21304.72123285  .00000119  00000-0  88668-4 0  9990",
+                                 "2 28654  98.9797  10.0313 0013370 256.3100 103.6583 14.12652139847778"));
+        ASSERT_TRUE(sat.PredictPass(&station, DateTimeToDayNumber(EncodeDateTime(2021, 10, 31, 8)), 0));
+        sat.WindowStart = sat.AOS;
+        sat.WindowStop = sat.LOS;
+        form.Sat = &sat;
+        form.Station = &station;
+        form.Props = &props;
+    }
+    int SwathPixels() const
+    {
+        const QImage& map = *form.Map->Bitmap;
+        const QRgb swath = qRgb(props.Swath & 0xFF, (props.Swath >> 8) & 0xFF, (props.Swath >> 16) & 0xFF);
+        int count = 0;
+        for (int y = 0; y < map.height(); ++y)
+            for (int x = 0; x < map.width(); ++x)
+                count += map.pixel(x, y) == swath;
+        return count;
+    }
+
+    TSwathProp props;
+    TStation station;
+    TSat sat;
+    TSwathForm form;
+};
+
+}  // namespace
+
+TEST_F(SwathFormTest, APassIsDrawnAndASecondOneInsideJoinsTheMap)
+{
+    ASSERT_EQ(form.BuildSwathMap(0), mapOk);
+    const int onePass = SwathPixels();
+    EXPECT_GT(onePass, 200) << "track, edges and cross lines";
+    EXPECT_NEAR(sat.Time, sat.TCA, 1e-9) << "left at closest approach";
+    EXPECT_LT(form.SwathLonMin, form.SwathLonMax);
+    const QImage* bitmap = form.Map->Bitmap.get();
+
+    // The same pass a few seconds later lies inside the box: same map, more swath.
+    sat.WindowStart += 60.0 / 86400;
+    sat.WindowStop -= 60.0 / 86400;
+    ASSERT_EQ(form.BuildSwathMap(0), mapOk);
+    EXPECT_EQ(form.Map->Bitmap.get(), bitmap) << "not set up again";
+    EXPECT_GE(SwathPixels(), onePass);
+
+    // Closing drops the map; the next opening starts fresh.
+    form.close();
+    EXPECT_EQ(form.Map, nullptr);
+}
+
+TEST_F(SwathFormTest, AWindowUnderFiveSecondsShowsOnlyTheName)
+{
+    sat.WindowStop = sat.WindowStart + 4.0 / 86400;
+    ASSERT_EQ(form.BuildSwathMap(0), mapOk);
+    const int nameOnly = SwathPixels();
+    sat.WindowStop = sat.LOS;
+    ASSERT_EQ(form.BuildSwathMap(0x01), mapOk);
+    EXPECT_GT(SwathPixels(), nameOnly * 2);
+}
+
+TEST_F(SwathFormTest, ProjectionFailureAndAChangeOfProjection)
+{
+    props.Projection = 0;  // UPS does not reach Europe
+    EXPECT_EQ(form.BuildSwathMap(0), mapProjectionFailed);
+    form.ProjCb->setCurrentIndex(11);
+    form.ProjCbChange();
+    EXPECT_EQ(props.Projection, 11) << "the choice goes into the settings";
+    ASSERT_TRUE(form.Map && form.Map->IsValid());
+    EXPECT_GT(SwathPixels(), 0);
+    EXPECT_EQ(form.DrawSwath(), 0);
+    form.Sat = nullptr;
+    EXPECT_EQ(form.DrawSwath(), -1);
+}
