@@ -32,6 +32,7 @@ namespace {
 const char kKey[] = "APT\\RSS";
 const char kPathsKey[] = "APT\\Paths";
 constexpr int kIconNew = 0, kIconRead = 1, kIconLine = 2;
+constexpr int kIconSide = 16;
 
 // A TColor (0x00BBGGRR) and back.
 QColor FromTColor(unsigned value)
@@ -248,7 +249,7 @@ void TRSSForm::AddChildLines(QTreeWidgetItem* node, const TFeedInfo& record)
                                 record.GetLastModified()}) {
         auto* child = new QTreeWidgetItem(node, {line});
         child->setFlags(child->flags() & ~Qt::ItemIsEditable);
-        child->setIcon(0, icons_[kIconLine]);
+        child->setIcon(0, NodeIcon(child));
     }
 }
 
@@ -262,7 +263,7 @@ void TRSSForm::AddFeedNode(std::unique_ptr<TFeedInfo> record)
     AddChildLines(node, *feed);
     if (feed->CheckCache())
         feed->Flags |= TFeedInfo::Read;
-    node->setIcon(0, icons_[twGetImageIndex(node)]);
+    node->setIcon(0, NodeIcon(node));
 }
 
 void TRSSForm::DeleteFeedNode(int flags)
@@ -295,11 +296,19 @@ int TRSSForm::twGetImageIndex(const QTreeWidgetItem* node) const
     return record && (record->Flags & TFeedInfo::Read) ? kIconRead : kIconNew;
 }
 
+QIcon TRSSForm::NodeIcon(const QTreeWidgetItem* node) const
+{
+    QIcon icon;
+    icon.addPixmap(icons_[twGetImageIndex(node)].pixmap(kIconSide), QIcon::Normal);
+    icon.addPixmap(icons_[twGetSelectedIndex(node)].pixmap(kIconSide), QIcon::Selected);
+    return icon;
+}
+
 void TRSSForm::RefreshIcons()
 {
     for (int i = 0; i < tw->topLevelItemCount(); ++i) {
         QTreeWidgetItem* node = tw->topLevelItem(i);
-        node->setIcon(0, icons_[twGetImageIndex(node)]);
+        node->setIcon(0, NodeIcon(node));
     }
 }
 

@@ -15,6 +15,7 @@
 #include "publishing/FeedWalker.h"
 
 #include <QDialog>
+#include <QIcon>
 #include <QList>
 #include <functional>
 #include <memory>
@@ -149,6 +150,8 @@ private:
     void ShowFeedOf(TFeedInfo* record, int mode);
     void AddChildLines(QTreeWidgetItem* node, const TFeedInfo& record);
     QTreeWidgetItem* NodeOf(const TFeedInfo* record) const;
+    // The node's icons by twGetImageIndex and twGetSelectedIndex.
+    QIcon NodeIcon(const QTreeWidgetItem* node) const;
     void RefreshIcons();
     // Ends what waited for the fetch command: deletes and cache clears.
     void FinishFetchCommand();
