@@ -335,6 +335,8 @@ public:
     void Passlist1Click();
     void Track1Click();
     void PredictAPTfootprintowerlaps1Click();
+    // The pass list's "Show swath...": the pass in the swath viewer, modeless.
+    void ShowPassSwath(TSat* sat);
     // Satellite > "Orbit data..." and "Organize..." (MainFormOrbit.cpp).
     void Orbitdata1Click();
     void Organize1Click();
