@@ -19,6 +19,10 @@
 
 TR2FXDlg* R2FXDlg = nullptr;
 
+namespace {
+constexpr int kTextWidth = 280;
+}  // namespace
+
 TR2FXDlg::TR2FXDlg(QWidget* parent) : QDialog(parent)
 {
     R2FXDlg = this;
@@ -95,13 +99,16 @@ void TR2FXDlg::BuildLayout()
         "would render the scanner to stop.",
         this);
     Explanation->setWordWrap(true);
+    // A wrapped label of fixed width gets the height its lines need.
+    Explanation->setFixedWidth(kTextWidth);
     grid->addWidget(Explanation, 8, 0, 1, 3);
     ErrLabel = new QLabel(this);
     ErrLabel->setObjectName("ErrLabel");
     ErrLabel->setWordWrap(true);
+    ErrLabel->setFixedWidth(kTextWidth);
     ErrLabel->setMinimumHeight(32);
     grid->addWidget(ErrLabel, 9, 0, 1, 3);
-    setFixedWidth(300);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 TUDEdit* TR2FXDlg::ChannelEdit(int channel) const
