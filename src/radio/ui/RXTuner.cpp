@@ -22,6 +22,11 @@ namespace {
 const char kPlacementKey[] = "APT\\RXTuner";
 constexpr TColor kFreqColour = 15749135;  // RGB 15, 80, 240
 const char kNoChannel[] = "--- SELECT ---";
+// The row of channel keys, centred on the front.
+constexpr int kKeySize = 34;
+constexpr int kKeyPitch = 38;
+constexpr int kKeysLeft = (TRXTuner::kClientWidth - (kRX2ChannelCount - 1) * kKeyPitch - kKeySize) / 2;
+constexpr int kKeysTop = 58;
 
 // The receiver's front: a dark body with the display window and the rows
 // where the name, the buttons and the frequency sit.
@@ -39,6 +44,11 @@ QPixmap MakeFrontPicture()
     p.setPen(QColor(60, 64, 70));
     p.setBrush(QColor(232, 238, 246));
     p.drawRoundedRect(QRectF(140, 104, 175, 26), 4, 4);
+    // A key face under each flat channel button, so that they read as keys.
+    p.setPen(QColor(110, 114, 120));
+    p.setBrush(QColor(238, 240, 242));
+    for (int i = 0; i < kRX2ChannelCount; ++i)
+        p.drawRoundedRect(QRectF(kKeysLeft + kKeyPitch * i + 1.5, kKeysTop + 1.5, kKeySize - 3, kKeySize - 3), 5, 5);
     return QPixmap::fromImage(front);
 }
 
@@ -94,7 +104,7 @@ void TRXTuner::BuildLayout()
         button->setProperty("Tag", i);
         button->setToolTip(QString::fromStdString(cnum::Format("%.3f MHz", kRX2ChannelMHz[i])));
         button->setAutoRaise(true);
-        button->setGeometry(25 + 36 * i, 58, 34, 34);
+        button->setGeometry(kKeysLeft + kKeyPitch * i, kKeysTop, kKeySize, kKeySize);
         connect(button, &QToolButton::clicked, this, [this, button] { TuneRXClick(button); });
         *buttons[i] = button;
     }
