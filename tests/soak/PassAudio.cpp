@@ -48,27 +48,4 @@ std::vector<std::uint8_t> NoiseLoop()
     return ToBytes(samples);
 }
 
-int PassNumberOfRow(const std::vector<int>& videoA)
-{
-    if (videoA.size() < kVideoWords)
-        return -1;
-    int number = 0;
-    for (int bar = 0; bar < kBars; ++bar) {
-        // The middle half of the bar: its edges blur in the decoded image.
-        const int from = bar * kVideoWords / kBars, to = (bar + 1) * kVideoWords / kBars;
-        const int quarter = (to - from) / 4;
-        double sum = 0;
-        for (int x = from + quarter; x < to - quarter; ++x)
-            sum += videoA[x];
-        const double mean = sum / (to - from - 2 * quarter);
-        if (mean > 170)
-            number = number * 2 + 1;
-        else if (mean < 85)
-            number = number * 2;
-        else
-            return -1;
-    }
-    return number;
-}
-
 }  // namespace soak

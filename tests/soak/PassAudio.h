@@ -15,9 +15,4 @@ constexpr int kSampleRate = 11025;
 std::vector<std::uint8_t> PassLoop(int passNumber);
 std::vector<std::uint8_t> NoiseLoop();
 
-// The pass number read back from a row of video A (909 grey values): the
-// eight bars' means, each above or below mid-grey; -1 when a bar is neither
-// clearly bright nor clearly dark.
-int PassNumberOfRow(const std::vector<int>& videoA);
-
 }  // namespace soak
