@@ -54,6 +54,8 @@ void TAudioFeeder::Run()
         }
         Stream(fd, session);
         ::close(fd);
+        std::lock_guard lock(mutex_);
+        sessions_.back().Open = false;
     }
 }
 

@@ -23,6 +23,7 @@ struct TFeedSession {
     const std::vector<std::uint8_t>* Loop = nullptr;
     std::size_t Offset = 0;                     // of the first byte within the endless loop
     std::size_t Written = 0;
+    bool Open = true;                           // the station still has the device open
 };
 
 class TAudioFeeder {

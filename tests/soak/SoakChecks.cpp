@@ -32,7 +32,8 @@ TDayTable JudgeDay(TSoakDay& day)
             if (!r.Wavs.isEmpty())
                 problem(i, "a recording on a full disk"), survived = false;
             if (!report.join('\n').contains("Error creating wav-file!"))
-                problem(i, "the full disk was not reported"), survived = false;
+                problem(i, QString("the full disk (%1 bytes of filler) was not reported").arg(day.FillerBytes())),
+                    survived = false;
         } else if (!recorded) {
             problem(i, "no recording with its pass-information file");
             survived = false;
@@ -47,7 +48,7 @@ TDayTable JudgeDay(TSoakDay& day)
         if (e.Fault == TFault::Noise) {
             if (r.PageEntries != 0 || r.Products != 0)
                 problem(i, "noise was logged as a picture"), survived = false;
-            if (!report.join('\n').contains("telemetry", Qt::CaseInsensitive))
+            if (!report.contains(e.Name + " Nothing to log!"))
                 problem(i, "the poor telemetry was not reported"), survived = false;
         } else {
             if (r.Products > 0)
@@ -66,6 +67,15 @@ TDayTable JudgeDay(TSoakDay& day)
             if (survived)
                 ++t.FaultsSurvived;
         }
+    }
+    // A pass on a later UTC day than the one before it finds its day's page
+    // started anew: its own entry alone, its images numbered from 000.
+    for (int i = 1; i < int(expected.size()); ++i) {
+        const double aos = expected[std::size_t(i)].AOS, before = expected[std::size_t(i - 1)].AOS;
+        if (std::floor(aos) != std::floor(before) && day.PageEntriesAfter(i) != 1)
+            t.Problems << QString("pass %1: the new day's page was not started (%2 entries)")
+                              .arg(i + 1)
+                              .arg(day.PageEntriesAfter(i));
     }
     // Uploads: every image once, and the server's copy of the daily log whole.
     QSet<QString> images;

@@ -378,37 +378,54 @@ void TSoakDay::PlayFaults(qint64 now, std::vector<bool>& done)
                 done[i] = true;
             }
             break;
-        case TFault::Kill:
-            if (now >= MsOf((e.WindowStart + e.WindowStop) / 2)) {
-                const QStringList folders{audio_, program_ + "/html"};
-                const QByteArray registry = Read(registry_);
-                const QStringList before = Snapshot(folders);
-                station_->kill();
-                station_->waitForFinished(10000);
-                const QStringList after = Snapshot(folders);
-                QStringList lost;
-                for (const QString& file : before)
-                    if (!after.contains(file))
-                        lost << file;
-                survivedKill_ = Read(registry_) == registry && registry.contains("LogModes") && lost.isEmpty();
-                killReport_ = lost.join('\n');
-                StartStation(false);
-                ++restarts_;
-                done[i] = true;
-            }
+        case TFault::Kill: {
+            // Halfway through the recording: the sky has sent half the window.
+            const std::vector<TFeedSession> sessions = feeder_->Sessions();
+            const double windowSeconds = (e.WindowStop - e.WindowStart) * 86400;
+            if (sessions.empty() || sessions.back().Pass != int(i) || !sessions.back().Open ||
+                double(sessions.back().Written) < windowSeconds / 2 * kSampleRate)
+                break;
+            const QStringList folders{audio_, program_ + "/html"};
+            const QByteArray registry = Read(registry_);
+            const QStringList before = Snapshot(folders);
+            station_->kill();
+            station_->waitForFinished(10000);
+            const QStringList after = Snapshot(folders);
+            QStringList lost;
+            for (const QString& file : before)
+                if (!after.contains(file))
+                    lost << file;
+            survivedKill_ = Read(registry_) == registry && registry.contains("LogModes") && lost.isEmpty();
+            killReport_ = lost.join('\n');
+            StartStation(false);
+            ++restarts_;
+            baselinePass_ = int(i);
+            done[i] = true;
             break;
+        }
         case TFault::DiskFull: {
+            // Kept full from before the rise until after the set: the station
+            // frees space on the way (the last pass's raw-line cache goes when
+            // a recording starts), and the filler takes it at once.
             const QString filler = audio_ + "/filler";
-            if (!QFile::exists(filler) && now >= MsOf(e.AOS) - 3 * 60000 && now < MsOf(e.LOS)) {
+            if (now >= MsOf(e.AOS) - 3 * 60000 && now < MsOf(e.LOS) + kAfterSetMs - 60000) {
                 struct statvfs fs {};
-                ::statvfs(QFile::encodeName(audio_).constData(), &fs);
-                const qint64 free = qint64(fs.f_bavail) * qint64(fs.f_frsize);
+                if (::statvfs(QFile::encodeName(audio_).constData(), &fs) != 0)
+                    break;
+                const qint64 spare = qint64(fs.f_bavail) * qint64(fs.f_frsize) - (256 << 10);
+                if (spare <= 0)
+                    break;
                 QFile file(filler);
-                file.open(QIODevice::WriteOnly);
+                if (!file.open(QIODevice::Append))
+                    break;
                 const QByteArray block(1 << 20, '\0');
-                for (qint64 left = free - (256 << 10); left > 0; left -= block.size())
-                    file.write(block.constData(), std::min<qint64>(left, block.size()));
-            } else if (QFile::exists(filler) && now >= MsOf(e.LOS) + kAfterSetMs - 60000) {
+                for (qint64 left = spare; left > 0; left -= block.size()) {
+                    const qint64 n = file.write(block.constData(), std::min<qint64>(left, block.size()));
+                    if (n <= 0)
+                        break;
+                    fillerBytes_ += n;
+                }
+            } else if (now >= MsOf(e.LOS) + kAfterSetMs - 60000) {
                 QFile::remove(filler);
                 done[i] = true;
             }
@@ -429,7 +446,6 @@ QString TSoakDay::Run()
     std::vector<bool> faultsDone(expected_.size(), false);
     std::vector<bool> sampled(expected_.size(), false);
     std::vector<bool> logged(expected_.size(), false);
-    bool measuredFirst = false;
     const qint64 endMs = MsOf(expected_.back().LOS) + kAfterSetMs + 5 * 60000;
     qint64 last = TSharedClock::MonotonicMs();
     QElapsedTimer stalled;
@@ -453,12 +469,10 @@ QString TSoakDay::Run()
             if (!logged[i] && now >= MsOf(expected_[i].LOS) + kAfterSetMs && !clock_->Busy()) {
                 logAfter_[i] = LogState();
                 logged[i] = true;
+                if (int(i) == baselinePass_)
+                    afterFirst_ = Measure();
             }
         PlayFaults(now, faultsDone);
-        if (!measuredFirst && now >= MsOf(expected_.front().LOS) + kAfterSetMs && !clock_->Busy()) {
-            afterFirst_ = Measure();
-            measuredFirst = true;
-        }
         if (now >= endMs && !clock_->Busy())
             break;
         if (station_->state() == QProcess::NotRunning)
@@ -525,6 +539,11 @@ QStringList TSoakDay::PartialFiles() const
     return out;
 }
 
+int TSoakDay::PageEntriesAfter(int pass) const
+{
+    return int(logAfter_[std::size_t(pass)].Page.count("<!-- 1.1a -->"));
+}
+
 bool TSoakDay::KeepFolders(const QString& folder) const
 {
     bool ok = true;
@@ -574,11 +593,12 @@ TPassResult TSoakDay::ResultOf(int index)
             r.WavMatchesSky = r.WavMatchesSky || same;
         }
     }
-    // This pass's share of its day's page and feed: what its run added.
+    // This pass's share of its day's page and feed: what its run added (to
+    // the page of the pass before, or to a page started anew).
     const TLogState& after = logAfter_[std::size_t(index)];
-    const bool sameDay = index > 0 && QDateTime::fromMSecsSinceEpoch(MsOf(expected_[index - 1].AOS), Qt::UTC).date() ==
-                                          QDateTime::fromMSecsSinceEpoch(MsOf(e.AOS), Qt::UTC).date();
-    const TLogState before = sameDay ? logAfter_[std::size_t(index - 1)] : TLogState{};
+    TLogState before = index > 0 ? logAfter_[std::size_t(index - 1)] : TLogState{};
+    if (after.Page.count("<!-- 1.1a -->") < before.Page.count("<!-- 1.1a -->"))
+        before = {};
     r.PageEntries = int(after.Page.count("<!-- 1.1a -->") - before.Page.count("<!-- 1.1a -->"));
     r.FeedItems = int(after.Feed.count("<item>") - before.Feed.count("<item>"));
     r.Products = after.Images - before.Images;

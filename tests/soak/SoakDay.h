@@ -31,7 +31,7 @@ enum class TFault {
     FtpDown,   // the server is gone from before this pass until after the next one
     PortGone,  // the receiver's port is missing when this pass is tuned
     Noise,     // this pass's audio is pure noise
-    Kill,      // the station is killed (SIGKILL) halfway through this recording, then started again
+    Kill,      // the station is killed (SIGKILL) halfway through recording this pass, then started again
     DiskFull,  // the audio folder is full for this pass
 };
 const char* FaultName(TFault fault);
@@ -85,6 +85,8 @@ public:
 
     const std::vector<TExpectedPass>& Expected() const { return expected_; }
     TPassResult ResultOf(int pass);
+    // Entries on the day's page once the pass was processed.
+    int PageEntriesAfter(int pass) const;
 
     // Directories and files of the station.
     QString AudioDir() const { return audio_; }
@@ -101,12 +103,15 @@ public:
     // Copies the day's daily folder (as the station has it) to folder, for a look.
     bool KeepFolders(const QString& folder) const;
 
+    // After the first pass the running station processed (the one started
+    // again after a kill has its own), and after the last.
     TResources AfterFirstPass() const { return afterFirst_; }
     TResources AfterLastPass() const { return afterLast_; }
     int Restarts() const { return restarts_; }
     // Registry and earlier files as they were before the kill, and after.
     bool SurvivedKill() const { return survivedKill_; }
     QString KillReport() const { return killReport_; }
+    qint64 FillerBytes() const { return fillerBytes_; }  // written to fill the disk
 
 private:
     QString StartStation(bool setUp);
@@ -130,6 +135,7 @@ private:
     QStringList stored_;
     std::unique_ptr<TAudioFeeder> feeder_;
     std::unique_ptr<QProcess> station_;
+    qint64 fillerBytes_ = 0;
     std::vector<TExpectedPass> expected_;
     std::vector<double> tunedBeforeRise_;
     // The day's page and feed as they were once each pass was processed.
@@ -144,6 +150,7 @@ private:
     QString stationErrors_;
     TResources afterFirst_, afterLast_;
     int restarts_ = 0;
+    int baselinePass_ = 0;  // the pass after which the resources are first measured
     bool survivedKill_ = false;
     QString killReport_;
 };
