@@ -6,6 +6,7 @@
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
 #include "platform/WaveIn.h"
+#include "publishing/ui/RSSForm.h"
 #include "shell/RegistryHelpers.h"
 #include "shell/TextHelpers.h"
 #include "shell/SettingsPersistence.h"
@@ -104,6 +105,7 @@ void TMainForm::FormCreate()
     setWindowTitle(caption);
 
     folders_.CreateAppFolders();
+    new TRSSForm(this);  // reads the subscriptions from the folders just recorded
 
     PersistStation(true);
     Settings = std::make_unique<TSetting>();

@@ -295,6 +295,8 @@ public:
     // "Active APT satellites...": the dialog on the catalogue itself; a
     // change is saved to the database and the tracker chooses again.
     void ActiveAPTsatellites1Click();
+    // "Rar Odov Ezuzuz": the feed reader, modal (MainFormFeeds.cpp).
+    void TheBlogReader1Click();
 
     // ---- the Flat Earth Monitor's settings (MainFormFlatEarth.cpp) ----
     // The view's icons, drawn at start-up: 32 x 33, 32 x 32 and 37 x 26.
