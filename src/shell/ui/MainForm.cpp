@@ -89,6 +89,7 @@ void TMainForm::FormCreate()
     SatOrbDlg = new TSatOrbDlg(this);
     SatOrgDlg = new TSatOrgDlg(this);
     KeplerDlg = new TKeplerDlg(this);
+    CreateRadioWindows();
     TMDIChild::IdentifyRecording = [this](TMDIChild* window, const QString& audioPath, TSat* pass) {
         return IdentifyRecording(window, audioPath, pass);
     };

@@ -209,6 +209,10 @@ public:
     void ClearTrayBalloon() override { StateFlags &= ~msTrayBalloonShown; }
     void RefreshTray() override;
     TRig* Receiver() override { return Rig.get(); }
+    // The radio windows (MainFormRadio.cpp): whether the configured
+    // receiver's window is shown, and its tuning to the next pass.
+    bool IsRadioWindowOpen() override;
+    bool TuneRadioToNextPass() override;
     QString TrackedOverlapText() const override { return OverlapText; }
     bool AddLogLines(const QStringList& lines) override;
     // ---- end of the tracker control ----
@@ -292,6 +296,12 @@ public:
     // it (MainFormTray.cpp).
     void TrayExitClick();
     TStationDlg* StationDlg = nullptr;  // made on first use; a child of the main window
+    // "Radio control...": the window of the configured receiver
+    // (MainFormRadio.cpp), with the helpers the shutdown and the general
+    // settings use.
+    void Radiocontrol1Click();
+    void CloseRadioWindow();
+    void ReopenRadioWindow();  // after a change of receiver
     // "Active APT satellites...": the dialog on the catalogue itself; a
     // change is saved to the database and the tracker chooses again.
     void ActiveAPTsatellites1Click();
@@ -320,6 +330,8 @@ private:
     void ConnectMenuCommands();
     // The view's icons and the settings dialog, made at start-up.
     void CreateFlatEarthParts();
+    void CreateRadioWindows();
+    QString NextPassDownlink();  // a copy, taken under NextPassLock
     // Binds item to command and enables it; the tray twins follow.
     void BindCommand(QAction* item, void (TMainForm::*command)());
     void BindCommand(QAction* item, void (TMainForm::*command)(QObject* sender));

@@ -181,4 +181,5 @@ void TMainForm::ConnectMenuCommands()
     BindCommand(SwathViewer1, &TMainForm::SwathViewer1Click);
     BindCommand(Checktime1, &TMainForm::Checktime1Click);
     BindCommand(TheBlogReader1, &TMainForm::TheBlogReader1Click);
+    BindCommand(Radiocontrol1, &TMainForm::Radiocontrol1Click);
 }

@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <atomic>
 #include <chrono>
@@ -124,6 +126,21 @@ TEST(RSSFormLighttpd, FailedDownloadsSayWhatAndWhyAndKeepTheCache)
         EXPECT_TRUE(QFileInfo::exists(cached));
         EXPECT_EQ(CacheFiles(folders), QStringList({QFileInfo(cached).fileName()})) << "no error page kept";
     }
+}
+
+TEST(RSSFormLighttpd, FetchAllGoesOnAfterAFailedFeed)
+{
+    LighttpdServer server;
+    START_LIGHTTPD(server);
+    ASSERT_TRUE(server.Put("/feeds/log.xml", Rss2Feed("Station log", ""), kModified));
+    const Folders folders = MakeFolders();
+    auto reader = ReaderOn(server, folders, {"/feeds/missing.xml", "/feeds/log.xml"});
+    reader->Fetchall1Click();
+    EXPECT_TRUE(reader->RecordOf(reader->tw->topLevelItem(0))->DocFile.isEmpty());
+    const TFeedInfo* fetched = reader->RecordOf(reader->tw->topLevelItem(1));
+    EXPECT_TRUE(IsCacheName(fetched->DocFile, ".xml")) << fetched->DocFile.toStdString();
+    EXPECT_EQ(MemoLines(*reader).value(1), "Station log");
+    EXPECT_TRUE(reader->ToolBar1->isEnabled() && reader->ReceiveToolButton->isEnabled()) << "enabled again";
 }
 
 TEST(RSSFormLighttpd, DocumentThatIsNoFeedIsDroppedAndABrokenPictureLeftOut)

@@ -114,6 +114,14 @@ TEST(RSSForm, CachedFeedIsShownWithItsPictureOnTop)
     const QImage shown =
         reader->memo->document()->resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
     EXPECT_EQ(shown.size(), QSize(40, 20));
+
+    reader->Clearfeedfromcache1Click();
+    EXPECT_FALSE(QFile::exists(doc));
+    EXPECT_FALSE(QFile::exists(picture));
+    EXPECT_EQ(reader->tw->topLevelItem(0)->childCount(), 0);
+    EXPECT_EQ(reader->tw->topLevelItem(0)->text(0), "http://one.example.org/feed.xml") << "still subscribed";
+    EXPECT_EQ(reader->twGetImageIndex(reader->tw->topLevelItem(0)), 0);
+    EXPECT_TRUE(MemoLines(*reader).join("").isEmpty());
 }
 
 TEST(RSSForm, LinksOpenOnlyForWebAndFtpAddresses)
