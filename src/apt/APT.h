@@ -139,7 +139,12 @@ public:
     int GetRecordedBytes() const;
     bool GetPixelRow(double* row);
     int GetPixels(double* out, int count);
+    // Fetches up to count (at most kMaxSampleBlock) samples and demodulates them.
     int GetSamples(double* out, int count);
+    // The two halves of GetSamples: the raw samples (-1..1), then the
+    // demodulation of one of them in place, sample after sample.
+    int FetchSamples(double* out, int count);
+    void DemodulateInPlace(double* sample);
     double DemodulateSample(double x);
     static double PhaseAngle(double q, double i);
     struct LowPassState {

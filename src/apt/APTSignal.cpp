@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -32,6 +35,17 @@ constexpr double kMaxLineRateError = 0.01;
 // Weight of the older rows in the summed sync correlations: about four rows
 // count, so a real move is taken within two or three rows.
 constexpr double kScoreFade = 0.75;
+
+// a > b ? x : y, worked out without a branch.
+double SelectGreater(double a, double b, double x, double y)
+{
+#ifdef __SSE2__
+    const __m128d greater = _mm_cmpgt_sd(_mm_set_sd(a), _mm_set_sd(b));
+    return _mm_cvtsd_f64(_mm_or_pd(_mm_and_pd(greater, _mm_set_sd(x)), _mm_andnot_pd(greater, _mm_set_sd(y))));
+#else
+    return a > b ? x : y;
+#endif
+}
 
 }  // namespace
 
@@ -66,7 +80,7 @@ int TAPT::ReadFileSamples(double* out, int n)
     return done;
 }
 
-int TAPT::GetSamples(double* out, int count)
+int TAPT::FetchSamples(double* out, int count)
 {
     if (IsStopped() || !SampleBuffer || count <= 0)
         return 0;
@@ -98,13 +112,23 @@ int TAPT::GetSamples(double* out, int count)
         for (int i = 0; i < n; ++i)
             out[i] = (static_cast<int>(bytes[i]) - 128) / 128.0;
     }
-    for (int i = 0; i < n; ++i) {
-        // A damaged float file can hold NaN or infinity; one of them would
-        // poison the loop filters for the rest of the pass.
-        const double x = std::isfinite(out[i]) ? out[i] : 0.0;
-        out[i] = DemodulateSample(x);
-        SmoothedFrequency = 0.25 * Frequency + 0.75 * SmoothedFrequency;
-    }
+    return n;
+}
+
+void TAPT::DemodulateInPlace(double* sample)
+{
+    // A damaged float file can hold NaN or infinity; one of them would
+    // poison the loop filters for the rest of the pass.
+    const double x = std::isfinite(*sample) ? *sample : 0.0;
+    *sample = DemodulateSample(x);
+    SmoothedFrequency = 0.25 * Frequency + 0.75 * SmoothedFrequency;
+}
+
+int TAPT::GetSamples(double* out, int count)
+{
+    const int n = FetchSamples(out, count);
+    for (int i = 0; i < n; ++i)
+        DemodulateInPlace(out + i);
     return n;
 }
 
@@ -114,7 +138,10 @@ double TAPT::PhaseAngle(double q, double i)
         return 1.0;
     if (q == 0 && i < 0)
         return M_PI;
-    return std::atan2(q, i);
+    // atan2 is odd in q to the bit. Near lock q is noise around 0, and a
+    // branch on its sign inside atan2 would be guessed wrong half the time,
+    // throwing away the work the processor had started beyond it.
+    return std::copysign(std::atan2(std::fabs(q), i), q);
 }
 
 double TAPT::LowPass(double x, LowPassState& s)
@@ -151,11 +178,11 @@ double TAPT::DemodulateSample(double x)
         Frequency = kMaxFrequency;
     if (!(Frequency >= kMinFrequency))
         Frequency = kMinFrequency;
+    // The wrap comes every four or five samples, irregularly: selected, not
+    // branched on, for the same reason as the sign in PhaseAngle.
     CarrierPhase += 2 * M_PI * step;
-    if (CarrierPhase > M_PI)
-        CarrierPhase -= 2 * M_PI;
-    if (!(CarrierPhase > -M_PI))
-        CarrierPhase += 2 * M_PI;
+    CarrierPhase = SelectGreater(CarrierPhase, M_PI, CarrierPhase - 2 * M_PI, CarrierPhase);
+    CarrierPhase = SelectGreater(CarrierPhase, -M_PI, CarrierPhase, CarrierPhase + 2 * M_PI);
     Carrier.Advance(step, CarrierPhase);
     return i;
 }
@@ -164,6 +191,23 @@ double TAPT::Interpolate(const double* samples, double phase, double step)
 {
     return apt::Interpolate(samples, phase, step);
 }
+
+namespace {
+
+// The samples fetched for the next word, demodulated one a pause of the
+// current word's interpolation.
+struct PendingSamples {
+    TAPT* apt;
+    double* next;
+};
+
+void DemodulateNext(void* context)
+{
+    auto* pending = static_cast<PendingSamples*>(context);
+    pending->apt->DemodulateInPlace(pending->next++);
+}
+
+}  // namespace
 
 int TAPT::GetPixels(double* out, int count)
 {
@@ -183,13 +227,23 @@ int TAPT::GetPixels(double* out, int count)
                 return k;
         }
         const double step = SmoothedFrequency * kKernelRate / kCarrierHz * LineRate;
+        const int d = static_cast<int>((10 - FirPhase + step - 1) / step);
+        // The d samples this word uses up are fetched now and demodulated
+        // while the word is summed (its taps never reach them): the window is
+        // full again for the next word, and every sample is demodulated in
+        // the same order as a refill would.
+        if (WindowPos + d + kWindowSamples > kWindowCapacity) {
+            std::memmove(window, window + WindowPos, sizeof(double) * WindowFill);
+            WindowPos = 0;
+        }
+        PendingSamples pending{this, window + WindowPos + WindowFill};
+        const int fetched = FetchSamples(pending.next, d);
         // step normalises the kernel's gain; 512 maps a fully modulated
         // carrier of amplitude 1 (demodulated mean 0.5) to 256.
-        out[k] = Interpolate(window + WindowPos, FirPhase, step) * step * 512;
-        const int d = static_cast<int>((10 - FirPhase + step - 1) / step);
+        out[k] = apt::Interpolate(window + WindowPos, FirPhase, step, fetched, DemodulateNext, &pending) * step * 512;
         FirPhase = FirPhase + d * step - 10;
         WindowPos += d;
-        WindowFill -= d;
+        WindowFill += fetched - d;
     }
     return count;
 }

@@ -11,6 +11,8 @@ namespace apt {
 // The number of taps for a start phase and a step (kernel units per sample).
 int ResampleTapCount(double phase, double step);
 
+using ResamplePause = void (*)(void* context);
+
 double InterpolatePortable(const double* samples, double phase, double step);
 // The same sum four taps at a time with AVX2; only on processors that have it.
 double InterpolateAvx2(const double* samples, double phase, double step);
@@ -18,5 +20,17 @@ bool HaveAvx2();
 
 // The fastest of the above this processor runs.
 double Interpolate(const double* samples, double phase, double step);
+
+// The same sum, calling pause(context) `pauses` times spread between its taps.
+// The carrier loop waits on each of its own results and leaves most of the
+// processor idle while it waits: its next samples, demodulated from inside
+// this sum, run alongside the taps instead of before them. The pauses change
+// nothing in the sum.
+double InterpolatePortable(const double* samples, double phase, double step, int pauses, ResamplePause pause,
+                           void* context);
+double InterpolateAvx2(const double* samples, double phase, double step, int pauses, ResamplePause pause,
+                       void* context);
+double Interpolate(const double* samples, double phase, double step, int pauses, ResamplePause pause,
+                   void* context);
 
 }  // namespace apt

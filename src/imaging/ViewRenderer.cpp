@@ -2,11 +2,14 @@
 
 #include "apt/APT.h"
 #include "imaging/MagickSupport.h"
+#include "imaging/ViewRendererModulate.h"
 #include "platform/CNumbers.h"
 #include "shell/MagickNames.h"
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <thread>
 
 namespace {
 
@@ -31,13 +34,6 @@ const TViewInfo kViews[kViewCount] = {
 };
 
 double ClampKelvin(double kelvin) { return std::clamp(kelvin, kColdestKelvin, kWarmestKelvin); }
-
-Quantum ToQuantum(double v)
-{
-    // NaN counts as black; truncated toward zero like the bytes of a bitmap.
-    const double clamped = !(v > 0) ? 0 : v > 255 ? 255 : v;
-    return ByteToQuantum(static_cast<unsigned char>(clamped));
-}
 
 void MirrorRow(PixelPacket* row, int first, int end) { std::reverse(row + first, row + end); }
 
@@ -110,31 +106,115 @@ TRenderOptions RenderOptionsFrom(const TSetting& settings, int view)
     return options;
 }
 
+namespace {
+
+// What every row of one rendering shares.
+struct TRowRender {
+    const TAPT* apt;
+    const TLookupTable* table;
+    int view;
+    bool chop;
+    int width;
+    int c1, c2;
+    double lowKelvin;
+
+    // Red, green and blue bytes of the row's pixels, as the image takes them.
+    void Render(int lineRow, const double* line, std::uint8_t* out) const;
+};
+
+std::uint8_t ToByte(double v)
+{
+    // NaN counts as black; truncated toward zero like the bytes of a bitmap.
+    const double clamped = !(v > 0) ? 0 : v > 255 ? 255 : v;
+    return static_cast<std::uint8_t>(clamped);
+}
+
+void TRowRender::Render(int lineRow, const double* line, std::uint8_t* out) const
+{
+    for (int x = 0; x < width; ++x) {
+        double r = 255, g = 255, b = 255;
+        switch (view) {
+        case ivNormal:
+        case ivVideoA:
+        case ivVideoB: r = g = b = line[c1 + x]; break;
+        case ivFalseColour: {
+            const double kelvin = (255 - line[c2 + x]) * 100 / 255 - 60 + kZeroCelsius;
+            LookupColour(table, line[c1 + x], ClampKelvin(kelvin), r, g, b);
+            break;
+        }
+        case ivFalseColourTemp:
+        case ivFalseColourLowTemp: {
+            double grey = 0, kelvin = kZeroCelsius;
+            apt->GetTemperature(lineRow, c2 + x, grey, kelvin);
+            LookupColour(table, line[c1 + x], kelvin, r, g, b);
+            break;
+        }
+        case ivIRTemperatures: {
+            r = g = b = line[c1 + x];
+            // Sync and space of an unchopped channel are no temperatures.
+            if (chop || x > kVideoStart) {
+                double kelvin = 0;
+                apt->GetTemperature(lineRow, c1 + x, r, kelvin);
+                g = b = r;
+            }
+            break;
+        }
+        case ivIRLowTemp: {
+            r = g = b = line[c1 + x];
+            if (chop || x > kVideoStart) {
+                double grey = 0, kelvin = 0;
+                apt->GetTemperature(lineRow, c1 + x, grey, kelvin);
+                if (kelvin <= lowKelvin)
+                    LookupColour(table, grey, kelvin, r, g, b);
+                else
+                    r = g = b = grey;
+            }
+            break;
+        }
+        }
+        *out++ = ToByte(r);
+        *out++ = ToByte(g);
+        *out++ = ToByte(b);
+    }
+}
+
+// Threads for the rows of a view: a temperature costs a logarithm a pixel,
+// and a 15-minute pass has two million of them.
+int RenderThreads(int rows)
+{
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(std::min(cores, rows / 64), 1, 4);
+}
+
+}  // namespace
+
 MagickImagePtr RenderViewPixels(TAPT& apt, const TLookupTable* table, const TRenderOptions& options)
 {
     const int view = options.View;
     if (!GetViewInfo(view))
         return nullptr;
-    const double lowKelvin = ClampKelvin(options.LowTempCelsius + kZeroCelsius);
     const int rows = apt.GetLineCount(options.VisibleLines);
     const int first = options.VisibleLines ? apt.FirstLine : 0;
     if (rows <= 0 || first < 0 || first > rows)
         return nullptr;
 
+    TRowRender render{&apt, table, view, false, 0, 0, 0, ClampKelvin(options.LowTempCelsius + kZeroCelsius)};
     // View 0 is never chopped: it is the whole transmission.
-    const bool chop = view != ivNormal && options.ChopToVideo;
-    const int v = chop ? kVideoStart : 0;
-    const int width = view == ivNormal ? TAPT::kLineWidth : chop ? kVideoWidth : kChannelWidth;
-    int c1 = v, c2 = kChannelWidth + v;
+    render.chop = view != ivNormal && options.ChopToVideo;
+    const int v = render.chop ? kVideoStart : 0;
+    render.width = view == ivNormal ? TAPT::kLineWidth : render.chop ? kVideoWidth : kChannelWidth;
+    render.c1 = v;
+    render.c2 = kChannelWidth + v;
     int lineFlags = options.FilterNoise ? lfFilter : 0;
     switch (view) {
-    case ivNormal: c1 = 0; lineFlags |= lfBoth; break;
+    case ivNormal: render.c1 = 0; lineFlags |= lfBoth; break;
     case ivVideoA: lineFlags |= lfChannelA; break;
     case ivVideoB:
     case ivIRTemperatures:
-    case ivIRLowTemp: c1 = kChannelWidth + v; lineFlags |= lfChannelB; break;
+    case ivIRLowTemp: render.c1 = kChannelWidth + v; lineFlags |= lfChannelB; break;
     default: lineFlags |= lfBoth; break;
     }
+    const int width = render.width;
 
     EnsureMagickCore();
     MagickImageInfoPtr info(CloneImageInfo(nullptr));
@@ -148,58 +228,42 @@ MagickImagePtr RenderViewPixels(TAPT& apt, const TLookupTable* table, const TRen
     image->gamma = 1.0;
     MagickExceptionPtr exception(AcquireExceptionInfo());
 
-    for (int j = 0; j < rows; ++j) {
-        const int lineRow = first + j;
-        const double* line = apt.GetLine(lineRow, lineFlags);
-        if (!line)
-            break;
+    // Rows up to the first missing line; those after it stay as allocated.
+    int rendered = 0;
+    while (rendered < rows && apt.GetLine(first + rendered, 0))
+        ++rendered;
+    std::vector<std::uint8_t> rgb;
+    try {
+        rgb.resize(static_cast<size_t>(3) * width * rendered);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    auto renderRows = [&](int begin, int end) {
+        for (int j = begin; j < end; ++j)
+            render.Render(first + j, apt.GetLine(first + j, lineFlags), &rgb[static_cast<size_t>(3) * width * j]);
+    };
+    // A filtered line is the engine's own buffer, one at a time: one thread.
+    const int threads = (lineFlags & lfFilter) ? 1 : RenderThreads(rendered);
+    if (threads == 1) {
+        renderRows(0, rendered);
+    } else {
+        std::vector<std::thread> workers;
+        for (int t = 1; t < threads; ++t)
+            workers.emplace_back(renderRows, rendered * t / threads, rendered * (t + 1) / threads);
+        renderRows(0, rendered / threads);
+        for (std::thread& worker : workers)
+            worker.join();
+    }
+
+    for (int j = 0; j < rendered; ++j) {
         PixelPacket* pixels = GetAuthenticPixels(image.get(), 0, j, width, 1, exception.get());
         if (!pixels)
             break;
-        for (int x = 0; x < width; ++x) {
-            double r = 255, g = 255, b = 255;
-            switch (view) {
-            case ivNormal:
-            case ivVideoA:
-            case ivVideoB: r = g = b = line[c1 + x]; break;
-            case ivFalseColour: {
-                const double kelvin = (255 - line[c2 + x]) * 100 / 255 - 60 + kZeroCelsius;
-                LookupColour(table, line[c1 + x], ClampKelvin(kelvin), r, g, b);
-                break;
-            }
-            case ivFalseColourTemp:
-            case ivFalseColourLowTemp: {
-                double grey = 0, kelvin = kZeroCelsius;
-                apt.GetTemperature(lineRow, c2 + x, grey, kelvin);
-                LookupColour(table, line[c1 + x], kelvin, r, g, b);
-                break;
-            }
-            case ivIRTemperatures: {
-                r = g = b = line[c1 + x];
-                // Sync and space of an unchopped channel are no temperatures.
-                if (chop || x > kVideoStart) {
-                    double kelvin = 0;
-                    apt.GetTemperature(lineRow, c1 + x, r, kelvin);
-                    g = b = r;
-                }
-                break;
-            }
-            case ivIRLowTemp: {
-                r = g = b = line[c1 + x];
-                if (chop || x > kVideoStart) {
-                    double grey = 0, kelvin = 0;
-                    apt.GetTemperature(lineRow, c1 + x, grey, kelvin);
-                    if (kelvin <= lowKelvin)
-                        LookupColour(table, grey, kelvin, r, g, b);
-                    else
-                        r = g = b = grey;
-                }
-                break;
-            }
-            }
-            SetPixelRed(pixels + x, ToQuantum(r));
-            SetPixelGreen(pixels + x, ToQuantum(g));
-            SetPixelBlue(pixels + x, ToQuantum(b));
+        const std::uint8_t* in = &rgb[static_cast<size_t>(3) * width * j];
+        for (int x = 0; x < width; ++x, in += 3) {
+            SetPixelRed(pixels + x, ByteToQuantum(in[0]));
+            SetPixelGreen(pixels + x, ByteToQuantum(in[1]));
+            SetPixelBlue(pixels + x, ByteToQuantum(in[2]));
             SetPixelOpacity(pixels + x, OpaqueOpacity);
         }
         if (SyncAuthenticPixels(image.get(), exception.get()) == MagickFalse)
@@ -268,7 +332,7 @@ TEnhanceResult EnhanceView(Image* image, TSetting settings, bool modulate)
         const int hue = settings.ClampHue(0);
         if (brightness != 100 || saturation != 100 || hue != 100) {
             const std::string text = cnum::Format("%d,%d,%d", brightness, saturation, hue);
-            if (ModulateImage(image, text.c_str()) == MagickFalse)
+            if (!ModulateViewColours(image, text.c_str()))
                 return TEnhanceResult::ModulateFailed;
         }
     }

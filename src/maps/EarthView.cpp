@@ -171,8 +171,8 @@ QString TEarthView::GetHintText(TSat* object) const
                                  TSat::NormalizeLongitude(object->SunLongitude), object->SunLatitude);
     if (std::strcmp(object->Name, "moon") == 0)
         return QString::asprintf("The Moon\nAz:%.2f El:%.2f\nLon: %.2f\nLat: %.2f", object->MoonAzimuth,
-                                 object->MoonElevation, TSat::NormalizeLongitude(object->MoonLongitude),
-                                 object->MoonLatitude);
+                                 object->MoonElevation, TSat::NormalizeLongitude(object->Longitude),
+                                 object->Latitude);
     QString text = QString::asprintf("%s\n%s", object->Name, qPrintable(object->GetPositionText()));
     // Local times: "hh:nn:ss", the AOS with its date unless it is today.
     constexpr int localTime = 0x10 | 0x2;

@@ -136,7 +136,7 @@ public:
     const QImage* MoonIcon = nullptr;  // 32 x 32
     const QImage* SatIcon = nullptr;   // 37 x 26, white is transparent
     std::unique_ptr<TSat> Sun;   // holder named "sun": its IconRect is the sun's mark
-    std::unique_ptr<TSat> Moon;  // holder named "moon"
+    std::unique_ptr<TSat> Moon;  // holder named "moon"; Latitude, Longitude: the point under the moon
     std::unique_ptr<QImage> Background;
     std::unique_ptr<QImage> WorkImage;  // 32 bits, the size of Background
     double StationLongitude = 0;  // degrees east

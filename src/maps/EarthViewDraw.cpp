@@ -47,6 +47,28 @@ QRect Area(const QRect& r)
     return QRect(r.left(), r.top(), r.right() - r.left(), r.bottom() - r.top());
 }
 
+// The point of the earth under the moon (latitude, longitude east 0..360,
+// degrees) at a day number, from the moon's ecliptic place: its declination,
+// and its right ascension less the sidereal time at Greenwich.
+void SubLunarPoint(double eclipticLonDeg, double eclipticLatDeg, double day, double& latDeg, double& lonDeg)
+{
+    const double jd = day + DayNumberJulianOffset;
+    const double years = (jd - 2415020.5) / 365.2422;
+    const double obliquity = (23.452294 - (0.46845 * years + 5.9e-7 * years * years) / 3600.0) * Pi / 180.0;
+    const double lambda = eclipticLonDeg * Pi / 180.0, beta = eclipticLatDeg * Pi / 180.0;
+    const double declination =
+        std::asin(std::sin(beta) * std::cos(obliquity) + std::cos(beta) * std::sin(obliquity) * std::sin(lambda));
+    const double rightAscension = std::atan2(
+        std::sin(lambda) * std::cos(obliquity) - std::tan(beta) * std::sin(obliquity), std::cos(lambda));
+    const double centuries = (jd - 2451545.0) / 36525.0;
+    const double siderealDeg = 280.46061837 + 360.98564736629 * (jd - 2451545.0) +
+                               (0.000387933 * centuries - centuries * centuries / 38710000.0) * centuries;
+    latDeg = declination * 180.0 / Pi;
+    lonDeg = std::fmod(rightAscension * 180.0 / Pi - siderealDeg, 360.0);
+    if (lonDeg < 0)
+        lonDeg += 360.0;
+}
+
 QColor ToQColor(TColor colour)
 {
     const TColor rgb = ResolveColor(colour);
@@ -235,8 +257,12 @@ void TEarthView::DrawSun()
 
 void TEarthView::DrawMoon()
 {
-    Moon->ComputeMoonPosition(0);
-    DrawHolder(*Moon, MoonIcon, Moon->MoonLatitude, TSat::NormalizeLongitude(Moon->MoonLongitude));
+    // The moon's place in the sky is given on the ecliptic; the map shows the
+    // point of the earth it stands above, kept in the holder's position.
+    const double day = DateTimeToDayNumber(0);
+    Moon->ComputeMoonPosition(day);
+    SubLunarPoint(Moon->MoonLongitude, Moon->MoonLatitude, day, Moon->Latitude, Moon->Longitude);
+    DrawHolder(*Moon, MoonIcon, Moon->Latitude, TSat::NormalizeLongitude(Moon->Longitude));
 }
 
 void TEarthView::DrawStation()

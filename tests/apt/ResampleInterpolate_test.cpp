@@ -1,5 +1,6 @@
 #include "apt/ResampleInterpolate.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 #include <vector>
@@ -33,6 +34,41 @@ TEST(ResampleInterpolate, Avx2SumIsBitForBitThePortableSum)
     }
     for (int t : tails)
         EXPECT_GT(t, 0) << "every remainder of taps after the blocks of four is tried";
+}
+
+// Work done in the pauses of a sum leaves the sum alone, on either path, and
+// every pause asked for comes, even more pauses than blocks of taps.
+TEST(ResampleInterpolate, PausesComeAsAskedAndLeaveTheSumAlone)
+{
+    std::mt19937_64 random(5);
+    std::uniform_real_distribution<double> sample(-1.5, 1.5);
+    std::vector<double> samples(256);
+    for (double& s : samples)
+        s = sample(random);
+    struct Record {
+        int calls = 0;
+        double scratch = 0;
+    };
+    const auto pause = [](void* context) {
+        auto* record = static_cast<Record*>(context);
+        ++record->calls;
+        record->scratch = std::sqrt(record->scratch + 2.0);  // floating-point work between the taps
+    };
+    using Path = double (*)(const double*, double, double, int, apt::ResamplePause, void*);
+    std::vector<std::pair<const char*, Path>> paths = {{"portable", apt::InterpolatePortable}};
+    if (apt::HaveAvx2())
+        paths.emplace_back("avx2", static_cast<Path>(apt::InterpolateAvx2));
+    for (const auto& [name, path] : paths) {
+        for (int pauses : {0, 1, 2, 3, 7, 40}) {
+            for (double phase : {-1e-12, 0.0, 3.3, 9.99}) {
+                Record record;
+                const double step = 3.77;
+                const double sum = path(samples.data(), phase, step, pauses, pause, &record);
+                EXPECT_EQ(sum, apt::InterpolatePortable(samples.data(), phase, step)) << name << " " << pauses;
+                EXPECT_EQ(record.calls, pauses) << name;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 #include "imaging/ImageAnnotation.h"
 #include "imaging/MagickSupport.h"
 #include "imaging/ViewRenderer.h"
+#include "imaging/ViewRendererModulate.h"
 #include "shell/TextHelpers.h"
 #include "support/TestEnv.h"
 
 #include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -151,6 +154,54 @@ TEST_F(ViewRendererTest, ThermalViewsShowTheCalibratedTemperature)
     EXPECT_NEAR(PixelAt(fc.get(), 454, 10).r, TableColumn(passfixture::SceneKelvin(454)), 1);
 }
 
+std::uint64_t PixelHash(Image* image)
+{
+    MagickExceptionPtr exception(AcquireExceptionInfo());
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (size_t y = 0; y < image->rows; ++y) {
+        const PixelPacket* p = GetVirtualPixels(image, 0, static_cast<ssize_t>(y), image->columns, 1, exception.get());
+        if (!p)
+            return 0;
+        for (size_t x = 0; x < image->columns; ++x)
+            for (const Quantum q : {p[x].red, p[x].green, p[x].blue, p[x].opacity})
+                hash = (hash ^ q) * 0x100000001b3ULL;
+    }
+    return hash;
+}
+
+// Every view, plain and chopped, filtered and cut to the visible lines, has
+// the pixels the renderer gave before it rendered rows on several threads
+// (commit 2fa98be).
+TEST_F(ViewRendererTest, EveryViewKeepsItsPixels)
+{
+    apt.Calibrate();
+    ASSERT_TRUE(apt.Flags & aptThermalValid);
+    apt.FirstLine = 17;
+    apt.LastLine = 390;
+    MagickImagePtr tableImage = CodedTable();
+    const TLookupTable table(tableImage.get());
+    const std::uint64_t plain[kViewCount] = {0x9460d024cc1425a5, 0x5c462a7664f15e23, 0x7d564e67e39ce443,
+                                             0x0b7e66b84a13006d, 0x0ff997c0e3df2427, 0x0ff997c0e3df2427,
+                                             0xdfc1b0d044077570, 0xced537bc3fcb43d4};
+    const std::uint64_t cut[kViewCount] = {0xb0536ae4e4964b8d, 0xc43133324540404f, 0x9eea9d7d8e2ff069,
+                                           0xf5c2c0b372b0579a, 0xbf853b799bcc26c9, 0xbf853b799bcc26c9,
+                                           0x2892c123508c8abb, 0xaa9e0e1e93f31db3};
+    for (int view = 0; view < kViewCount; ++view) {
+        for (const bool all : {false, true}) {
+            TRenderOptions options;
+            options.View = view;
+            options.ChopToVideo = options.FilterNoise = options.VisibleLines = all;
+            options.LowTempCelsius = -5;
+            MagickImagePtr image = RenderViewPixels(apt, &table, options);
+            ASSERT_TRUE(image) << view;
+            const std::uint64_t hash = PixelHash(image.get());
+            EXPECT_EQ(hash, (all ? cut : plain)[view])
+                << GetViewInfo(view)->MenuCaption << (all ? " chopped, filtered, visible lines" : "") << " 0x"
+                << std::hex << hash;
+        }
+    }
+}
+
 TEST(LookupColour, StaysGreyWithoutTableOrOutsideIt)
 {
     double r, g, b;
@@ -242,6 +293,40 @@ TEST(EnhanceView, NeutralSettingsLeaveThePixels)
     settings.Brightness = 150;
     EnhanceView(image.get(), settings, true);
     EXPECT_GT(PixelAt(image.get(), 1500, 5).r, PixelAt(reference.get(), 1500, 5).r) << "brightness 150 brightens";
+}
+
+// Modulating a view colour by colour gives the library's pixels: a grey
+// view, a view of table colours, and a picture of more colours than the
+// shortcut takes, under an enhancement and a hue turn.
+TEST(EnhanceView, ModulatingByColoursIsTheLibrarysModulate)
+{
+    TAPT apt;
+    passfixture::FillCompletePass(apt, passfixture::CalibratedPass(60));
+    MagickImagePtr tableImage = CodedTable();
+    const TLookupTable table(tableImage.get());
+    TRenderOptions grey, colour;
+    colour.View = ivFalseColour;
+    std::vector<MagickImagePtr> images;
+    images.push_back(RenderViewPixels(apt, &table, grey));
+    images.push_back(RenderViewPixels(apt, &table, colour));
+    images.push_back(CodedTable(300, 300));  // 90000 colours
+    MagickExceptionPtr exception(AcquireExceptionInfo());
+    PixelPacket* p = GetAuthenticPixels(images.back().get(), 0, 0, 300, 300, exception.get());
+    ASSERT_TRUE(p);
+    for (int k = 0; k < 300 * 300; ++k)
+        p[k].blue = static_cast<Quantum>(k * 7);
+    SyncAuthenticPixels(images.back().get(), exception.get());
+    for (const char* modulate : {"130,180,100", "80,40,150"}) {
+        for (const MagickImagePtr& image : images) {
+            ASSERT_TRUE(image);
+            MagickImagePtr reference(CloneImage(image.get(), 0, 0, MagickTrue, exception.get()));
+            MagickImagePtr fast(CloneImage(image.get(), 0, 0, MagickTrue, exception.get()));
+            ASSERT_TRUE(ModulateImage(reference.get(), modulate));
+            ASSERT_TRUE(ModulateViewColours(fast.get(), modulate));
+            EXPECT_EQ(PixelHash(fast.get()), PixelHash(reference.get())) << modulate << " " << image->columns;
+            EXPECT_NE(PixelHash(fast.get()), PixelHash(image.get())) << "the modulation changed the picture";
+        }
+    }
 }
 
 TEST(Annotation, QuotesInASatelliteNameDrawNoCommands)

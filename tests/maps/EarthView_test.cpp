@@ -4,6 +4,7 @@
 #include "imaging/ImageFixtures.h"
 
 #include <QFile>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -239,8 +240,8 @@ TEST_F(EarthViewTest, HintTexts)
     TSat& moon = *view.Moon;
     moon.MoonAzimuth = 10;
     moon.MoonElevation = 20.5;
-    moon.MoonLongitude = 200;
-    moon.MoonLatitude = 5;
+    moon.Longitude = 200;  // the point under the moon
+    moon.Latitude = 5;
     EXPECT_EQ(view.GetHintText(&moon), "The Moon\nAz:10.00 El:20.50\nLon: -160.00\nLat: 5.00");
     EXPECT_EQ(view.GetHintText(nullptr), "");
 
@@ -363,8 +364,8 @@ TEST_F(EarthViewDrawTest, FullDrawShowsSunMoonStationAndSatellites)
                      view.LatToY(view.Sun->SunLatitude));
     EXPECT_EQ(work.pixel(sun), QColor(Qt::red).rgb());
     EXPECT_EQ(view.Sun->IconRect, view.RectAround(sun.x(), sun.y(), 16, 16));
-    const QPoint moon(view.LonToX(TSat::NormalizeLongitude(view.Moon->MoonLongitude)),
-                      view.LatToY(view.Moon->MoonLatitude));
+    const QPoint moon(view.LonToX(TSat::NormalizeLongitude(view.Moon->Longitude)),
+                      view.LatToY(view.Moon->Latitude));
     EXPECT_EQ(work.pixel(moon), QColor(Qt::gray).rgb());
     EXPECT_EQ(work.pixel(view.LonToX(25) + 3, view.LatToY(60) + 3), Yellow) << "the station's cross";
 
@@ -385,6 +386,29 @@ TEST_F(EarthViewDrawTest, FullDrawShowsSunMoonStationAndSatellites)
             if (!covered)
                 ASSERT_EQ(canvas.pixel(x, y), work.pixel(x, y)) << x << "," << y;
         }
+}
+
+TEST_F(EarthViewDrawTest, TheMoonIsDrawnOverThePointItStandsAbove)
+{
+    // The angle from the station to the point under the moon is the moon's
+    // distance from the zenith there; its sky place on the ecliptic would
+    // not be (at 10:30 UTC that lies some 170 degrees further east).
+    view.Modes = evMoon;
+    ASSERT_TRUE(view.Prepare(&station, QFont()));
+    const double toRad = Pi / 180.0;
+    for (const QTime& time : {QTime(10, 30), QTime(16, 30), QTime(22, 30)}) {
+        SetClock({QDate(2021, 10, 31), time, Qt::UTC});
+        view.DrawMoon();
+        const TSat& moon = *view.Moon;
+        const double lat = moon.Latitude * toRad, lon = moon.Longitude * toRad;
+        const double stationLat = view.StationLatitude * toRad, stationLon = view.StationLongitude * toRad;
+        const double angle = std::acos(std::sin(lat) * std::sin(stationLat) +
+                                       std::cos(lat) * std::cos(stationLat) * std::cos(lon - stationLon));
+        EXPECT_NEAR(90.0 - angle / toRad, moon.MoonElevation, 0.5) << time.toString().toStdString();
+        const int x = view.LonToX(TSat::NormalizeLongitude(moon.Longitude)), y = view.LatToY(moon.Latitude);
+        EXPECT_EQ(moon.IconRect, view.RectAround(x, y, 16, 16));
+        EXPECT_EQ(view.WorkImage->pixel(x, y), QColor(Qt::gray).rgb());
+    }
 }
 
 TEST_F(EarthViewDrawTest, SatellitesMoveAndTheirOldMarksAreRestored)

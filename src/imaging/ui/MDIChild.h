@@ -146,6 +146,9 @@ public:
     void Choptovideo1Click();
     void AddtotheDailylog2Click();
     void Passinfo2Click();
+    // "Show Swath...": the window's pass in the swath viewer, modally
+    // (decoded windows with a known pass only).
+    void ShowSwath1Click();
     void MagnifierClick();
     void UpdateChopMenu();
     void CheckViewMenu(int view);

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QThread>
 
 namespace {
 
@@ -49,6 +50,8 @@ QSize HintSize(const QLabel& hint, const QString& text)
 
 bool TMDIChild::InitFlatEarthMonitor(int mode)
 {
+    // The refresh thread asks for its restarts through a synchronised call.
+    Q_ASSERT(QThread::currentThread() == thread());
     if (Flags & mcClosing)
         return false;
     if (!HintWindow)
@@ -133,8 +136,10 @@ void TMDIChild::MapDrawn()
 
 bool TMDIChild::IsMapVisible() const
 {
-    const QWidget* frame = window();
-    return isVisible() && !frame->isMinimized() && IsActiveChild();
+    // Shown and not minimised; while another window is the active one the
+    // map keeps moving behind it.
+    const QWidget* frame = parentWidget();
+    return isVisible() && !(frame && frame->isMinimized()) && !window()->isMinimized();
 }
 
 bool TMDIChild::IsMapPainting() const { return mapPainting_; }

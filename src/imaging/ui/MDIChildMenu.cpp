@@ -9,6 +9,7 @@
 #include "imaging/LogViewRenderer.h"
 #include "imaging/ui/PassInfoDlg.h"
 #include "imaging/ui/ZoomWin.h"
+#include "maps/ui/SwathForm.h"
 #include "orbit/Sat.h"
 #include "platform/ui/OpenDocument.h"
 #include "publishing/Logger.h"
@@ -58,10 +59,10 @@ void TMDIChild::BuildMenus()
     Passinfo2 = Spacecraft->addAction("Passinfo...");
     Passinfo2->setObjectName("Passinfo2");
     connect(Passinfo2, &QAction::triggered, this, &TMDIChild::Passinfo2Click);
-    // The swath viewer is not part of this program yet.
     ShowSwath1 = Spacecraft->addAction("Show Swath...");
     ShowSwath1->setObjectName("ShowSwath1");
     ShowSwath1->setEnabled(false);
+    connect(ShowSwath1, &QAction::triggered, this, &TMDIChild::ShowSwath1Click);
     Spacecraft->addSeparator();
     Type2 = Spacecraft->addMenu("Type");
     Type2->setObjectName("Type2");
@@ -137,6 +138,7 @@ void TMDIChild::FormActivate()
     for (QMenu* menu : {Edit1, Transform1, Effect1, Enhance1})
         menu->menuAction()->setVisible(edit);
     Images1->menuAction()->setVisible(passMenus);
+    ShowSwath1->setEnabled(passMenus && Pass != nullptr);
     if (MainForm)
         MainForm->UpdateFileCommands(this, edit || passMenus);
     if (edit)
@@ -364,6 +366,17 @@ void TMDIChild::Passinfo2Click()
     PassInfoDlg->Child = nullptr;
     if (MainForm)
         MainForm->ActiveWindow = MainForm;
+}
+
+void TMDIChild::ShowSwath1Click()
+{
+    // The viewer draws around the main window's station with its settings.
+    if (!IsReady() || !Pass || !MainForm)
+        return;
+    QApplication::processEvents();
+    if (!SwathForm)
+        new TSwathForm(MainForm);
+    SwathForm->ShowPass(this, *Pass, &MainForm->Station, MainForm->SwathProps.get(), true);
 }
 
 void TMDIChild::MagnifierClick()

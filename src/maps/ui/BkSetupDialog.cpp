@@ -90,7 +90,10 @@ void TBkSetupDlg::BuildForm()
     Footprint = new QGroupBox(" Footprint ", this);
     Footprint->setObjectName("Footprint");
     FootprintGroup = new QButtonGroup(this);
+    // Compact spacing: the settings must fit the dialog's height beside the list.
     auto* footprintLayout = new QVBoxLayout(Footprint);
+    footprintLayout->setContentsMargins(6, 2, 6, 2);
+    footprintLayout->setSpacing(0);
     const char* const choices[] = {"Show allways", "Show only when above station", "Don't show "};
     for (int i = 0; i < 3; ++i) {
         auto* choice = new QRadioButton(choices[i], Footprint);
@@ -103,6 +106,7 @@ void TBkSetupDlg::BuildForm()
     satColorLabel->setWordWrap(true);
     auto* satellites = new QGroupBox(" Satellites ", this);
     auto* satellitesLayout = new QGridLayout(satellites);
+    satellitesLayout->setContentsMargins(6, 2, 6, 4);
     satellitesLayout->addWidget(Footprint, 0, 0, 2, 1);
     satellitesLayout->addWidget(clSat, 0, 1, Qt::AlignTop);
     satellitesLayout->addWidget(satColorLabel, 0, 2, Qt::AlignTop);
@@ -119,11 +123,16 @@ void TBkSetupDlg::BuildForm()
     ShowMoonCb->setObjectName("ShowMoonCb");
     auto* sunMoon = new QGroupBox(" Sun and Moon ", this);
     auto* sunMoonLayout = new QGridLayout(sunMoon);
-    sunMoonLayout->addWidget(ShowDayNightCb, 0, 0);
-    sunMoonLayout->addWidget(clNight, 0, 1);
-    sunMoonLayout->addWidget(new QLabel("Darkness color", this), 0, 2);
-    sunMoonLayout->addWidget(ShowSunCb, 1, 0);
-    sunMoonLayout->addWidget(ShowMoonCb, 1, 1, 1, 2);
+    sunMoonLayout->setContentsMargins(6, 2, 6, 4);
+    sunMoonLayout->setVerticalSpacing(2);
+    // Short rows, so that the settings leave the satellite list its width.
+    sunMoonLayout->addWidget(ShowDayNightCb, 0, 0, 1, 3);
+    auto* nightColour = new QHBoxLayout;
+    nightColour->addWidget(clNight);
+    nightColour->addWidget(new QLabel("Darkness color", this), 1);
+    sunMoonLayout->addLayout(nightColour, 1, 0, 1, 3);
+    sunMoonLayout->addWidget(ShowSunCb, 2, 0);
+    sunMoonLayout->addWidget(ShowMoonCb, 2, 1);
     sunMoonLayout->setColumnStretch(2, 1);
 
     OKBtn = new QPushButton("OK", this);
@@ -136,6 +145,8 @@ void TBkSetupDlg::BuildForm()
 
     auto* settings = new QWidget(this);
     auto* right = new QVBoxLayout(settings);
+    right->setContentsMargins(4, 0, 0, 0);
+    right->setSpacing(4);
     right->addWidget(new QLabel("Background image:", this));
     auto* imageRow = new QHBoxLayout;
     imageRow->addWidget(bkimage, 1);

@@ -294,6 +294,44 @@ int TSwathForm::DrawSwath()
     return 0;
 }
 
+int TSwathForm::ShowPass(QWidget* caller, const TSat& sat, TStation* station, TSwathProp* props, bool modal)
+{
+    if (!isVisible()) {
+        // A viewer hidden with its owner starts afresh, as a closed one does.
+        FormCloseQuery();
+        // A child of the caller's window: a modal pass list must not block
+        // the viewer it opened.
+        if (QWidget* owner = caller ? caller->window() : nullptr; owner && owner != parentWidget())
+            setParent(owner, windowFlags());
+    }
+    pass_ = std::make_unique<TSat>(sat);
+    Sat = pass_.get();
+    Props = props;
+    Station = station;
+    const int result = BuildSwathMap(0);
+    if (result != 0) {
+        TMap::ShowError(caller, result);
+        if (result != mapProjectionFailed) {
+            if (isVisible())
+                close();
+            return result;
+        }
+    } else if (isVisible()) {
+        pb->update();
+        raise();
+        activateWindow();
+        return result;
+    }
+    if (isVisible())
+        return result;
+    ProjCb->setCurrentIndex(Props->Projection);
+    if (modal)
+        exec();
+    else
+        show();
+    return result;
+}
+
 void TSwathForm::ProjCbChange()
 {
     Props->Projection = ProjCb->currentIndex();

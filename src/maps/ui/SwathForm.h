@@ -42,6 +42,14 @@ public:
     // 0, or -1 without a valid map or a satellite.
     int DrawSwath();
 
+    // Shows sat's current pass for a caller: the image window (modal) or the
+    // pass list (modeless). The viewer draws a copy of the pass, so a closed
+    // image window or a reloaded catalogue never leaves it with a freed one.
+    // A failure shows the map's error box owned by the caller; after a failed
+    // projection the viewer still opens, so another one can be chosen, any
+    // other failure closes it. 0 or the map's TMapResult.
+    int ShowPass(QWidget* caller, const TSat& sat, TStation* station, TSwathProp* props, bool modal);
+
     void FormCreate();
     void FormDestroy();
     void FormCloseQuery();
@@ -69,6 +77,7 @@ protected:
 
 private:
     void ShowMap();
+    std::unique_ptr<TSat> pass_;  // ShowPass's copy of the pass
 };
 
 // The window of the running program (null before it is made).

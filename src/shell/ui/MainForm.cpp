@@ -6,6 +6,7 @@
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
 #include "platform/WaveIn.h"
+#include "publishing/ui/RSSForm.h"
 #include "shell/RegistryHelpers.h"
 #include "shell/TextHelpers.h"
 #include "shell/SettingsPersistence.h"
@@ -88,6 +89,7 @@ void TMainForm::FormCreate()
     SatOrbDlg = new TSatOrbDlg(this);
     SatOrgDlg = new TSatOrgDlg(this);
     KeplerDlg = new TKeplerDlg(this);
+    CreateRadioWindows();
     TMDIChild::IdentifyRecording = [this](TMDIChild* window, const QString& audioPath, TSat* pass) {
         return IdentifyRecording(window, audioPath, pass);
     };
@@ -104,6 +106,7 @@ void TMainForm::FormCreate()
     setWindowTitle(caption);
 
     folders_.CreateAppFolders();
+    new TRSSForm(this);  // reads the subscriptions from the folders just recorded
 
     PersistStation(true);
     Settings = std::make_unique<TSetting>();

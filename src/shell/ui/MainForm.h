@@ -209,6 +209,10 @@ public:
     void ClearTrayBalloon() override { StateFlags &= ~msTrayBalloonShown; }
     void RefreshTray() override;
     TRig* Receiver() override { return Rig.get(); }
+    // The radio windows (MainFormRadio.cpp): whether the configured
+    // receiver's window is shown, and its tuning to the next pass.
+    bool IsRadioWindowOpen() override;
+    bool TuneRadioToNextPass() override;
     QString TrackedOverlapText() const override { return OverlapText; }
     bool AddLogLines(const QStringList& lines) override;
     // ---- end of the tracker control ----
@@ -292,9 +296,17 @@ public:
     // it (MainFormTray.cpp).
     void TrayExitClick();
     TStationDlg* StationDlg = nullptr;  // made on first use; a child of the main window
+    // "Radio control...": the window of the configured receiver
+    // (MainFormRadio.cpp), with the helpers the shutdown and the general
+    // settings use.
+    void Radiocontrol1Click();
+    void CloseRadioWindow();
+    void ReopenRadioWindow();  // after a change of receiver
     // "Active APT satellites...": the dialog on the catalogue itself; a
     // change is saved to the database and the tracker chooses again.
     void ActiveAPTsatellites1Click();
+    // "Rar Odov Ezuzuz": the feed reader, modal (MainFormFeeds.cpp).
+    void TheBlogReader1Click();
 
     // ---- the Flat Earth Monitor's settings (MainFormFlatEarth.cpp) ----
     // The view's icons, drawn at start-up: 32 x 33, 32 x 32 and 37 x 26.
@@ -318,6 +330,8 @@ private:
     void ConnectMenuCommands();
     // The view's icons and the settings dialog, made at start-up.
     void CreateFlatEarthParts();
+    void CreateRadioWindows();
+    QString NextPassDownlink();  // a copy, taken under NextPassLock
     // Binds item to command and enables it; the tray twins follow.
     void BindCommand(QAction* item, void (TMainForm::*command)());
     void BindCommand(QAction* item, void (TMainForm::*command)(QObject* sender));
@@ -333,6 +347,8 @@ public:
     void Passlist1Click();
     void Track1Click();
     void PredictAPTfootprintowerlaps1Click();
+    // The pass list's "Show swath...": the pass in the swath viewer, modeless.
+    void ShowPassSwath(TSat* sat);
     // Satellite > "Orbit data..." and "Organize..." (MainFormOrbit.cpp).
     void Orbitdata1Click();
     void Organize1Click();

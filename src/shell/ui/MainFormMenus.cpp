@@ -180,4 +180,6 @@ void TMainForm::ConnectMenuCommands()
     BindCommand(FlatEarthTracker1, &TMainForm::FlatEarthTracker1Click);
     BindCommand(SwathViewer1, &TMainForm::SwathViewer1Click);
     BindCommand(Checktime1, &TMainForm::Checktime1Click);
+    BindCommand(TheBlogReader1, &TMainForm::TheBlogReader1Click);
+    BindCommand(Radiocontrol1, &TMainForm::Radiocontrol1Click);
 }

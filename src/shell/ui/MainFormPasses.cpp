@@ -1,6 +1,7 @@
 // Satellite > "Pass list...", "Track..." and "Predict APT footprint
 // overlaps...": the pass dialogs, filled with the station and the satellites
-// that can pass over it.
+// that can pass over it; the pass list's passes in the swath viewer.
+#include "maps/ui/SwathForm.h"
 #include "orbit/Sat.h"
 #include "shell/ui/MainForm.h"
 #include "tracking/ui/OverlapDlg.h"
@@ -34,6 +35,8 @@ void TMainForm::Passlist1Click()
         return;
     SatPassDlg->SatList->clear();
     SatPassDlg->Station = &Station;
+    SatPassDlg->ShowSwath = [this](TSat* sat) { ShowPassSwath(sat); };
+    SatPassDlg->SwathVisible = [] { return SwathForm && SwathForm->isVisible(); };
     FillGroupCombo(SatPassDlg->GroupCb);
     SatPassDlg->Satellites = PredictableSatellites(SatelliteList, Station);
     if (SatPassDlg->Satellites.isEmpty()) {
@@ -41,6 +44,15 @@ void TMainForm::Passlist1Click()
         return;
     }
     ShowDialogModal(SatPassDlg);
+}
+
+void TMainForm::ShowPassSwath(TSat* sat)
+{
+    if (!sat)
+        return;
+    if (!SwathForm)
+        new TSwathForm(this);
+    SwathForm->ShowPass(SatPassDlg, *sat, &Station, SwathProps.get(), false);
 }
 
 void TMainForm::PredictAPTfootprintowerlaps1Click()

@@ -52,6 +52,8 @@ void TMainForm::Recordingandlogging1Click()
         child->APT->Flags |= aptCalibrated;
         child->ShowView(child->View, vfForce | vfReloadRaw);
     }
+    if (changes & rcReceiver)
+        ReopenRadioWindow();
 }
 
 bool TMainForm::EditPassThresholds()

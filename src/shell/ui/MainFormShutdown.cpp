@@ -66,7 +66,9 @@ void TMainForm::Shutdown()
     };
     const QList<QMdiSubWindow*> children = MDIArea()->subWindowList();
     TEndWin endWin;
-    endWin.ProgressBar->setMaximum(8 + (WaveIn.IsOpen() ? 1 : 0) + static_cast<int>(children.size()) +
+    const bool radioWindowOpen = IsRadioWindowOpen();
+    endWin.ProgressBar->setMaximum(8 + (radioWindowOpen ? 1 : 0) + (WaveIn.IsOpen() ? 1 : 0) +
+                                   static_cast<int>(children.size()) +
                                    (WaveBuffer ? 1 : 0) + (RecSat ? 1 : 0) + SatelliteList.Count);
     endWin.show();
     endWin.repaint();
@@ -118,6 +120,12 @@ void TMainForm::Shutdown()
         });
     }
     pause(100);
+    if (radioWindowOpen) {
+        step("Closing Radio control", [&] {
+            CloseRadioWindow();
+            pause(100);
+        });
+    }
     step("Terminating the tracker", [&] {
         pause(100);
         RestartTracker(0x200);

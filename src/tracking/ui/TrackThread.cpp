@@ -91,6 +91,11 @@ void TTrackThread::Execute()
                 if (IsStopping())
                     break;
             }
+            if (HasFlags(tfTuneWindow)) {
+                Sync(&TTrackThread::TuneReceiverWindow);
+                if (IsStopping())
+                    break;
+            }
             if (HasFlags(tfOverlap)) {
                 Sync(&TTrackThread::LogOverlapWarning);
                 Sync(&TTrackThread::ShowOverlapWarning);
@@ -163,15 +168,27 @@ void TTrackThread::SelectNextPass()
 
 void TTrackThread::TuneReceiver()
 {
-    ClearFlags(tfTune | tfTuneError);
+    ClearFlags(tfTune | tfTuneError | tfTuneWindow);
     TRig* rig = host_->Receiver();
     if (!pass_ || !settings_ || !(settings_->RIGModes & 1) || !rig)
         return;
+    // An open receiver window owns the port; it tunes in this same cycle.
+    if (host_->IsRadioWindowOpen()) {
+        SetFlags(tfTuneWindow);
+        return;
+    }
     const bool wasOpen = rig->IsOpen();
     if (!rig->SetFrequencyText(pass_->Downlink))
         SetFlags(tfTuneError);
     if (!wasOpen)
         rig->Close();
+}
+
+void TTrackThread::TuneReceiverWindow()
+{
+    ClearFlags(tfTuneWindow);
+    if (!host_->TuneRadioToNextPass())
+        SetFlags(tfTuneError);
 }
 
 void TTrackThread::LogTunerError()

@@ -34,6 +34,7 @@ enum TTrackFlag : int {
     tfNewPass = 0x4,     // choose the next pass in the next cycle
     tfTune = 0x8,        // tune the receiver in the next cycle
     tfTuneError = 0x10,  // report a tuning error in the next cycle
+    tfTuneWindow = 0x20, // tune through the open receiver window
     tfOverlap = 0x40,    // report the overlap text of the new pass
     tfStop = 0x400,      // the tracker is being stopped
 };
@@ -59,6 +60,10 @@ public:
     virtual void StopButtonClick() = 0;
     virtual void RefreshTray() = 0;
     virtual TRig* Receiver() = 0;
+    // Whether a receiver window is open: it then tunes instead of the link.
+    virtual bool IsRadioWindowOpen() = 0;
+    // The open receiver window tunes to the next pass; false when it refused.
+    virtual bool TuneRadioToNextPass() = 0;
     virtual QString TrackedOverlapText() const = 0;
     // Appends lines to the process-information window; false when there is none.
     virtual bool AddLogLines(const QStringList& lines) = 0;
@@ -105,6 +110,7 @@ private:
     // The synchronised steps.
     void SelectNextPass();
     void TuneReceiver();
+    void TuneReceiverWindow();
     void LogTunerError();
     void LogOverlapWarning();
     void ShowOverlapWarning();

@@ -1,15 +1,19 @@
 // The swath viewer offscreen, on a NOAA 18 pass over a station in Berlin and
 // a small vector map made by the packer.
+#include "imaging/ui/ModalAnswer.h"
 #include "maps/JpdPacker.h"
 #include "maps/Map.h"
 #include "maps/SwathProp.h"
 #include "maps/ui/SwathForm.h"
+#include "maps/ui/SwathSetupDialog.h"
 #include "orbit/Sat.h"
 #include "orbit/Station.h"
 #include "orbit/Satutil.h"
 #include "support/TestEnv.h"
 
 #include <QComboBox>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -43,15 +47,26 @@ protected:
         form.Station = &station;
         form.Props = &props;
     }
-    int SwathPixels() const
+    int Pixels(int colour) const
     {
         const QImage& map = *form.Map->Bitmap;
-        const QRgb swath = qRgb(props.Swath & 0xFF, (props.Swath >> 8) & 0xFF, (props.Swath >> 16) & 0xFF);
+        const QRgb rgb = qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
         int count = 0;
         for (int y = 0; y < map.height(); ++y)
             for (int x = 0; x < map.width(); ++x)
-                count += map.pixel(x, y) == swath;
+                count += map.pixel(x, y) == rgb;
         return count;
+    }
+    int SwathPixels() const { return Pixels(props.Swath); }
+    // "Properties": the settings dialog, changed by act and closed with OK.
+    void ChangeSettings(const std::function<void(TSwathSetupDlg*)>& act)
+    {
+        ModalAnswer<TSwathSetupDlg> answer([&](TSwathSetupDlg* d) {
+            act(d);
+            d->OKBtn->click();
+        });
+        form.SwathPropBtnClick();
+        EXPECT_EQ(answer.Count, 1);
     }
 
     TSwathProp props;
@@ -105,4 +120,58 @@ TEST_F(SwathFormTest, ProjectionFailureAndAChangeOfProjection)
     EXPECT_EQ(form.DrawSwath(), 0);
     form.Sat = nullptr;
     EXPECT_EQ(form.DrawSwath(), -1);
+}
+
+TEST_F(SwathFormTest, GridChangesRedrawInPlaceAndAProjectionRebuilds)
+{
+    props.LonLat = 0x0000FF;
+    props.MPDelta = props.MPDelta2 = 5;
+    ASSERT_EQ(form.BuildSwathMap(0), mapOk);
+    const QImage* bitmap = form.Map->Bitmap.get();
+    const int swath = SwathPixels();
+    ASSERT_GT(Pixels(props.LonLat), 0);
+
+    // The grid switched off: the same map drawn again, the swath on it again.
+    ChangeSettings([](TSwathSetupDlg* d) {
+        d->MedianEdit->setValue(0);
+        d->ParallelEdit->setValue(0);
+    });
+    EXPECT_EQ(props.MPDelta, 0) << "taken into the viewer's settings";
+    EXPECT_EQ(form.Map->Bitmap.get(), bitmap);
+    EXPECT_EQ(Pixels(props.LonLat), 0);
+    EXPECT_EQ(SwathPixels(), swath);
+
+    // Another projection: the map is built anew in it.
+    ChangeSettings([](TSwathSetupDlg* d) { d->MapDefaultProj->setCurrentIndex(11); });
+    ASSERT_TRUE(form.Map && form.Map->IsValid());
+    EXPECT_EQ(form.Map->Projection, 11);
+    EXPECT_GT(SwathPixels(), 200);
+}
+
+TEST_F(SwathFormTest, ShowPassDrawsItsOwnCopyOfThePass)
+{
+    auto pass = std::make_unique<TSat>(sat);
+    const double tca = pass->TCA;
+    ASSERT_EQ(form.ShowPass(nullptr, *pass, &station, &props, false), mapOk);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.ProjCb->currentIndex(), props.Projection);
+    EXPECT_NE(form.Sat, pass.get());
+    EXPECT_NEAR(form.Sat->Time, tca, 1e-9);
+    // The caller's pass goes (a window closed, a catalogue reloaded); the
+    // viewer still draws its pass in another projection.
+    pass.reset();
+    form.ProjCb->setCurrentIndex(20);
+    form.ProjCbChange();
+    ASSERT_TRUE(form.Map && form.Map->IsValid());
+    EXPECT_GT(SwathPixels(), 200);
+
+    // Hidden without a close (its owner went): the next showing starts afresh.
+    form.hide();
+    TSat later(sat);
+    later.WindowStart += 60.0 / 86400;
+    const QRgb marker = qRgb(1, 2, 3);
+    form.Map->Bitmap->setPixel(0, 0, marker);
+    ASSERT_EQ(form.ShowPass(nullptr, later, &station, &props, false), mapOk);
+    EXPECT_NE(form.Map->Bitmap->pixel(0, 0), marker) << "a new map, not the old one with the pass added";
+    form.close();
 }

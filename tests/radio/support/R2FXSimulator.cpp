@@ -35,6 +35,18 @@ void TR2FXSimulator::SetAnswer(char command, const QByteArray& bytes)
     answers_[command] = bytes;
 }
 
+void TR2FXSimulator::SetMemory(int channel, double mhz)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    channelMHz_.at(channel) = mhz;
+}
+
+void TR2FXSimulator::SetCurrentChannelLine(const QByteArray& line)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    currentLine_ = line;
+}
+
 double TR2FXSimulator::TunedMHz()
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -67,7 +79,9 @@ QByteArray TR2FXSimulator::NormalAnswer(char c)
             QByteArray listing = "M\r\n";
             for (int ch = 1; ch <= 6; ++ch)
                 listing += QByteArray::fromStdString(cnum::Format("CH%d:%.3fMHz\r\n", ch, channelMHz_[ch]));
-            listing += QByteArray::fromStdString(cnum::Format("Channel:%d\r\nScan thr:%.3d\r\n", currentChannel_, threshold_));
+            listing += currentLine_.isNull() ? QByteArray::fromStdString(cnum::Format("Channel:%d", currentChannel_))
+                                             : currentLine_;
+            listing += QByteArray::fromStdString(cnum::Format("\r\nScan thr:%.3d\r\n", threshold_));
             return listing;
         }
         case 'C':

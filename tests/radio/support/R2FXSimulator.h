@@ -7,7 +7,8 @@
 //   "T<dd>"       scan threshold; each character echoed
 //   "R"           signal: "R57\r\n"
 //   "M"           memory: "M\r\n", "CH1:137.500MHz\r\n" .. "CH6:...\r\n",
-//                 "Channel:3\r\n", "Scan thr:050\r\n"
+//                 "Channel:3\r\n", "Scan thr:050\r\n" (channels stored by "C"
+//                 and the threshold set by "T" appear in it)
 // anything else: "?\r\n". A command letter abandons a command left half
 // done. A fault mode spoils the answers as a bad line or a
 // dead receiver would.
@@ -35,6 +36,11 @@ public:
 
     void SetFault(TFault fault, int value = 0);
     void SetSignal(int value);
+    // The memory listing: a channel's frequency (as a store command would
+    // leave it), and line 7 as the receiver sends it (instead of
+    // "Channel:<current>").
+    void SetMemory(int channel, double mhz);
+    void SetCurrentChannelLine(const QByteArray& line);
     // Answers the command character with these bytes instead (for replies
     // the receiver itself would never give).
     void SetAnswer(char command, const QByteArray& bytes);
@@ -52,6 +58,7 @@ private:
     int currentChannel_ = 3;
     int threshold_ = 50;
     int signal_ = 57;
+    QByteArray currentLine_;  // set: line 7 of the listing as it stands
     TFault fault_ = TFault::None;
     int faultValue_ = 0;
     int answered_ = 0;

@@ -101,9 +101,9 @@ TEST(MainFormMenus, EveryItemHasItsCaptionHintAndState)
                 {"-", "", "", false},
                 {"Mixer1", "Volume Control", "System volume control dialog", true},
                 {"RecordingControl1", "Recording Control", "System volume control dialog", true},
-                {"Radiocontrol1", "Radio control....", "", false},
+                {"Radiocontrol1", "Radio control....", "", true},
                 {"-", "", "", false},
-                {"TheBlogReader1", "Rar Odov Ezuzuz", "", false}});
+                {"TheBlogReader1", "Rar Odov Ezuzuz", "", true}});
     ExpectMenu(form->Help1, {{"Processlog2", "Process log...", "Info and errors", true},
                              {"-", "", "", false},
                              {"DailyLog1", "Daily Log", "", true},
@@ -131,8 +131,8 @@ TEST(MainFormMenus, TheTrayMenuFollowsItsTwins)
                                  {"Logs1", "Logs", "", true}});
     EXPECT_EQ(form->N8->objectName(), "N8");
     ExpectMenu(form->Tools2, {{"TheFlatEarthMonitor1", "The Flat Earth Monitor", "", true},
-                              {"RSSFeeds1", "Rar Odov Ezuzuz...", "", false},
-                              {"Radiocontrol2", "Radio control...", "", false}});
+                              {"RSSFeeds1", "Rar Odov Ezuzuz...", "", true},
+                              {"Radiocontrol2", "Radio control...", "", true}});
     ExpectMenu(form->Logs1, {{"Processlog1", "Process log...", "", true},
                              {"DailyLog2", "Daily local log", "", true},
                              {"Logonserver1", "Daily Log on server", "", true}});

@@ -4,6 +4,7 @@
 #include "imaging/ui/MDIChild.h"
 #include "orbit/Sat.h"
 #include "platform/WaveFile.h"
+#include "shell/ui/GraphicLabel.h"
 #include "shell/ui/MainForm.h"
 #include "support/ModalCatcher.h"
 #include "support/TestEnv.h"
@@ -11,6 +12,7 @@
 #include "tracking/ui/SatPass4Dlg.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -47,18 +49,20 @@ struct IdentifyBench {
         }
     }
 
-    // A 600-second recording whose file time ends it at the pass's TCA + 300 s.
-    QString Recording(const TSat& pass)
+    // A recording of seconds whose file time ends it at the pass's TCA +
+    // seconds / 2: its middle is the TCA.
+    QString Recording(const TSat& pass, int seconds = 600)
     {
         const QString folder = testenv::ProgramDir() + "elsewhere/";
         QDir().mkpath(folder);
         const QString path = folder + "pass.wav";
-        std::vector<std::uint8_t> silence(600 * 11025, 128);
+        std::vector<std::uint8_t> silence(std::size_t(seconds) * 11025, 128);
         QString error;
         EXPECT_TRUE(WriteWaveFile(path, TWaveFormat(), silence.data(), silence.size(), error)) << error.toStdString();
         QFile file(path);
         file.open(QIODevice::ReadWrite);
-        const qint64 msecs = qint64((TSat::DayNumberToDateTime(pass.TCA) - UnixEpochDateTime) * 86400000.0) + 300000;
+        const qint64 msecs =
+            qint64((TSat::DayNumberToDateTime(pass.TCA) - UnixEpochDateTime) * 86400000.0) + seconds * 500;
         file.setFileTime(QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC), QFileDevice::FileModificationTime);
         window->APT->AudioFileName = path;
         return path;
@@ -173,4 +177,28 @@ TEST(IdentifyRecording, SeveralFitsAreOfferedInTheChooserAndCancelTakesNone)
     TSat result;
     ASSERT_TRUE(bench.form->IdentifyRecording(bench.window.get(), wav, &result));
     EXPECT_STREQ(result.Name, "NOAA 18");
+}
+
+TEST(IdentifyRecording, AnOpenedRecordingIsLabelledWithItsPass)
+{
+    IdentifyBench bench;
+    if (!bench.loaded)
+        SKIP_MISSING("missing " << kElementFile);
+    bench.form->Station = Berlin();
+    const TSat pass = bench.HighPass();
+    const QString wav = bench.Recording(pass, 60);
+    QDir().mkpath(bench.form->Folders().GetKeplerArchiveDir());
+
+    TMDIChild* window = bench.form->CreateMDIChild(wav, 0);
+    ASSERT_TRUE(window);
+    const QDeadlineTimer deadline(60000);
+    while (!(window->APT->Flags & aptComplete) && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(window->APT->Flags & aptComplete) << "the recording decodes";
+    ASSERT_TRUE(window->Pass) << "the opened recording is identified";
+    EXPECT_STREQ(window->Pass->Name, "NOAA 18");
+    EXPECT_EQ(window->Pass->Northbound, pass.Northbound);
+    EXPECT_NEAR(window->Pass->TCA, pass.TCA, 2 * kSecond);
+    EXPECT_EQ(window->APT->SpacecraftModel, TSat::GetNOAAIndex("NOAA 18")) << "decoded as NOAA 18";
+    EXPECT_EQ(window->LbTarget->text().toStdString(), window->Pass->GetPassDescription(0).toStdString());
 }

@@ -5,6 +5,7 @@
 // takes the next pass. And on the real clock: tuning errors reported once
 // per pass, the restart and stop rules, no active satellite.
 #include "orbit/Satutil.h"
+#include "orbit/ui/SatOrgDlg.h"
 #include "platform/SystemTime.h"
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
@@ -19,7 +20,11 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
@@ -124,6 +129,56 @@ TEST(Tracker, FollowsAWholePassTuningRecordingAndChoosingTheNext)
     ASSERT_TRUE(PumpUntil([&] { return form.NextPass && form.NextPass->AOS > pass.LOS; }, 20000));
     EXPECT_EQ(bench.Count("Tuner error"), 0);
     EXPECT_EQ(WavsUnder(form.Folders().GetAudioDir()).size(), 1) << "recorded once";
+}
+
+TEST(Tracker, ASatelliteDeletedWhileFollowedIsNotChosenAfterTheRestart)
+{
+    if (testenv::SharedDataPath(kElementFile).isEmpty())
+        SKIP_MISSING("missing " << kElementFile);
+    // Ten minutes before the first NOAA 19 pass of 1 November 2021 that
+    // comes before NOAA 18's next one.
+    TSatelliteList catalogue;
+    ASSERT_TRUE(LoadWeatherCatalogue(catalogue));
+    TStation berlin = Berlin();
+    const double day = DateTimeToDayNumber(EncodeDateTime(2021, 11, 1));
+    double start = 0;
+    for (const TPassTimes& p19 : ListPasses(*FindSatellite(&catalogue, "NOAA 19"), &berlin, day, 1)) {
+        const std::vector<TPassTimes> p18 =
+            ListPasses(*FindSatellite(&catalogue, "NOAA 18"), &berlin, p19.AOS - 600 * kSecond, 1);
+        if (!p18.empty() && p18.front().AOS > p19.LOS) {
+            start = p19.AOS - 600 * kSecond;
+            break;
+        }
+    }
+    ASSERT_GT(start, 0);
+
+    FastClock clock(UtcOf(start), 60);
+    TrackerBench bench({"NOAA 18", "NOAA 19"});
+    TMainForm& form = *bench.form;
+    form.Settings->LogModes = 0;
+    form.Settings->RIGModes = 0;
+    form.RestartTracker(0);
+    ASSERT_TRUE(form.TrackThread);
+    ASSERT_NE(form.NextPass, nullptr);
+    ASSERT_STREQ(form.NextPass->Name, "NOAA 19");
+
+    QTimer::singleShot(100, [] {
+        for (int i = 0; i < SatOrgDlg->SatList->count(); ++i)
+            SatOrgDlg->SatList->item(i)->setSelected(SatOrgDlg->SatList->item(i)->text() == "NOAA 19");
+        SatOrgDlg->DelSat->setChecked(true);
+        SatOrgDlg->ApplyBtnClick();
+        SatOrgDlg->OkBtn->click();
+    });
+    form.Organize1Click();
+    EXPECT_EQ(FindSatellite(&form.SatelliteList, "NOAA 19"), nullptr);
+    ASSERT_TRUE(form.TrackThread);
+    // The running tracker is asked for a new choice; it makes it on its next cycle.
+    EXPECT_TRUE(PumpUntil([&] { return form.NextPass && QString(form.NextPass->Name) == "NOAA 18"; }, 5000));
+    // Through the time NOAA 19 would have risen, the tracker keeps to NOAA 18.
+    PumpUntil([] { return false; }, 15000);
+    ASSERT_NE(form.NextPass, nullptr);
+    EXPECT_STREQ(form.NextPass->Name, "NOAA 18");
+    EXPECT_FALSE(form.TrackThread->Finished);
 }
 
 TEST(Tracker, ATuningErrorIsReportedOncePerPass)
