@@ -36,9 +36,12 @@ endfunction()
 # runs the test program (its arguments are the program and its own
 # arguments), for tests that need something started around them.
 function(orvanta_tests name)
-  cmake_parse_arguments(ARG "" "LABEL;LAUNCHER" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LABEL;LAUNCHER;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(NOT ARG_LABEL)
     set(ARG_LABEL unit)
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE orvanta_testsupport ${ARG_LIBS})
@@ -57,5 +60,5 @@ function(orvanta_tests name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 120 SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT} SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
 endfunction()

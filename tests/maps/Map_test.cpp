@@ -234,6 +234,33 @@ TEST_F(MapTest, GraticuleOnlyAboveFourDegrees)
     EXPECT_GT(gridPixels(5), 0);
 }
 
+TEST_F(MapTest, TheFirstParallelFollowsTheBoxsSouthEdge)
+{
+    props.MapType = 0;
+    props.Scale = 2;
+    props.LonLat = 0x00FFFF;
+    props.MPDelta = 0;  // parallels only
+    props.MPDelta2 = 15;
+    // Equidistant cylindrical: a parallel is one row of pixels.
+    auto onParallel = [&](TMap& map, double lat) {
+        QPoint p;
+        EXPECT_TRUE(map.LatLonToPixel(0, lat, p));
+        int count = 0;
+        for (int x = 0; x < map.Width; ++x)
+            count += map.Bitmap->pixel(x, p.y()) == Rgb(props.LonLat);
+        return count;
+    };
+    const struct {
+        double latMin, latMax, drawn, notDrawn;
+    } boxes[] = {{-37, -5, -15, -30}, {30, 50, 45, 30}};
+    for (const auto& box : boxes) {
+        TMap map(&props);
+        ASSERT_EQ(map.Setup(-10, 10, box.latMin, box.latMax, 0, 0), mapOk);
+        EXPECT_GT(onParallel(map, box.drawn), map.Width / 2) << box.latMin;
+        EXPECT_EQ(onParallel(map, box.notDrawn), 0) << box.latMin;
+    }
+}
+
 TEST_F(MapTest, PixelsOfPositions)
 {
     props.Scale = 2;

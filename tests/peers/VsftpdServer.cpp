@@ -102,7 +102,7 @@ QString VsftpdServer::Start(const VsftpdOptions& options)
         missing_ = true;
         return "cannot give " + Pub() + " to the ftp user (the tests must run as root)";
     }
-    port_ = nettest::UnusedPort();
+    port_ = options.port > 0 ? options.port : nettest::UnusedPort();
     QDir(config_.path()).mkdir("empty");
     const QString config = QString::fromLatin1(kConfig)
                                .arg(port_)

@@ -21,6 +21,9 @@ struct VsftpdOptions {
     bool loginWithoutPassword = false;
     // > 0 slows every transfer down to this rate.
     int bytesPerSecond = 0;
+    // The port to listen on; 0 takes a free one. A server started again on
+    // its predecessor's port stands for the same server coming back.
+    int port = 0;
 };
 
 class VsftpdServer {

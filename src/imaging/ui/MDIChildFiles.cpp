@@ -167,6 +167,7 @@ bool TMDIChild::StartThread(bool northbound)
         source.Pass = *Pass;
     source.Renderer = LogRenderer.get();
     source.LogDir = MainForm ? MainForm->Folders().GetLogDir() : QString();
+    source.FtpPort = LogFtpPort;
     if (MainForm && MainForm->Rig)
         source.ReceiverName = MainForm->Rig->GetRadioName();
     setup.MakeLogger = MakeThreadLoggerFactory(std::move(source));

@@ -1,0 +1,126 @@
+// Opening a 15-minute recording in an image window, the whole wait a user
+// sees: from OpenFile to the finished pass shown in its Normal view. Without
+// a cache that is the decode on the processing thread, the finish (grey
+// image, raw-line cache, first view); with the cache beside the recording it
+// is reading the cache and the first view. The window runs on Qt's offscreen
+// platform in a program folder and registry of the benchmark's own.
+#include "AptSignalGenerator.h"
+#include "imaging/ui/MDIChild.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kPassLines = 1800;  // 15 minutes
+
+QString& ProgramDir()
+{
+    static QString dir;
+    return dir;
+}
+
+// The pass, generated in a child process so that the generator's buffers do
+// not stay in this one.
+const QString& PassFile()
+{
+    static const QString path = [] {
+        aptgen::PassSpec spec;
+        spec.lines = kPassLines;
+        spec.noise = 0.05;
+        spec.carrierOffsetHz = 1.5;
+        const QString file = ProgramDir() + "pass.wav";
+        const pid_t child = fork();
+        if (child == 0)
+            _exit(aptgen::WriteWav(file.toStdString(), aptgen::Synthesize(spec), 8) ? 0 : 1);
+        int status = 0;
+        if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            return QString();
+        return file;
+    }();
+    return path;
+}
+
+QString CacheFile() { return ProgramDir() + "pass.gz"; }
+
+// Opens the pass in a new window and serves it until its Normal view is up
+// and no processing thread is left; false after five minutes.
+bool OpenToFinished()
+{
+    TMDIChild child;
+    child.show();
+    if (!child.OpenFile(PassFile()))
+        return false;
+    // The GUI thread sleeps between events as in the program: a polling
+    // loop here would take the core from the low-priority processing thread.
+    QTimer tick;
+    tick.start(20);
+    QElapsedTimer waited;
+    waited.start();
+    while (child.View != ivNormal || (child.APTThread && !child.APTThread->Finished())) {
+        if (waited.elapsed() > 300000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return child.APT && child.APT->Lines > kPassLines - 10;
+}
+
+void BM_OpenRecordingWithoutCache(benchmark::State& state)
+{
+    if (PassFile().isEmpty()) {
+        state.SkipWithError("the pass could not be generated");
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(CacheFile());
+        state.ResumeTiming();
+        if (!OpenToFinished()) {
+            state.SkipWithError("the pass did not open");
+            return;
+        }
+    }
+    state.counters["cache_MB"] = QFileInfo(CacheFile()).size() / 1e6;
+}
+BENCHMARK(BM_OpenRecordingWithoutCache)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_OpenRecordingFromCache(benchmark::State& state)
+{
+    if (PassFile().isEmpty() || (!QFileInfo::exists(CacheFile()) && !OpenToFinished())) {
+        state.SkipWithError("the pass could not be decoded once");
+        return;
+    }
+    for (auto _ : state) {
+        if (!OpenToFinished()) {
+            state.SkipWithError("the pass did not open from its cache");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_OpenRecordingFromCache)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 1;
+    ProgramDir() = home.path() + "/";
+    qputenv("ORVANTA_HOME", home.path().toLocal8Bit());
+    qputenv("ORVANTA_REGISTRY", (home.path() + "/registry.reg").toLocal8Bit());
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
