@@ -3,37 +3,21 @@
 // decoding) with the process's peak memory; then what follows a decode:
 // writing the raw-line cache, opening the pass again from its cache, and
 // bringing the raw lines back after a calibration (the Normal view).
-// The pass is generated in a child process, so that the generator's own
-// buffers (about 80 MB of samples) do not count in the decoder's peak.
-#include "AptSignalGenerator.h"
+#include "GeneratedPass.h"
 #include "apt/APT.h"
 
 #include <QDir>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
-constexpr int kPassLines = 1800;  // 15 minutes
+using benchpass::kPassLines;
 
 const QString& PassFile()
 {
-    static const QString path = [] {
-        aptgen::PassSpec spec;
-        spec.lines = kPassLines;
-        spec.noise = 0.05;
-        spec.carrierOffsetHz = 1.5;
-        const QString file = QDir::temp().filePath("orvanta_apt_bench_pass.wav");
-        const pid_t child = fork();
-        if (child == 0)
-            _exit(aptgen::WriteWav(file.toStdString(), aptgen::Synthesize(spec), 8) ? 0 : 1);
-        int status = 0;
-        if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-            return QString();
-        return file;
-    }();
+    static const QString path =
+        benchpass::WritePassFile(QDir::temp().filePath("orvanta_apt_bench_pass.wav"));
     return path;
 }
 

@@ -4,7 +4,7 @@
 // image, raw-line cache, first view); with the cache beside the recording it
 // is reading the cache and the first view. The window runs on Qt's offscreen
 // platform in a program folder and registry of the benchmark's own.
-#include "AptSignalGenerator.h"
+#include "GeneratedPass.h"
 #include "imaging/ui/MDIChild.h"
 
 #include <QApplication>
@@ -14,12 +14,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
-constexpr int kPassLines = 1800;  // 15 minutes
+using benchpass::kPassLines;
 
 QString& ProgramDir()
 {
@@ -27,24 +25,9 @@ QString& ProgramDir()
     return dir;
 }
 
-// The pass, generated in a child process so that the generator's buffers do
-// not stay in this one.
 const QString& PassFile()
 {
-    static const QString path = [] {
-        aptgen::PassSpec spec;
-        spec.lines = kPassLines;
-        spec.noise = 0.05;
-        spec.carrierOffsetHz = 1.5;
-        const QString file = ProgramDir() + "pass.wav";
-        const pid_t child = fork();
-        if (child == 0)
-            _exit(aptgen::WriteWav(file.toStdString(), aptgen::Synthesize(spec), 8) ? 0 : 1);
-        int status = 0;
-        if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-            return QString();
-        return file;
-    }();
+    static const QString path = benchpass::WritePassFile(ProgramDir() + "pass.wav");
     return path;
 }
 
