@@ -14,7 +14,6 @@
 //   </rss>
 #include "publishing/Logger.h"
 
-#include "platform/AtomicFile.h"
 #include "platform/CNumbers.h"
 #include "publishing/DailyLogFiles.h"
 #include "publishing/WebText.h"
@@ -94,5 +93,5 @@ bool TLogger::WriteFeed(const QString& path, QString& error)
         out += kClosing;
     else
         out += earlier.join('\n') + "\n";
-    return WriteFileAtomically(path, out.toUtf8(), error);
+    return dailylog::WriteDailyFile(path, out.toUtf8(), error);
 }

@@ -1,6 +1,7 @@
 #include "publishing/DailyLogFiles.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/SystemTime.h"
 
 #include <QDate>
 #include <QDir>
@@ -14,7 +15,25 @@ QString DailyDir(const QString& logDir) { return logDir + "/" + kDailyFolder; }
 bool IsFromToday(const QString& path)
 {
     const QFileInfo info(path);
-    return info.isFile() && info.lastModified().toLocalTime().date() == QDate::currentDate();
+    return info.isFile() && info.lastModified().toLocalTime().date() == systime::UtcNow().toLocalTime().date();
+}
+
+bool DateNow(const QString& path)
+{
+    QFile file(path);
+    // setFileTime needs the file open; a missing or read-only file fails.
+    return file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) &&
+           file.setFileTime(systime::UtcNow(), QFileDevice::FileModificationTime);
+}
+
+bool WriteDailyFile(const QString& path, const QByteArray& data, QString& error)
+{
+    if (!WriteFileAtomically(path, data, error))
+        return false;
+    // A file that keeps the time of its writing still counts as today's
+    // unless the clock was replaced; the content is what matters here.
+    DateNow(path);
+    return true;
 }
 
 QString WorkingCopyPath(const QString& path)
@@ -29,7 +48,7 @@ bool PrepareContinue(const QString& path)
         QFile file(path);
         QString error;
         if (file.open(QIODevice::ReadOnly))
-            return WriteFileAtomically(WorkingCopyPath(path), file.readAll(), error) && file.error() == QFile::NoError;
+            return WriteDailyFile(WorkingCopyPath(path), file.readAll(), error) && file.error() == QFile::NoError;
         return false;
     }
     // The pending list is given up only with a new day: when the file is

@@ -3,8 +3,10 @@
 // folder, and the rule that decides whether a run continues today's page and
 // feed or starts them anew.
 //
-// A day is a local calendar date, read from the files' modification times:
-// the first run of a day finds yesterday's files and starts anew.
+// A day is a local calendar date of the program's clock, read from the
+// files' modification times: the first run of a day finds yesterday's files
+// and starts anew. The log's files are dated by that same clock when written,
+// so a replaced clock (a simulated day) moves the log's days with it.
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -26,6 +28,13 @@ QString DailyDir(const QString& logDir);
 
 // The file exists and was last modified on today's local date.
 bool IsFromToday(const QString& path);
+
+// Writes a file of the daily log atomically and dates it by the program's
+// clock. False with the reason in error when the file could not be written.
+bool WriteDailyFile(const QString& path, const QByteArray& data, QString& error);
+
+// Dates an existing file by the program's clock; false when it cannot be.
+bool DateNow(const QString& path);
 
 // Before a run rewrites the page or the feed: when the file is from today it
 // is copied to its working copy (same name, ".txt") and the answer is true

@@ -14,7 +14,6 @@
 // none of it can forge a marker line or break the markup.
 #include "publishing/Logger.h"
 
-#include "platform/AtomicFile.h"
 #include "platform/CNumbers.h"
 #include "publishing/DailyLogFiles.h"
 #include "publishing/StyleSheet.h"
@@ -282,7 +281,7 @@ bool TLogger::WritePage(const QString& path, QString& error)
         AppendOlderEntries(old, out);
     out += "</body>\n</html>";
 
-    if (!WriteFileAtomically(path, out.toUtf8(), error))
+    if (!dailylog::WriteDailyFile(path, out.toUtf8(), error))
         return false;
     // A new page starts a new feed.
     if (!continuing)

@@ -160,15 +160,10 @@ void TLogger::StartNewDailyLog()
 void TLogger::TouchDailyLog()
 {
     localDir_ = dailylog::DailyDir(logDir_);
-    const QDateTime now = QDateTime::currentDateTime();
     for (const char* name : {dailylog::kPage, dailylog::kFeed}) {
-        QFile file(localDir_ + "/" + name);
-        // setFileTime needs the file open; a missing or read-only file fails.
-        if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) ||
-            !file.setFileTime(now, QFileDevice::FileModificationTime)) {
-            file.close();
-            file.remove();
-        }
+        const QString path = localDir_ + "/" + name;
+        if (!dailylog::DateNow(path))
+            QFile::remove(path);
     }
 }
 

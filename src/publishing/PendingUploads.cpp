@@ -1,6 +1,6 @@
 #include "publishing/PendingUploads.h"
 
-#include "platform/AtomicFile.h"
+#include "publishing/DailyLogFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -44,7 +44,7 @@ bool WritePendingList(const QString& path, const QStringList& names, QString& er
     QByteArray text;
     for (const QString& name : names)
         text += name.toUtf8() + '\n';
-    return WriteFileAtomically(path, text, error);
+    return dailylog::WriteDailyFile(path, text, error);
 }
 
 bool AppendPendingNames(const QString& path, const QStringList& names, QString& error)

@@ -3,7 +3,6 @@
 // "images/thumbs", numbered on from today's highest number.
 #include "publishing/Logger.h"
 
-#include "platform/AtomicFile.h"
 #include "publishing/DailyLogFiles.h"
 
 #include <QDir>
@@ -85,7 +84,7 @@ bool WriteImage(Image* image, ImageInfo* info, const TSetting& settings, const Q
     settings.ApplyImageFormat(image, info);
     const QByteArray data = Encode(image, info, QFileInfo(path).fileName());
     QString error;
-    return !data.isEmpty() && WriteFileAtomically(path, data, error);
+    return !data.isEmpty() && dailylog::WriteDailyFile(path, data, error);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // restart of the program, "Add to existing"; the page and the feed checked
 // by xmllint, libxml2 and headless Chromium.
 #include "LogTestSupport.h"
+#include "platform/SystemTime.h"
 #include "publishing/DailyLogFiles.h"
 #include "shell/RegistryHelpers.h"
 #include "support/TestEnv.h"
@@ -165,6 +166,29 @@ TEST_F(DailyLog, FirstRunOfANewDayStartsPageFeedAndNumberingAnew)
     ASSERT_TRUE(ReadFeed(feed(), items, title, image));
     EXPECT_EQ(items.size(), 1u);
     EXPECT_EQ(HtmlLint(page()), QString());
+}
+
+TEST_F(DailyLog, TheDayIsThatOfTheProgramsClockAcrossMidnight)
+{
+    // A simulated day far from the machine's date: what counts is the
+    // program's clock, for the files' dates as for today.
+    QDateTime now(QDate(2021, 10, 31), QTime(23, 50), Qt::LocalTime);
+    systime::SetClockSource([&now] { return now.toUTC(); });
+    struct RealClockAgain {
+        ~RealClockAgain() { systime::SetClockSource({}); }
+    } realClockAgain;
+    const TSetting settings = LogSettings({0, 2});
+    ASSERT_TRUE(LogPass(station, settings, 0));
+    QFile(DailyDir() + "/upload.txt").open(QIODevice::WriteOnly);
+    ASSERT_TRUE(LogPass(station, settings, 1));
+    EXPECT_EQ(Anchors(ReadText(page())), QStringList({"002", "001"})) << "the second pass continues the day";
+    EXPECT_EQ(ImageFiles().size(), 4);
+
+    now = now.addSecs(20 * 60);
+    ASSERT_TRUE(LogPass(station, settings, 2));
+    EXPECT_EQ(Anchors(ReadText(page())), QStringList({"001"})) << "after midnight a new page";
+    EXPECT_EQ(ImageFiles(), QStringList({"img_000.jpg", "img_001.jpg"}));
+    EXPECT_FALSE(QFile::exists(DailyDir() + "/upload.txt")) << "the list of the day before is given up";
 }
 
 TEST_F(DailyLog, TodaysPendingUploadsOutliveAPageOrFeedThatCannotBeContinued)
