@@ -78,13 +78,15 @@ TDayTable JudgeDay(TSoakDay& day)
                               .arg(day.PageEntriesAfter(i));
     }
     // Uploads: every image once, and the server's copy of the daily log whole.
-    QSet<QString> images;
-    for (const QString& path : day.StoredOnServer())
-        if (path.contains("/images/")) {
-            if (images.contains(path))
-                t.Problems << "sent twice: " + path;
-            images.insert(path);
-        }
+    for (const QStringList& stored : day.StoredOnServerByDay()) {
+        QSet<QString> images;
+        for (const QString& path : stored)
+            if (path.contains("/images/")) {
+                if (images.contains(path))
+                    t.Problems << "sent twice: " + path;
+                images.insert(path);
+            }
+    }
     t.Uploaded = t.Logged - (day.NotOnServer().isEmpty() ? 0 : 1);
     for (const QString& file : day.NotOnServer())
         t.Problems << "not on the server as it is here: " + file;

@@ -33,6 +33,7 @@ constexpr double kSecond = 1 / 86400.0;
 constexpr qint64 kBeforeRiseMs = 3 * 60 * 1000;   // slow from this long before a rise
 constexpr qint64 kAfterSetMs = 3 * 60 * 1000;     // until this long after the pass set
 constexpr qint64 kStaleBeatMs = 150;              // a station this long silent holds the clock
+constexpr qint64 kMsPerDay = 86400LL * 1000;
 constexpr qint64 kTmpfsBytes = 384LL << 20;
 
 struct TAptSat {
@@ -448,6 +449,7 @@ QString TSoakDay::Run()
     std::vector<bool> logged(expected_.size(), false);
     const qint64 endMs = MsOf(expected_.back().LOS) + kAfterSetMs + 5 * 60000;
     qint64 last = TSharedClock::MonotonicMs();
+    qint64 utcDay = clock_->NowMs() / kMsPerDay;
     QElapsedTimer stalled;
     stalled.start();
     while (true) {
@@ -460,6 +462,10 @@ QString TSoakDay::Run()
             stalled.restart();
         }
         last = wall;
+        if (now / kMsPerDay != utcDay) {
+            utcDay = now / kMsPerDay;
+            dayStarts_ << int(stored_.size() + (server_ ? server_->StoredPaths().size() : 0));
+        }
         for (std::size_t i = 0; i < expected_.size(); ++i)
             if (!sampled[i] && now >= MsOf(expected_[i].AOS) - 60000) {
                 tunedBeforeRise_[i] = receiver_->TunedMHz();
@@ -502,9 +508,16 @@ QStringList TSoakDay::Report() const
     return QString::fromUtf8(Read(root_.filePath("report.txt"))).split('\n');
 }
 
-QStringList TSoakDay::StoredOnServer() const
+QList<QStringList> TSoakDay::StoredOnServerByDay() const
 {
-    return stored_;
+    QList<QStringList> days;
+    int from = 0;
+    for (int start : dayStarts_) {
+        days << stored_.mid(from, start - from);
+        from = start;
+    }
+    days << stored_.mid(from);
+    return days;
 }
 
 QStringList TSoakDay::NotOnServer() const

@@ -94,7 +94,10 @@ public:
     QString ServerDailyDir() const;
     QStringList Report() const;  // the process-information lines and boxes
     QString StationErrors() const { return stationErrors_; }  // sanitizer reports
-    QStringList StoredOnServer() const;  // every STOR of every server of the day
+    // Every STOR of every server, split at each midnight UTC of the clock:
+    // a new day's page numbers its images from 000 again, so a name may come
+    // back on a later day.
+    QList<QStringList> StoredOnServerByDay() const;
     // Files of the daily folder that differ from (or are missing on) the server.
     QStringList NotOnServer() const;
     QStringList PartialFiles() const;  // temporaries left beside final names
@@ -133,6 +136,7 @@ private:
     std::unique_ptr<TR2FXSimulator> receiver_;
     std::unique_ptr<peertest::VsftpdServer> server_;
     QStringList stored_;
+    QList<int> dayStarts_;  // the number of STORs made before each new UTC day
     std::unique_ptr<TAudioFeeder> feeder_;
     std::unique_ptr<QProcess> station_;
     qint64 fillerBytes_ = 0;
