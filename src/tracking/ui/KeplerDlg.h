@@ -116,7 +116,6 @@ private:
     void HttpCliDocBegin();
     void HttpCliHeaderEnd();
     void HttpCliDocEnd();
-    void FinishDocument();
     void CloseReceiveStream();
     void TransferModifiedDate(const QString& modified);
     void LoadIntoSatList(const QString& path, const QString& group);
