@@ -25,6 +25,7 @@
 #include <cstring>
 #include <deque>
 #include <future>
+#include <iterator>
 #include <libdeflate.h>
 #include <string>
 #include <system_error>
@@ -286,7 +287,7 @@ bool TAPT::ReadRawCache(bool reuseLines)
             LineStore[i] = std::move(lines[i]);
     } else {
         FreeLines();
-        LineStore = std::move(lines);
+        LineStore.assign(std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
         MaxLines = Lines = wanted;
     }
     rawMicros_ = std::move(micros);
