@@ -15,11 +15,14 @@
 // reads exactly as one written in a single piece.
 #include "apt/APT.h"
 
+#include "apt/GzipMembers.h"
+
 #include "platform/AtomicFile.h"
 #include "platform/CNumbers.h"
 
 #include <QFile>
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -40,6 +43,7 @@ constexpr int kMagic = 10165;
 constexpr int kFieldChars = 11;
 constexpr int kLineChars = TAPT::kLineWidth * kFieldChars + (TAPT::kLineWidth - 1) / 10 + 2;
 static_assert(kLineChars == 23089);
+constexpr size_t kHeaderChars = 16;  // magic, version and "\n001200\n"
 
 constexpr int kLinesPerMember = 64;  // about 1.5 MB of text a gzip member
 constexpr int kCompressionLevel = 9;
@@ -74,6 +78,15 @@ void FormatField(double v, char* out)
     out[10] = ' ';
 }
 
+// "ddd.dddddd " as the writer makes it.
+bool IsPlainField(const char* field)
+{
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    return digit(field[0]) && digit(field[1]) && digit(field[2]) && field[3] == '.' && digit(field[4]) &&
+           digit(field[5]) && digit(field[6]) && digit(field[7]) && digit(field[8]) && digit(field[9]) &&
+           field[10] == ' ';
+}
+
 bool ParseField(const char* field, double& value)
 {
     const char* end = field + kFieldChars;
@@ -86,6 +99,114 @@ bool ParseField(const char* field, double& value)
         if (*p != ' ')
             return false;
     return true;
+}
+
+// The lines of a cache as they are read, on one thread or several: each line
+// is parsed by one thread only.
+struct TCacheLines {
+    enum class Parsed { Ok, NoMemory, Damaged };
+
+    explicit TCacheLines(int count)
+        : Lines(static_cast<size_t>(count)),
+          Micros(new (std::nothrow) std::int32_t[size_t(count) * TAPT::kLineWidth]),
+          MicrosExact(Micros != nullptr)
+    {
+    }
+    TCacheLines(TCacheLines&& other) noexcept
+        : Lines(std::move(other.Lines)), Micros(std::move(other.Micros)), MicrosExact(other.MicrosExact.load())
+    {
+    }
+    TCacheLines& operator=(TCacheLines&& other) noexcept
+    {
+        Lines = std::move(other.Lines);
+        Micros = std::move(other.Micros);
+        MicrosExact = other.MicrosExact.load();
+        return *this;
+    }
+
+    // Makes line index from its kLineChars bytes of text.
+    Parsed Parse(int index, const char* text)
+    {
+        std::unique_ptr<double[]> line(new (std::nothrow) double[TAPT::kLineStride]);
+        if (!line)
+            return Parsed::NoMemory;
+        std::fill(line.get() + TAPT::kLineWidth, line.get() + TAPT::kLineStride, 0.0);
+        std::int32_t* micros = Micros ? Micros.get() + size_t(index) * TAPT::kLineWidth : nullptr;
+        bool exact = true;
+        for (int j = 0; j < TAPT::kLineWidth; ++j) {
+            const char* field = text + FieldOffset(j);
+            if (IsPlainField(field)) {
+                const std::int32_t units = FieldMicros(field);
+                // Exactly the double that reading the text gives: both are
+                // the nearest double to the same decimal.
+                line[j] = units / 1e6;
+                exact = exact && units <= 255000000;
+                if (micros)
+                    micros[j] = units;
+            } else {
+                // Fields written by other programs may have another shape;
+                // the file is then read again when the raw lines are wanted.
+                if (!ParseField(field, line[j]))
+                    return Parsed::Damaged;
+                exact = false;
+            }
+        }
+        if (!exact)
+            MicrosExact = false;
+        Lines[index] = std::move(line);
+        return Parsed::Ok;
+    }
+
+    std::vector<std::unique_ptr<double[]>> Lines;
+    std::unique_ptr<std::int32_t[]> Micros;  // the values in millionths, while MicrosExact
+    std::atomic<bool> MicrosExact;
+};
+
+// Threads for reading a cache: the members decode side by side.
+int ReadThreads()
+{
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(cores, 1, 4);
+}
+
+// Reads the lines of a cache written in members (as WriteRawCache writes
+// it), the members decoded side by side straight into their lines. False
+// when the file is laid out otherwise or anything in it fails: it is then
+// read as one stream, which finds and reports any damage.
+bool ReadLinesInParallel(const QString& path, TCacheLines& read)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
+        return false;
+    const unsigned char* data = file.map(0, file.size());
+    if (!data)
+        return false;
+    const std::vector<apt::TGzipMember> members = apt::FindGzipMembers(data, static_cast<size_t>(file.size()));
+    if (members.empty())
+        return false;
+    const size_t wanted = read.Lines.size();
+    // Only whole lines in each member: the first holds the header as well.
+    for (const apt::TGzipMember& member : members) {
+        const size_t end = member.TextOffset + member.TextBytes;
+        const bool startsAtLine =
+            member.TextOffset == 0 ||
+            (member.TextOffset >= kHeaderChars && (member.TextOffset - kHeaderChars) % kLineChars == 0);
+        if (!startsAtLine || end < kHeaderChars || (end - kHeaderChars) % kLineChars != 0)
+            return false;
+    }
+    const size_t textBytes = members.back().TextOffset + members.back().TextBytes;
+    if (textBytes < kHeaderChars + wanted * kLineChars)
+        return false;
+    return apt::DecompressGzipMembers(
+        data, members, ReadThreads(), [&read, wanted](const apt::TGzipMember& member, const char* text) {
+            const size_t skip = member.TextOffset == 0 ? kHeaderChars : 0;
+            const size_t first = (member.TextOffset + skip - kHeaderChars) / kLineChars;
+            const size_t count = (member.TextBytes - skip) / kLineChars;
+            for (size_t i = first; i < first + count && i < wanted; ++i)
+                if (read.Parse(static_cast<int>(i), text + skip + (i - first) * kLineChars) != TCacheLines::Parsed::Ok)
+                    return false;
+            return true;
+        });
 }
 
 struct GzCloser {
@@ -250,47 +371,33 @@ bool TAPT::ReadRawCache(bool reuseLines)
 
     // Lines are read into a store of their own and swapped in only when all
     // of them are complete.
-    std::vector<std::unique_ptr<double[]>> lines;
-    lines.reserve(wanted);
-    std::unique_ptr<std::int32_t[]> micros(new (std::nothrow) std::int32_t[size_t(wanted) * kLineWidth]);
-    std::string text(kLineChars, '\0');
-    for (int i = 0; i < wanted; ++i) {
-        if (!ReadExactly(file.get(), text.data(), kLineChars)) {
-            DiscardCache(true);
-            return false;
-        }
-        std::unique_ptr<double[]> line(new (std::nothrow) double[kLineStride]());
-        if (!line) {
-            StopFlags |= aptStopNoMemory;
-            return false;
-        }
-        for (int j = 0; j < kLineWidth; ++j) {
-            const char* field = text.data() + FieldOffset(j);
-            if (!ParseField(field, line[j])) {
+    TCacheLines read(wanted);
+    if (!ReadLinesInParallel(RawImageName, read)) {
+        read = TCacheLines(wanted);
+        std::string text(kLineChars, '\0');
+        for (int i = 0; i < wanted; ++i) {
+            if (!ReadExactly(file.get(), text.data(), kLineChars)) {
                 DiscardCache(true);
                 return false;
             }
-            // Fields written by other programs may have another shape; the
-            // file is then read again when the raw lines are wanted.
-            if (micros && !(line[j] >= 0 && line[j] <= 255 && field[3] == '.' &&
-                            FieldMicros(field) / 1e6 == line[j]))
-                micros.reset();
-            if (micros)
-                micros[size_t(i) * kLineWidth + j] = FieldMicros(field);
+            switch (read.Parse(i, text.data())) {
+            case TCacheLines::Parsed::Ok: break;
+            case TCacheLines::Parsed::NoMemory: StopFlags |= aptStopNoMemory; return false;
+            case TCacheLines::Parsed::Damaged: DiscardCache(true); return false;
+            }
         }
-        lines.push_back(std::move(line));
     }
     file.reset();
 
     if (reuseLines) {
         for (int i = 0; i < wanted; ++i)
-            LineStore[i] = std::move(lines[i]);
+            LineStore[i] = std::move(read.Lines[i]);
     } else {
         FreeLines();
-        LineStore.assign(std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+        LineStore.assign(std::make_move_iterator(read.Lines.begin()), std::make_move_iterator(read.Lines.end()));
         MaxLines = Lines = wanted;
     }
-    rawMicros_ = std::move(micros);
+    rawMicros_ = read.MicrosExact ? std::move(read.Micros) : nullptr;
     rawMicroLines_ = rawMicros_ ? wanted : 0;
     FindFrameAndCrop();
     return true;

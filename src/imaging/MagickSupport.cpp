@@ -73,10 +73,12 @@ QImage MagickToQImage(Image* image, ExceptionInfo* exception)
         TransformImageColorspace(image, sRGBColorspace);
     const int width = static_cast<int>(image->columns);
     const int height = static_cast<int>(image->rows);
-    QImage picture(width, height, QImage::Format_ARGB32);
+    const bool matte = image->matte != MagickFalse;
+    // An opaque image is made in the format the windows draw from, so that
+    // their conversion to it costs nothing.
+    QImage picture(width, height, matte ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (picture.isNull())
         return {};
-    const bool matte = image->matte != MagickFalse;
     for (int y = 0; y < height; ++y) {
         const PixelPacket* pixels = GetVirtualPixels(image, 0, y, image->columns, 1, exception);
         if (!pixels)

@@ -17,8 +17,8 @@ typedef struct _ExceptionInfo ExceptionInfo;
 // "ImageMagick 6.9.11-60 Q16 ..." as the library reports it.
 QString MagickVersionText();
 
-// The first frame of image as a 32-bit QImage (ARGB32, alpha from the
-// image's matte channel). A CMYK image is turned to sRGB in place first.
+// The first frame of image as a 32-bit QImage: ARGB32 with alpha from the
+// image's matte channel, RGB32 when it has none. A CMYK image is turned to sRGB in place first.
 // A null QImage when the pixels cannot be read or no memory is left.
 QImage MagickToQImage(Image* image, ExceptionInfo* exception);
 

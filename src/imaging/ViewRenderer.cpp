@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 #include <thread>
 
 namespace {
@@ -118,8 +117,8 @@ struct TRowRender {
     int c1, c2;
     double lowKelvin;
 
-    // Red, green and blue bytes of the row's pixels, as the image takes them.
-    void Render(int lineRow, const double* line, std::uint8_t* out) const;
+    // The row's pixels, opaque, each colour a byte scaled to a quantum.
+    void Render(int lineRow, const double* line, PixelPacket* out) const;
 };
 
 std::uint8_t ToByte(double v)
@@ -129,7 +128,7 @@ std::uint8_t ToByte(double v)
     return static_cast<std::uint8_t>(clamped);
 }
 
-void TRowRender::Render(int lineRow, const double* line, std::uint8_t* out) const
+void TRowRender::Render(int lineRow, const double* line, PixelPacket* out) const
 {
     for (int x = 0; x < width; ++x) {
         double r = 255, g = 255, b = 255;
@@ -172,9 +171,11 @@ void TRowRender::Render(int lineRow, const double* line, std::uint8_t* out) cons
             break;
         }
         }
-        *out++ = ToByte(r);
-        *out++ = ToByte(g);
-        *out++ = ToByte(b);
+        SetPixelRed(out, ByteToQuantum(ToByte(r)));
+        SetPixelGreen(out, ByteToQuantum(ToByte(g)));
+        SetPixelBlue(out, ByteToQuantum(ToByte(b)));
+        SetPixelOpacity(out, OpaqueOpacity);
+        ++out;
     }
 }
 
@@ -232,15 +233,16 @@ MagickImagePtr RenderViewPixels(TAPT& apt, const TLookupTable* table, const TRen
     int rendered = 0;
     while (rendered < rows && apt.GetLine(first + rendered, 0))
         ++rendered;
-    std::vector<std::uint8_t> rgb;
-    try {
-        rgb.resize(static_cast<size_t>(3) * width * rendered);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    if (rendered == 0)
+        return image;
+    // The rows in one piece: the image's own memory when it holds its pixels
+    // there, so the threads write them in place.
+    PixelPacket* pixels = GetAuthenticPixels(image.get(), 0, 0, width, rendered, exception.get());
+    if (!pixels)
+        return image;
     auto renderRows = [&](int begin, int end) {
         for (int j = begin; j < end; ++j)
-            render.Render(first + j, apt.GetLine(first + j, lineFlags), &rgb[static_cast<size_t>(3) * width * j]);
+            render.Render(first + j, apt.GetLine(first + j, lineFlags), pixels + static_cast<size_t>(width) * j);
     };
     // A filtered line is the engine's own buffer, one at a time: one thread.
     const int threads = (lineFlags & lfFilter) ? 1 : RenderThreads(rendered);
@@ -255,20 +257,7 @@ MagickImagePtr RenderViewPixels(TAPT& apt, const TLookupTable* table, const TRen
             worker.join();
     }
 
-    for (int j = 0; j < rendered; ++j) {
-        PixelPacket* pixels = GetAuthenticPixels(image.get(), 0, j, width, 1, exception.get());
-        if (!pixels)
-            break;
-        const std::uint8_t* in = &rgb[static_cast<size_t>(3) * width * j];
-        for (int x = 0; x < width; ++x, in += 3) {
-            SetPixelRed(pixels + x, ByteToQuantum(in[0]));
-            SetPixelGreen(pixels + x, ByteToQuantum(in[1]));
-            SetPixelBlue(pixels + x, ByteToQuantum(in[2]));
-            SetPixelOpacity(pixels + x, OpaqueOpacity);
-        }
-        if (SyncAuthenticPixels(image.get(), exception.get()) == MagickFalse)
-            break;
-    }
+    SyncAuthenticPixels(image.get(), exception.get());
     return image;
 }
 

@@ -59,34 +59,31 @@ bool ModulateViewColours(Image* image, const char* modulate)
     if (image->storage_class != DirectClass || width == 0 || rows == 0)
         return ModulateImage(image, modulate) != MagickFalse;
     MagickExceptionPtr exception(AcquireExceptionInfo());
-    std::vector<std::uint32_t> pixelColour;
     std::vector<PixelPacket> colours;
     ColourIndex index;
     try {
-        pixelColour.resize(width * rows);
         colours.reserve(4096);
     } catch (const std::bad_alloc&) {
         return ModulateImage(image, modulate) != MagickFalse;
     }
+    // Each pass finds a pixel's colour by its key again rather than keeping
+    // an index a pixel: filling that would cost more than the look-ups.
     for (std::size_t y = 0; y < rows; ++y) {
         const PixelPacket* p = GetVirtualPixels(image, 0, static_cast<ssize_t>(y), width, 1, exception.get());
         if (!p)
             return false;
-        std::uint32_t* out = &pixelColour[y * width];
         // Neighbours share their colour more often than not.
         std::uint64_t lastKey = ~0ULL;
-        std::uint32_t last = 0;
         for (std::size_t x = 0; x < width; ++x) {
             const std::uint64_t key = ColourKey(p[x]);
             if (key != lastKey) {
-                last = index.Find(key);
-                if (last == ColourIndex::kEmpty)
+                const std::uint32_t colour = index.Find(key);
+                if (colour == ColourIndex::kEmpty)
                     return ModulateImage(image, modulate) != MagickFalse;
-                if (last == colours.size())
+                if (colour == colours.size())
                     colours.push_back(p[x]);
                 lastKey = key;
             }
-            out[x] = last;
         }
     }
 
@@ -111,13 +108,18 @@ bool ModulateViewColours(Image* image, const char* modulate)
         PixelPacket* p = GetAuthenticPixels(image, 0, static_cast<ssize_t>(y), width, 1, exception.get());
         if (!p)
             return false;
-        const std::uint32_t* in = &pixelColour[y * width];
+        std::uint64_t lastKey = ~0ULL;
+        const PixelPacket* c = nullptr;
         // The opacity stays each pixel's own, as ModulateImage leaves it.
         for (std::size_t x = 0; x < width; ++x) {
-            const PixelPacket& c = colours[in[x]];
-            p[x].red = c.red;
-            p[x].green = c.green;
-            p[x].blue = c.blue;
+            const std::uint64_t key = ColourKey(p[x]);
+            if (key != lastKey) {
+                c = &colours[index.Find(key)];
+                lastKey = key;
+            }
+            p[x].red = c->red;
+            p[x].green = c->green;
+            p[x].blue = c->blue;
         }
         if (SyncAuthenticPixels(image, exception.get()) == MagickFalse)
             return false;

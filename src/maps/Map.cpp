@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cfenv>
 #include <cmath>
-#include <zlib.h>
 
 namespace {
 
@@ -221,13 +220,26 @@ bool TMap::CreateBitmap()
 bool TMap::LatLonToPixel(double lon, double lat, QPoint& point)
 {
     point = QPoint(0, 0);
-    double e = 0, n = 0;
-    if (!Bitmap || !Project(lon, lat, e, n))
+    double x = 0, y = 0;
+    if (!Bitmap || !ProjectToPixel(lon, lat, x, y))
         return false;
-    const int x = Round((e - XMin) * PixelsPerMetre);
-    const int y = Round((YMax - n) * PixelsPerMetre) - TopOffset;
-    point = QPoint(std::clamp(x, 0, Width - 1), std::clamp(y, 0, Height - 1));
+    point = RoundPixel(x, y);
     return true;
+}
+
+bool TMap::ProjectToPixel(double lon, double lat, double& x, double& y)
+{
+    double e = 0, n = 0;
+    if (!Project(lon, lat, e, n))
+        return false;
+    x = (e - XMin) * PixelsPerMetre;
+    y = (YMax - n) * PixelsPerMetre;
+    return true;
+}
+
+QPoint TMap::RoundPixel(double x, double y) const
+{
+    return QPoint(std::clamp(Round(x), 0, Width - 1), std::clamp(Round(y) - TopOffset, 0, Height - 1));
 }
 
 void TMap::DrawWater()
@@ -319,8 +331,8 @@ void TMap::Redraw()
 {
     if (!IsValid() || !Bitmap)
         return;
-    if (LandMap) {
-        gzrewind(LandMap);
+    if (LandMap.IsOpen()) {
+        LandMap.Rewind();
         Row = Column = 0;
     }
     DrawWater();

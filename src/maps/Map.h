@@ -6,10 +6,11 @@
 // so the swath viewer can draw a pass on top. Projection, scale, map type,
 // colours and grid spacing come from the swath viewer's settings.
 //
-// Map files, in the settings' map folder, read through zlib:
+// Map files, in the settings' map folder, gzip files:
 //  "world-1km.gz": rows of 43200 bytes, row r at latitude 90 - r/120 (north
 //    first), byte c at longitude -180 + c/120; a byte above 0 is land. Read
-//    strictly forward: only the span of a sampled row inside the box.
+//    strictly forward through TGzipReader: only the span of a sampled row
+//    inside the box.
 //  "CIA_WDB2.jpd.gz": "!JPD1.0\n\0", 7 bytes unused, 140 section ends (u32
 //    LE) at 16, the last of which (offset 572) is the segment count N; N
 //    segment records of 16 bytes from 576 (offset 12: u32 end of the
@@ -19,9 +20,11 @@
 //    international borders, 3-4 national borders, 16-27 coasts and lakes.
 //
 // Files: Map.cpp (set-up, geometry, water, graticule), MapFiles.cpp (the
-// two map files). Threads: GUI thread only; rounding is to the nearest
-// integer with halves to even (the constructor sets that mode).
+// two map files), MapLandRow.cpp (a row's land cells to pixels). Threads:
+// GUI thread only; rounding is to the nearest integer with halves to even
+// (the constructor sets that mode).
 #include "maps/Geotrans.h"
+#include "maps/GzipReader.h"
 
 #include <QImage>
 #include <QPoint>
@@ -33,7 +36,6 @@
 class QPainter;
 class QWidget;
 struct TSwathProp;
-typedef struct gzFile_s* gzFile;
 
 // Results of TMap::Setup.
 enum TMapResult : int {
@@ -75,7 +77,7 @@ public:
     bool SeekLandCell(double lat, double lon);
     static int LandRow(double lat);
     static int LandColumn(double lon);
-    int LandCell(double lon) const;
+    int LandCell(int column) const;
     void DrawLand();
     void CloseLandMap();
     int LoadVectorMap();
@@ -91,7 +93,7 @@ public:
     std::unique_ptr<TGeotrans> Geotrans;
     std::unique_ptr<QImage> Bitmap;
     TSwathProp* Props;  // not owned
-    gzFile LandMap = nullptr;
+    TGzipReader LandMap;
     double LonMin = 0, LonMax = 0, LatMin = 0, LatMax = 0;
     double XMin = 0, XMax = 0, YMin = 0, YMax = 0;  // metres
     double PixelsPerMetre = 0;
@@ -107,6 +109,11 @@ public:
 
 private:
     bool Project(double lon, double lat, double& easting, double& northing);
+    // Where a position falls before rounding: pixels from the left and from
+    // the top extent (TopOffset not applied).
+    bool ProjectToPixel(double lon, double lat, double& x, double& y);
+    QPoint RoundPixel(double x, double y) const;
+    void DrawLandRow(double lat, const std::vector<double>& lons, const std::vector<std::uint8_t>& isLand, QRgb land);
     // A piece is drawn when both ends lie in the box and project; at is where
     // the pen stands.
     void DrawVectorPiece(QPainter& painter, double lon1, double lat1, double lon2, double lat2, bool& penDown,

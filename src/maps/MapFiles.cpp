@@ -55,11 +55,6 @@ bool ReadAll(gzFile file, void* buffer, std::int64_t bytes)
     return true;
 }
 
-bool Skip(gzFile file, std::int64_t bytes)
-{
-    return gzseek(file, static_cast<z_off_t>(bytes), SEEK_CUR) >= 1;
-}
-
 }  // namespace
 
 // ---- the land map ----
@@ -78,11 +73,9 @@ int TMap::OpenLandMap()
 {
     RowBuffer.clear();
     Row = Column = 0;
-    if (LandMap)
-        gzrewind(LandMap);
-    else
-        LandMap = OpenMapFile(Props->MapDir, "world-1km.gz");
-    if (!LandMap)
+    if (LandMap.IsOpen())
+        LandMap.Rewind();
+    else if (!LandMap.Open(Props->MapDir + "/world-1km.gz"))
         return mapNotFound;
     RowSpan = LandColumn(LonMax) - LandColumn(LonMin);
     RowBuffer.assign(static_cast<size_t>(std::max(RowSpan, 0)), 0);
@@ -93,9 +86,7 @@ void TMap::CloseLandMap()
 {
     RowBuffer.clear();
     RowSpan = 0;
-    if (LandMap)
-        gzclose(LandMap);
-    LandMap = nullptr;
+    LandMap.Close();
 }
 
 bool TMap::SeekLandCell(double lat, double lon)
@@ -104,7 +95,7 @@ bool TMap::SeekLandCell(double lat, double lon)
     if (r == Row) {
         if (c < Column)
             return false;  // no going back
-        if (c > Column && !Skip(LandMap, c - Column))
+        if (c > Column && !LandMap.Skip(c - Column))
             return false;
         Column = c;
         return true;
@@ -112,47 +103,46 @@ bool TMap::SeekLandCell(double lat, double lon)
     if (r < Row)
         return false;
     if (Column > 0) {
-        if (!Skip(LandMap, kLandRowBytes - Column))
+        if (!LandMap.Skip(kLandRowBytes - Column))
             return false;
         Column = 0;
         ++Row;
     }
     for (; Row < r; ++Row)
-        if (!Skip(LandMap, kLandRowBytes))
+        if (!LandMap.Skip(kLandRowBytes))
             return false;
-    if (c > 0 && !Skip(LandMap, c))
+    if (c > 0 && !LandMap.Skip(c))
         return false;
     Column = c;
     return true;
 }
 
-int TMap::LandCell(double lon) const
+int TMap::LandCell(int column) const
 {
-    const int at = LandColumn(lon) - Column;
+    const int at = column - Column;
     return at >= 0 && at < RowSpan ? RowBuffer[static_cast<size_t>(at)] : -1;
 }
 
 void TMap::DrawLand()
 {
-    if (!LandMap || !Bitmap)
+    if (!LandMap.IsOpen() || !Bitmap)
         return;
     const QRgb land = ToQColor(Props->Land).rgb();
-    QPoint previous(-99, -99);
+    std::vector<double> lons;
+    std::vector<int> columns;
+    for (double lon = LonMin; lon <= LonMax; lon += Step) {
+        lons.push_back(lon);
+        columns.push_back(LandColumn(lon));
+    }
+    std::vector<std::uint8_t> isLand(lons.size());
     for (double lat = LatMax; lat >= LatMin; lat -= Step) {
         if (!SeekLandCell(lat, LonMin))
             return;
-        if (RowSpan > 0 && gzread(LandMap, RowBuffer.data(), static_cast<unsigned>(RowSpan)) < RowSpan)
+        if (RowSpan > 0 && !LandMap.Read(RowBuffer.data(), RowSpan))
             return;
-        for (double lon = LonMin; lon <= LonMax; lon += Step) {
-            if (LandCell(lon) <= 0)
-                continue;
-            QPoint pixel;
-            if (!LatLonToPixel(lon, lat, pixel))
-                break;
-            if (pixel != previous)
-                Bitmap->setPixel(pixel, land);
-            previous = pixel;
-        }
+        for (size_t k = 0; k < lons.size(); ++k)
+            isLand[k] = LandCell(columns[k]) > 0;
+        DrawLandRow(lat, lons, isLand, land);
         Column += RowSpan;
     }
 }

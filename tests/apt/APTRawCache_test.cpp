@@ -213,6 +213,65 @@ TEST(APTRawCache, DamagedTextCachesFailAndAreDiscarded)
     EXPECT_EQ(apt.Flags.load(), aptDecoding | aptAudioFile);
 }
 
+TEST(APTRawCache, CachesInMembersReadWhereverTheMembersEnd)
+{
+    TAPT written;
+    MakeLines(written, 40);
+    written.RawImageName = Home() + "members.gz";
+    ASSERT_TRUE(written.WriteRawCache());
+    const QByteArray text = Gunzip(written.RawImageName);
+    ASSERT_EQ(text.size(), 16 + 40 * 23089);
+    TAPT reference;  // the lines as the file holds them
+    reference.RawImageName = written.RawImageName;
+    ASSERT_TRUE(reference.LoadRawImage(false));
+
+    // The text in members of pieceBytes each (the first also holding the
+    // header), as libdeflate writes them.
+    auto inMembers = [&text](const QByteArray& whole, int pieceBytes) {
+        QByteArray file;
+        for (int at = 0; at < whole.size();) {
+            const int bytes = at == 0 ? 16 + pieceBytes : std::min(pieceBytes, int(whole.size()) - at);
+            const std::vector<unsigned char> member = apttest::GzipMember(whole.mid(at, bytes).toStdString(), 9);
+            file.append(reinterpret_cast<const char*>(member.data()), qsizetype(member.size()));
+            at += bytes;
+        }
+        return file;
+    };
+    QByteArray badValue = text;
+    badValue.replace(16 + 33 * 23089 + 11 * 7, 10, "nan0000000");
+    QByteArray flipped = inMembers(text, 5 * 23089);
+    flipped[flipped.size() / 2] = char(flipped[flipped.size() / 2] ^ 0x10);
+    struct Case {
+        const char* name;
+        QByteArray file;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"a line a member", inMembers(text, 23089), true},
+        {"members ending inside lines", inMembers(text, 10007), true},
+        {"a value that is not a number in a later member", inMembers(badValue, 4 * 23089), false},
+        {"a damaged member", flipped, false},
+        {"the last line missing", inMembers(text.left(16 + 39 * 23089), 8 * 23089), false},
+    };
+    for (const Case& c : cases) {
+        const QString path = Home() + "cut.gz";
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.file);
+        file.close();
+        TAPT apt;
+        apt.RawImageName = path;
+        EXPECT_EQ(apt.LoadRawImage(false), c.loads) << c.name;
+        EXPECT_EQ(QFile::exists(path), c.loads) << c.name << ": a damaged cache is deleted";
+        if (!c.loads)
+            continue;
+        ASSERT_EQ(apt.Lines, 40) << c.name;
+        for (int i = 0; i < 40; ++i)
+            for (int j = 0; j < 2080; ++j)
+                ASSERT_EQ(apt.LineStore[i][j], reference.LineStore[i][j]) << c.name << " " << i << "," << j;
+    }
+}
+
 TEST(APTRawCache, ReloadIntoTheExistingLines)
 {
     const QString path = Home() + "reuse.gz";

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <algorithm>
 #include <cmath>
+#include <libdeflate.h>
 
 namespace apttest {
 namespace {
@@ -107,6 +108,15 @@ bool SyncAligned(const double* row)
             return false;
     }
     return true;
+}
+
+std::vector<unsigned char> GzipMember(const std::string& text, int level)
+{
+    libdeflate_compressor* compressor = libdeflate_alloc_compressor(level);
+    std::vector<unsigned char> packed(libdeflate_gzip_compress_bound(compressor, text.size()));
+    packed.resize(libdeflate_gzip_compress(compressor, text.data(), text.size(), packed.data(), packed.size()));
+    libdeflate_free_compressor(compressor);
+    return packed;
 }
 
 }  // namespace apttest

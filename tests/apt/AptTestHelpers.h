@@ -3,6 +3,8 @@
 #include "apt/APT.h"
 
 #include <QString>
+#include <string>
+#include <vector>
 
 namespace apttest {
 
@@ -29,5 +31,8 @@ double SceneKelvin(int word);
 // Sync A high word pairs (4-5, 8-9, ..., 28-29) all above every low word of
 // the sync area: the row is aligned.
 bool SyncAligned(const double* row);
+
+// One gzip member of text, as libdeflate writes it at that level.
+std::vector<unsigned char> GzipMember(const std::string& text, int level);
 
 }  // namespace apttest

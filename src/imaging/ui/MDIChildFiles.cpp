@@ -86,7 +86,9 @@ bool TMDIChild::OpenFile(const QString& path)
         return false;
     // A cache that could not be read is decoded anew from the audio.
     const bool complete = APT->Flags & aptComplete;
-    if (!PrepareImage(APT->MaxLines, TAPT::kLineWidth, complete ? 1 : 3))
+    // A pass from its cache gets its picture from the first view at once; a
+    // blank image of its size in between would only cost time and memory.
+    if (!complete && !PrepareImage(APT->MaxLines, TAPT::kLineWidth, 3))
         return false;
     if (!StartFileDecoding(complete))
         return false;

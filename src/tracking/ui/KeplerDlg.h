@@ -108,6 +108,7 @@ private:
     void GridCellClicked(QTableWidget* grid, int row, int column);
     void PlaceEditor(QComboBox* editor, QTableWidget* grid, int row, int column);
     void CommitEditor(QComboBox* editor, QTableWidget* grid);
+    bool AcceptGroupName(const QString& name);
     void AddGroupName(const QString& group);
     void Log(const QString& line);
     // The run over the rows of one grid; kind chooses the grid and the folder.
@@ -115,10 +116,11 @@ private:
     void HttpCliDocBegin();
     void HttpCliHeaderEnd();
     void HttpCliDocEnd();
-    void FinishDocument();
     void CloseReceiveStream();
     void TransferModifiedDate(const QString& modified);
     void LoadIntoSatList(const QString& path, const QString& group);
+    QString PartialDocumentPath() const;
+    bool KeepPartialDocument();
     void SyncSatList();
     void LogDashes();
 

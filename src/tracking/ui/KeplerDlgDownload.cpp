@@ -1,6 +1,7 @@
 // The download runs of the element-set dialog and the loading of element
 // files into its list of downloaded satellites.
 #include "net/HttpCli.h"
+#include "orbit/Catalogue.h"
 #include "orbit/Satutil.h"
 #include "platform/Streams.h"
 #include "shell/ui/MainForm.h"
@@ -10,11 +11,16 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -91,6 +97,7 @@ void TKeplerDlg::DownloadRun(TSourceKind kind)
             failure = e.Message();
         }
         CloseReceiveStream();
+        QFile::remove(PartialDocumentPath());
         // A reply that came without its document (a refused connection, an
         // unknown host, an error without a body) ends only its own row.
         if (!rowHandled_ && !cancelRequested_) {
@@ -123,7 +130,7 @@ void TKeplerDlg::HttpCliDocBegin()
 {
     CloseReceiveStream();
     try {
-        receiveStream_ = std::make_unique<TFileStream>(runFolder_ + "/" + HttpCli->DocumentName, TFileStream::fmCreate);
+        receiveStream_ = std::make_unique<TFileStream>(PartialDocumentPath(), TFileStream::fmCreate);
         HttpCli->ReceiveStream = receiveStream_.get();
     } catch (const EStreamError& e) {
         Log(e.Message());
@@ -134,6 +141,20 @@ void TKeplerDlg::HttpCliHeaderEnd()
 {
     if (HttpCli->ResponseCode == 304)
         HttpCliDocEnd();
+}
+
+QString TKeplerDlg::PartialDocumentPath() const
+{
+    return runFolder_ + "/" + HttpCli->DocumentName + ".part";
+}
+
+bool TKeplerDlg::KeepPartialDocument()
+{
+    const QString document = runFolder_ + "/" + HttpCli->DocumentName;
+    if (std::rename(QFile::encodeName(PartialDocumentPath()).constData(), QFile::encodeName(document).constData()) == 0)
+        return true;
+    Log("Unable to keep " + HttpCli->DocumentName + ": " + QString::fromLocal8Bit(std::strerror(errno)));
+    return false;
 }
 
 void TKeplerDlg::CloseReceiveStream()
@@ -158,12 +179,21 @@ void TKeplerDlg::HttpCliDocEnd()
     Log("URL: " + HttpCli->URL);
     Log("Filename: " + HttpCli->DocumentName);
     CloseReceiveStream();
+    // Only a whole document replaces the copy of an earlier run; an error
+    // page is thrown away.
+    const bool received = HttpCli->ResponseCode == 200;
+    if (received && !KeepPartialDocument()) {
+        QFile::remove(PartialDocumentPath());
+        LogDashes();
+        return;
+    }
+    QFile::remove(PartialDocumentPath());
     const QString group = CurrentDataMode ? CellText(UrlGrid, CurrentRow, kGroupColumn) : QString();
     if (CurrentDataMode && !group.isEmpty() && SatCatCb->findText(group, Qt::MatchExactly) < 0)
         SatCatCb->addItem(group);
     const QString document = runFolder_ + "/" + HttpCli->DocumentName;
 
-    if (HttpCli->ResponseCode == 200) {
+    if (received) {
         TDateTime archiveDate = 0;
         for (const QString& header : HttpCli->ResponseHeaders) {
             const QString upper = header.toUpper();
@@ -203,6 +233,12 @@ void TKeplerDlg::HttpCliDocEnd()
 
 void TKeplerDlg::LoadIntoSatList(const QString& path, const QString& group)
 {
+    // A source list edited by hand can carry a group the database cannot hold.
+    if (const QString problem = GroupNameProblem(group); !problem.isEmpty()) {
+        Log("Bad group name \"" + group + "\": " + problem);
+        Log("Nr of satellites read : 0");
+        return;
+    }
     int badSets = 0, duplicates = 0;
     const int read = MainForm->LoadTLEFile(path, group, &badSets, &duplicates, &Downloaded);
     SyncSatList();

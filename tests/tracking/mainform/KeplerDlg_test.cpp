@@ -10,6 +10,7 @@
 #include "tracking/TrackingFixtures.h"
 #include "tracking/ui/KeplerDlg.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -190,4 +191,57 @@ TEST(KeplerDlg, CheckButtonsAndTheMergeOnOK)
     QTimer::singleShot(100, [&dialog] { dialog.CancelBtn->click(); });
     bench.form->Keplerianelements1Click();
     EXPECT_EQ(bench.form->SatelliteList.Count, count);
+}
+
+TEST(KeplerDlg, AnErrorPageLeavesTheLastGoodCopyInPlace)
+{
+    const QByteArray weather = ReadAll(testenv::SharedDataPath(kElementFile));
+    if (weather.isEmpty())
+        SKIP_MISSING("missing " << kElementFile);
+    peertest::LighttpdServer server;
+    START_LIGHTTPD(server);
+    ASSERT_TRUE(server.Put("/now/weather.txt", weather, kWeatherTime));
+    KeplerBench bench;
+    TKeplerDlg& dialog = bench.Dialog();
+    const QString copy = bench.form->Folders().GetKeplerDir() + "/weather.txt";
+    dialog.SetRows(TSourceKind::CurrentData, {{server.Url("/now/weather.txt"), "N/A", "Weather", "Yes"}});
+    dialog.DownloadBtnClick();
+    ASSERT_TRUE(ReadAll(copy) == weather) << bench.Log().toStdString();
+
+    // The same document name from a server that has lost it: 404 with a page.
+    dialog.SetRows(TSourceKind::CurrentData, {{server.Url("/gone/weather.txt"), "N/A", "Weather", "Yes"}});
+    dialog.DownloadBtnClick();
+    EXPECT_TRUE(bench.Log().contains("Reason: Not Found")) << bench.Log().toStdString();
+    EXPECT_TRUE(ReadAll(copy) == weather) << "the error page never replaces the element sets";
+    EXPECT_FALSE(QFile::exists(copy + ".part"));
+}
+
+TEST(KeplerDlg, AGroupTheDatabaseCannotHoldIsRefused)
+{
+    const QByteArray weather = ReadAll(testenv::SharedDataPath(kElementFile));
+    if (weather.isEmpty())
+        SKIP_MISSING("missing " << kElementFile);
+    peertest::LighttpdServer server;
+    START_LIGHTTPD(server);
+    ASSERT_TRUE(server.Put("/weather.txt", weather, kWeatherTime));
+    KeplerBench bench;
+    TKeplerDlg& dialog = bench.Dialog();
+
+    // Typed into the group cell: a box, and the cell keeps its group.
+    dialog.SetRows(TSourceKind::CurrentData, {{server.Url("/weather.txt"), "N/A", "Weather", "Yes"}});
+    dialog.show();
+    emit dialog.UrlGrid->cellClicked(0, 2);
+    ASSERT_TRUE(dialog.SatCatCb->isVisible());
+    dialog.SatCatCb->setCurrentText("[Weather]");
+    dialog.CommitCellEditors();
+    ASSERT_FALSE(bench.boxes.Captions.isEmpty());
+    EXPECT_EQ(bench.boxes.Captions.last().toStdString(), "Error: Bad group name!");
+    EXPECT_EQ(dialog.UrlGrid->item(0, 2)->text().toStdString(), "Weather");
+    dialog.hide();
+
+    // Read from a source list edited by hand: the sets are not taken.
+    dialog.SetRows(TSourceKind::CurrentData, {{server.Url("/weather.txt"), "N/A", "[Weather]", "Yes"}});
+    dialog.DownloadBtnClick();
+    EXPECT_TRUE(bench.Log().contains("Bad group name \"[Weather]\"")) << bench.Log().toStdString();
+    EXPECT_TRUE(dialog.Downloaded.empty());
 }

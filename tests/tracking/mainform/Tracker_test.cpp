@@ -75,7 +75,9 @@ TEST(Tracker, FollowsAWholePassTuningRecordingAndChoosingTheNext)
         }
     ASSERT_GT(pass.AOS, 0);
 
-    FastClock clock(UtcOf(pass.AOS - 120 * kSecond), 60);
+    // Ten simulated minutes (ten seconds) of lead: a loaded machine may take
+    // seconds to start the tracker and open the receiver's port.
+    FastClock clock(UtcOf(pass.AOS - 600 * kSecond), 60);
     TrackerBench bench({"NOAA 19"});
     TMainForm& form = *bench.form;
     ASSERT_FALSE(form.StateFlags & msRecordingUnsupported) << bench.boxes.Texts.join('|').toStdString();

@@ -1,0 +1,136 @@
+// The land cells of a map land on exactly the pixels their own projections
+// give, though most cells are placed between projected neighbours: every
+// projection at 10 km, and the ones most curved at 4 and 1 km, over a land
+// map of solid land and scattered single cells between 63 and 75 N.
+#include "maps/Map.h"
+#include "maps/SwathProp.h"
+#include "support/TestEnv.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <vector>
+#include <zlib.h>
+
+namespace {
+
+constexpr int kRowBytes = 43200;
+constexpr int kFirstLandRow = (90 - 75) * 120, kLastLandRow = (90 - 63) * 120;
+constexpr int kFirstLandColumn = (180 - 30) * 120, kLastLandColumn = (180 + 60) * 120;
+
+// Squares of land half a degree wide, and in the sea between them cells
+// scattered by a hash, so that a pixel off by one shows.
+bool IsLand(int row, int column)
+{
+    if (row < kFirstLandRow || row > kLastLandRow || column < kFirstLandColumn || column > kLastLandColumn)
+        return false;
+    if ((row / 60 + column / 60) % 2 == 0)
+        return true;
+    const unsigned hash = (static_cast<unsigned>(row) * 73856093u) ^ (static_cast<unsigned>(column) * 19349663u);
+    return (hash >> 7) % 5 < 2;
+}
+
+void WriteLandMap(const QString& path)
+{
+    gzFile file = gzopen(QFile::encodeName(path).constData(), "wb1");
+    ASSERT_NE(file, nullptr);
+    std::vector<char> row(kRowBytes, 0);
+    for (int r = 0; r <= kLastLandRow; ++r) {
+        for (int c = kFirstLandColumn; c <= kLastLandColumn; ++c)
+            row[c] = IsLand(r, c) ? 1 : 0;
+        ASSERT_EQ(gzwrite(file, row.data(), kRowBytes), kRowBytes);
+    }
+    gzclose(file);
+}
+
+QRgb Rgb(int colour)
+{
+    return qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+class MapLandRowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        folder = QDir::tempPath() + "/orvanta-land-row-test-" + QString::number(QCoreApplication::applicationPid());
+        QDir().mkpath(folder);
+        WriteLandMap(folder + "/world-1km.gz");
+    }
+    static void TearDownTestSuite() { QDir(folder).removeRecursively(); }
+
+    // The pixels of the land cells (1 in a mask of the bitmap's size), each
+    // cell projected on its own, in the order the map samples them; a cell
+    // that does not project ends its row. The map reads a row's cells up to
+    // the east edge's, not that one.
+    static std::vector<char> ProjectedLand(TMap& map)
+    {
+        std::vector<char> mask(static_cast<size_t>(map.Width) * map.Height, 0);
+        const int eastColumn = TMap::LandColumn(map.LonMax);
+        for (double lat = map.LatMax; lat >= map.LatMin; lat -= map.Step) {
+            for (double lon = map.LonMin; lon <= map.LonMax; lon += map.Step) {
+                const int column = TMap::LandColumn(lon);
+                if (column >= eastColumn || !IsLand(TMap::LandRow(lat), column))
+                    continue;
+                QPoint p;
+                if (!map.LatLonToPixel(lon, lat, p))
+                    break;
+                mask[static_cast<size_t>(p.y()) * map.Width + p.x()] = 1;
+            }
+        }
+        return mask;
+    }
+
+    static std::vector<char> DrawnLand(const TMap& map, QRgb land)
+    {
+        std::vector<char> mask(static_cast<size_t>(map.Width) * map.Height, 0);
+        for (int y = 0; y < map.Height; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(map.Bitmap->constScanLine(y));
+            for (int x = 0; x < map.Width; ++x)
+                mask[static_cast<size_t>(y) * map.Width + x] = line[x] == land;
+        }
+        return mask;
+    }
+
+    static QString folder;
+};
+QString MapLandRowTest::folder;
+
+}  // namespace
+
+TEST_F(MapLandRowTest, EveryCellOnThePixelOfItsOwnProjection)
+{
+    struct Case {
+        int projection, scale;
+        double lonMin, lonMax, latMin, latMax;
+    };
+    std::vector<Case> cases;
+    for (int projection = 0; projection < TGeotrans::kProjectionCount; ++projection)
+        cases.push_back({projection, 2, -10, 40, 64, 74});
+    for (const int projection : {16, 10, 9}) {  // orthographic, Lambert, gnomonic
+        cases.push_back({projection, 1, 0, 30, 64, 72});
+        cases.push_back({projection, 0, 10, 14, 66, 69});
+    }
+    TSwathProp props;
+    props.MapDir = folder;
+    props.MapType = 1;
+    props.MPDelta = props.MPDelta2 = 4;  // no grid
+    int drawn = 0;
+    for (const Case& c : cases) {
+        props.Projection = c.projection;
+        props.Scale = c.scale;
+        TMap map(&props);
+        const QString name = TGeotrans::ProjectionName(c.projection) + " at scale " + QString::number(c.scale);
+        if (map.Setup(c.lonMin, c.lonMax, c.latMin, c.latMax, 15, 69) != mapOk)
+            continue;  // a projection that cannot show this box
+        ++drawn;
+        const std::vector<char> expected = ProjectedLand(map), drawnLand = DrawnLand(map, Rgb(props.Land));
+        EXPECT_GT(std::count(expected.begin(), expected.end(), 1), 1000) << name.toStdString();
+        size_t differing = 0;
+        for (size_t i = 0; i < expected.size(); ++i)
+            differing += expected[i] != drawnLand[i];
+        EXPECT_EQ(differing, 0u) << name.toStdString() << ": pixels drawn but not projected, or the reverse";
+    }
+    EXPECT_GE(drawn, 26) << "most projections show the box";
+}
