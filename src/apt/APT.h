@@ -182,7 +182,8 @@ public:
     static bool SolveLinear(double* m, double* b, int n);
 
     // --- raw-line cache ---
-    bool WriteRawCache();
+    // onWritten(lines) follows the lines as they reach the file.
+    bool WriteRawCache(const std::function<void(int lines)>& onWritten = {});
     bool ReadRawCache(bool reuseLines);
 
     // --- fields ---
@@ -238,6 +239,10 @@ public:
 
     // Failures the window shows in a message box (text, caption).
     ErrorReporter OnError;
+    // How far SaveImage has come, called on the thread that runs it: steps
+    // done of steps, the grey image's rows first, then the cache's lines; done
+    // equals steps only when both are made.
+    std::function<void(int done, int steps)> OnFinishStep;
     QString LastError;
     QString LastErrorCaption;
 

@@ -17,6 +17,10 @@ bool IsTextCache(const QString& path)
     return QFileInfo(path).suffix().toLower() == "gz";
 }
 
+// Steps of a line of the text cache, a row of the image being one: the cache
+// costs about twice the image.
+constexpr int kCacheLineSteps = 2;
+
 unsigned char ToByte(double v)
 {
     if (!(v >= 0))
@@ -59,6 +63,12 @@ MagickImagePtr TAPT::BuildImage(int imageModes)
     image->storage_class = DirectClass;
     image->depth = 8;
     MagickExceptionPtr exception(AcquireExceptionInfo());
+    // The last step is the end of it all, after the cache is in place.
+    const int finishSteps = (1 + kCacheLineSteps) * Lines + 1;
+    auto finishStep = [&](int done) {
+        if (OnFinishStep)
+            OnFinishStep(done, finishSteps);
+    };
     for (int y = 0; y < Lines; ++y) {
         PixelPacket* pixels = GetAuthenticPixels(image.get(), 0, y, kLineWidth, 1, exception.get());
         if (!pixels)
@@ -80,6 +90,7 @@ MagickImagePtr TAPT::BuildImage(int imageModes)
         }
         if (SyncAuthenticPixels(image.get(), exception.get()) == MagickFalse)
             break;
+        finishStep(y + 1);
     }
     FirstLine = FindCropLine(true);
     LastLine = FindCropLine(false);
@@ -89,10 +100,11 @@ MagickImagePtr TAPT::BuildImage(int imageModes)
 
     if (!RawImageName.isEmpty()) {
         if (IsTextCache(RawImageName))
-            WriteRawCache();
+            WriteRawCache([&](int lines) { finishStep(Lines + kCacheLineSteps * lines); });
         else
             WriteImageCache(image.get());
     }
+    finishStep(finishSteps);
     if (imageModes & 2)
         return nullptr;
     return image;

@@ -27,6 +27,7 @@
 #include <cmath>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <future>
 #include <iterator>
 #include <libdeflate.h>
@@ -243,15 +244,17 @@ std::vector<char> Compress(const std::string& text)
 // them in order: level 9 costs far more than making the text.
 class MemberWriter {
 public:
-    explicit MemberWriter(QFile& file) : file_(file)
+    MemberWriter(QFile& file, const std::function<void(int lines)>& onWritten) : file_(file), onWritten_(onWritten)
     {
         const unsigned cores = std::thread::hardware_concurrency();
         inFlight_ = static_cast<size_t>(std::clamp(cores > 1 ? int(cores) - 1 : 1, 1, 3));
     }
     ~MemberWriter() { Finish(); }
 
-    void Add(std::string text)
+    // A member of text holding that many lines.
+    void Add(std::string text, int lines)
     {
+        pendingLines_.push_back(lines);
         std::future<std::vector<char>> member;
         try {
             member = std::async(std::launch::async, [text = std::move(text)] { return Compress(text); });
@@ -281,17 +284,24 @@ private:
         pending_.pop_front();
         ok_ = ok_ && !packed.empty() &&
               file_.write(packed.data(), static_cast<qint64>(packed.size())) == static_cast<qint64>(packed.size());
+        linesWritten_ += pendingLines_.front();
+        pendingLines_.pop_front();
+        if (onWritten_)
+            onWritten_(linesWritten_);
     }
 
     QFile& file_;
+    const std::function<void(int lines)>& onWritten_;
     size_t inFlight_ = 1;
     std::deque<std::future<std::vector<char>>> pending_;
+    std::deque<int> pendingLines_;
+    int linesWritten_ = 0;
     bool ok_ = true;
 };
 
 }  // namespace
 
-bool TAPT::WriteRawCache()
+bool TAPT::WriteRawCache(const std::function<void(int lines)>& onWritten)
 {
     if (RawImageName.isEmpty() || Lines <= 0 || Lines > kMaxCacheLines)
         return false;
@@ -304,10 +314,11 @@ bool TAPT::WriteRawCache()
 
     bool ok = true;
     {
-        MemberWriter members(file);
+        MemberWriter members(file, onWritten);
         std::string text(reinterpret_cast<const char*>(kHeader), sizeof(kHeader));
         text += cnum::Format("\n%06d\n", Lines);
         std::string line(kLineChars, '\n');
+        int linesAdded = 0;
         for (int i = 0; i < Lines; ++i) {
             const double* values = LineStore[i].get();
             for (int j = 0; j < kLineWidth; ++j) {
@@ -320,7 +331,8 @@ bool TAPT::WriteRawCache()
             }
             text += line;
             if ((i + 1) % kLinesPerMember == 0 || i + 1 == Lines) {
-                members.Add(std::move(text));
+                members.Add(std::move(text), i + 1 - linesAdded);
+                linesAdded = i + 1;
                 text.clear();
             }
         }

@@ -17,6 +17,10 @@ QString WithExtension(const QString& path, const QString& extension)
     return (dot > slash ? path.left(dot) : path) + extension;
 }
 
+// The gauge's part for decoding, the rest being the grey image and the
+// cache: a 15-minute pass decodes in about 0.8 s and finishes in about 0.6 s.
+constexpr int kDecodePermille = 600;
+
 std::uint32_t GreyPixel(double value)
 {
     const std::uint32_t v = !(value > 0) ? 0u : value >= 255 ? 255u : static_cast<std::uint32_t>(value);
@@ -24,6 +28,19 @@ std::uint32_t GreyPixel(double value)
 }
 
 }  // namespace
+
+int PassProgressPermille(int rowsDecoded, int rowsWanted, int finishDone, int finishSteps)
+{
+    const long long decoded = rowsWanted > 0 ? std::clamp(rowsDecoded, 0, rowsWanted) : 0;
+    const long long decodePart = decoded * kDecodePermille / std::max(rowsWanted, 1);
+    if (finishSteps <= 0)
+        return static_cast<int>(decodePart);
+    const long long finished = std::clamp(finishDone, 0, finishSteps);
+    // Finishing starts from the part decoding reached: a pass that ended
+    // early moves on from where its gauge stood.
+    const long long finishPart = finished * (1000 - decodePart) / finishSteps;
+    return static_cast<int>(decodePart + finishPart);
+}
 
 int TAPTLinePixels::TargetRow(int height) const
 {
@@ -250,7 +267,17 @@ void TAPTThread::FinishPass()
         }
     }
     if (save) {
+        // Each move of the gauge is shown, at most one call a thousandth.
+        int shownPermille = -1;
+        e.OnFinishStep = [this, &e, &shownPermille](int done, int steps) {
+            const int permille = PassProgressPermille(e.Lines, e.MaxLines, done, steps);
+            if (permille == shownPermille)
+                return;
+            shownPermille = permille;
+            Show([done, steps](TAPTDisplay& display) { display.ShowFinishing(done, steps); });
+        };
         MagickImagePtr image = e.SaveImage(settings_.ImageModes);
+        e.OnFinishStep = nullptr;
         if (image) {
             auto handed = std::make_shared<MagickImagePtr>(std::move(image));
             Show([handed](TAPTDisplay& display) { display.SetImageBitmap(std::move(*handed)); });

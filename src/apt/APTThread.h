@@ -92,6 +92,12 @@ struct TAPTLinePixels {
     int TargetRow(int height) const;
 };
 
+// How far a pass has come, in thousandths, for the window's gauge: decoding
+// fills the first part, finishing (the grey image and the raw-line cache,
+// finishDone of finishSteps) the rest, and 1000 is reached only when both are
+// done. rowsWanted 0 counts as nothing decoded yet.
+int PassProgressPermille(int rowsDecoded, int rowsWanted, int finishDone, int finishSteps);
+
 // What the processing thread asks of its image window. Every call runs on
 // the GUI thread while the thread waits, and none is made once the thread is
 // terminated.
@@ -101,6 +107,9 @@ public:
     // Writes the row into the display bitmap at line.TargetRow(height) and
     // shows it (TMDIChild::PaintLiveLine).
     virtual void DrawLine(const TAPTLinePixels& line) = 0;
+    // The finishing under way (TAPT::OnFinishStep): the gauge moves on from
+    // the decoded rows to PassProgressPermille(rows, rows wanted, done, steps).
+    virtual void ShowFinishing(int done, int steps) = 0;
     // Hides the window's GaugePanel.
     virtual void HideGaugePanel() = 0;
     // The finished pass's grey image, handed over: the window remakes its

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -80,6 +81,14 @@ void DecodeFileOnThread(const QString& path, bool northbound)
     EXPECT_EQ(badTargets, 0);
     EXPECT_EQ(display.offGuiThread, 0);
     EXPECT_EQ(display.steps, Steps({"image", "gauge", "progress", "result"}));
+    // The gauge moves on through the grey image and the cache and is full
+    // only at the last step, before it is hidden.
+    EXPECT_TRUE(std::is_sorted(display.gauge.begin(), display.gauge.end())) << "the gauge never moves back";
+    ASSERT_FALSE(display.gauge.empty());
+    EXPECT_EQ(display.gauge.back(), 1000);
+    EXPECT_EQ(std::count(display.gauge.begin(), display.gauge.end(), 1000), 1);
+    EXPECT_GT(display.finishingCalls, 10);
+    EXPECT_EQ(display.gaugeMovesBeforeHidden, static_cast<int>(display.gauge.size()));
     EXPECT_EQ(display.imageRows, expectedRows);
     EXPECT_TRUE(QFileInfo::exists(apt.RawImageName)) << "the raw-line cache is written";
     EXPECT_TRUE(apt.Flags & aptComplete);
@@ -89,6 +98,27 @@ void DecodeFileOnThread(const QString& path, bool northbound)
 }
 
 }  // namespace
+
+TEST(APTThread, GaugeShareOfDecodingAndFinishing)
+{
+    struct Case {
+        const char* name;
+        int rows, wanted, done, steps, permille;
+    };
+    const Case cases[] = {
+        {"nothing wanted yet", 0, 0, 0, 0, 0},
+        {"half decoded", 900, 1800, 0, 0, 300},
+        {"all decoded", 1800, 1800, 0, 0, 600},
+        {"more rows than wanted count as all", 1900, 1800, 0, 0, 600},
+        {"finishing begun", 1800, 1800, 0, 10, 600},
+        {"finishing half done", 1800, 1800, 5, 10, 800},
+        {"one step short of the end", 1800, 1800, 999, 1000, 999},
+        {"all finished", 1800, 1800, 10, 10, 1000},
+        {"finishing a pass that ended early", 900, 1800, 5, 10, 650},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PassProgressPermille(c.rows, c.wanted, c.done, c.steps), c.permille) << c.name;
+}
 
 TEST(APTThread, DecodesGeneratedPassesFromStartToFinish)
 {

@@ -28,10 +28,21 @@ public:
         // The engine's row as the thread drew it (the thread waits meanwhile).
         const double* values = engine_.GetLine(line.Row, 0);
         lines.emplace_back(values, values + TAPT::kLineWidth);
+        gauge.push_back(PassProgressPermille(engine_.Lines, engine_.MaxLines, 0, 0));
         if (onLine)
             onLine(line);
     }
-    void HideGaugePanel() override { Step("gauge"); }
+    void ShowFinishing(int done, int steps) override
+    {
+        Check();
+        gauge.push_back(PassProgressPermille(engine_.Lines, engine_.MaxLines, done, steps));
+        ++finishingCalls;
+    }
+    void HideGaugePanel() override
+    {
+        Step("gauge");
+        gaugeMovesBeforeHidden = static_cast<int>(gauge.size());
+    }
     void SetImageBitmap(MagickImagePtr image) override
     {
         Step("image");
@@ -49,6 +60,10 @@ public:
     std::vector<int> rows;
     std::vector<std::vector<double>> lines;
     std::vector<std::string> steps;
+    // The gauge's bar in thousandths after each drawn row and finishing step.
+    std::vector<int> gauge;
+    int finishingCalls = 0;
+    int gaugeMovesBeforeHidden = -1;
     QStringList logLines;
     int imageRows = 0;
     int offGuiThread = 0;  // calls that did not run on the GUI thread

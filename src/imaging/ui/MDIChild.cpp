@@ -284,9 +284,19 @@ void TMDIChild::ShowProgress(bool show)
 
 void TMDIChild::SetGauge(int lines)
 {
-    const int maxLines = APT ? APT->MaxLines : 0;
     LbGaugePos->setText(lines > 0 ? QString::number(lines) : QString());
-    gauge->resize(maxLines > 0 && lines > 0 ? std::max(1, lines * 200 / maxLines) : 1, gauge->height());
+    SetGaugeBar(PassProgressPermille(lines, APT ? APT->MaxLines : 0, 0, 0));
+}
+
+void TMDIChild::ShowFinishing(int done, int steps)
+{
+    if (APT)
+        SetGaugeBar(PassProgressPermille(APT->Lines, APT->MaxLines, done, steps));
+}
+
+void TMDIChild::SetGaugeBar(int permille)
+{
+    gauge->resize(std::max(1, permille * kGaugeWidth / 1000), gauge->height());
 }
 
 // ---- pictures ----

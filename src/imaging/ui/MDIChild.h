@@ -214,6 +214,7 @@ public:
 
     // --- TAPTDisplay: the processing thread's calls ---
     void DrawLine(const TAPTLinePixels& line) override;
+    void ShowFinishing(int done, int steps) override;
     void HideGaugePanel() override;
     void SetImageBitmap(MagickImagePtr image) override;
     void ShowStatus(const QString& caption) override;
@@ -237,6 +238,7 @@ public:
     // TUndo records, newest last, at most kMaxUndo; the window owns them.
     PList UndoList;
     static constexpr int kMaxUndo = 21;
+    static constexpr int kGaugeWidth = 200;  // pixels of the full bar
     QPoint SelStart;  // where the band was started
     QRect SelRect;    // the band, in image pixels
     // Map role only: the main window's view (not owned), the refresh thread,
@@ -370,7 +372,9 @@ private:
     void FormClose();
     void Teardown();
     void LayoutProgress();
+    // The decoded lines in the gauge's label, and the bar to their progress.
     void SetGauge(int lines);
+    void SetGaugeBar(int permille);
     bool StartThread(bool northbound);
     // The main window's settings, or the defaults without a main window.
     const TSetting& Settings() const;
