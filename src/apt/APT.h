@@ -13,6 +13,7 @@
 // LastError, for the window layer to show.
 #include "platform/WaveFormat.h"
 #include "apt/CarrierOscillator.h"
+#include "apt/LineArena.h"
 #include "apt/MagickImage.h"
 
 #include <QString>
@@ -193,7 +194,10 @@ public:
     int FramePhase = -1;
     int FirstLine = 0;
     int LastLine = 0;  // 0 means Lines
-    std::vector<std::unique_ptr<double[]>> LineStore;
+    // The memory of the decoded lines; declared before LineStore, whose lines
+    // go back to it as they are freed.
+    apt::LineArena LineMemory{kLineStride};
+    std::vector<apt::LinePtr> LineStore;
     std::unique_ptr<double[]> WorkColumn;
     int ChannelA = avhrrNone;
     int ChannelB = avhrrNone;

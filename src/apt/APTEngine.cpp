@@ -236,7 +236,7 @@ double* TAPT::AllocLine(int index)
 {
     if (index < 0 || index >= static_cast<int>(LineStore.size()))
         return nullptr;
-    LineStore[index] = TryAllocate<double>(kLineStride);
+    LineStore[index] = LineMemory.Allocate();
     if (!LineStore[index])
         StopFlags |= aptStopNoMemory;
     return LineStore[index].get();

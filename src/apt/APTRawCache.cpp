@@ -29,6 +29,7 @@
 #include <deque>
 #include <functional>
 #include <future>
+#include <iterator>
 #include <libdeflate.h>
 #include <string>
 #include <system_error>
@@ -405,7 +406,7 @@ bool TAPT::ReadRawCache(bool reuseLines)
             LineStore[i] = std::move(read.Lines[i]);
     } else {
         FreeLines();
-        LineStore = std::move(read.Lines);
+        LineStore.assign(std::make_move_iterator(read.Lines.begin()), std::make_move_iterator(read.Lines.end()));
         MaxLines = Lines = wanted;
     }
     rawMicros_ = read.MicrosExact ? std::move(read.Micros) : nullptr;
