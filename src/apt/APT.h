@@ -272,4 +272,8 @@ private:
     // last: calibrated lines come back from here without reading the file.
     std::unique_ptr<std::int32_t[]> rawMicros_;
     int rawMicroLines_ = 0;
+    // The first rawLinesExact_ lines hold exactly the values the cache just
+    // read gave: rawMicros_ is taken from them only before they first change.
+    int rawLinesExact_ = 0;
+    void KeepRawMicros();
 };

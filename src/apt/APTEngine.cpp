@@ -216,6 +216,7 @@ void TAPT::FreeLines()
     Lines = 0;
     rawMicros_.reset();
     rawMicroLines_ = 0;
+    rawLinesExact_ = 0;
 }
 
 bool TAPT::MakeLineStore(int count)

@@ -37,6 +37,7 @@ MagickImagePtr TAPT::SaveImage(int imageModes)
 
 MagickImagePtr TAPT::BuildImage(int imageModes)
 {
+    rawLinesExact_ = 0;  // the wedges are flattened and bad values repaired in place
     WorkColumn.reset();
     const int start = FindTelemetryFrame(995, false);
     FlattenWedges(995, start);

@@ -107,20 +107,14 @@ bool ParseField(const char* field, double& value)
 struct TCacheLines {
     enum class Parsed { Ok, NoMemory, Damaged };
 
-    explicit TCacheLines(int count)
-        : Lines(static_cast<size_t>(count)),
-          Micros(new (std::nothrow) std::int32_t[size_t(count) * TAPT::kLineWidth]),
-          MicrosExact(Micros != nullptr)
-    {
-    }
+    explicit TCacheLines(int count) : Lines(static_cast<size_t>(count)) {}
     TCacheLines(TCacheLines&& other) noexcept
-        : Lines(std::move(other.Lines)), Micros(std::move(other.Micros)), MicrosExact(other.MicrosExact.load())
+        : Lines(std::move(other.Lines)), MicrosExact(other.MicrosExact.load())
     {
     }
     TCacheLines& operator=(TCacheLines&& other) noexcept
     {
         Lines = std::move(other.Lines);
-        Micros = std::move(other.Micros);
         MicrosExact = other.MicrosExact.load();
         return *this;
     }
@@ -132,7 +126,6 @@ struct TCacheLines {
         if (!line)
             return Parsed::NoMemory;
         std::fill(line.get() + TAPT::kLineWidth, line.get() + TAPT::kLineStride, 0.0);
-        std::int32_t* micros = Micros ? Micros.get() + size_t(index) * TAPT::kLineWidth : nullptr;
         bool exact = true;
         for (int j = 0; j < TAPT::kLineWidth; ++j) {
             const char* field = text + FieldOffset(j);
@@ -142,8 +135,6 @@ struct TCacheLines {
                 // the nearest double to the same decimal.
                 line[j] = units / 1e6;
                 exact = exact && units <= 255000000;
-                if (micros)
-                    micros[j] = units;
             } else {
                 // Fields written by other programs may have another shape;
                 // the file is then read again when the raw lines are wanted.
@@ -159,8 +150,9 @@ struct TCacheLines {
     }
 
     std::vector<std::unique_ptr<double[]>> Lines;
-    std::unique_ptr<std::int32_t[]> Micros;  // the values in millionths, while MicrosExact
-    std::atomic<bool> MicrosExact;
+    // Every field read so far was "ddd.dddddd " within 0..255: its millionths
+    // come back exactly from the value.
+    std::atomic<bool> MicrosExact{true};
 };
 
 // Threads for reading a cache: the members decode side by side.
@@ -409,10 +401,34 @@ bool TAPT::ReadRawCache(bool reuseLines)
         LineStore.assign(std::make_move_iterator(read.Lines.begin()), std::make_move_iterator(read.Lines.end()));
         MaxLines = Lines = wanted;
     }
-    rawMicros_ = read.MicrosExact ? std::move(read.Micros) : nullptr;
-    rawMicroLines_ = rawMicros_ ? wanted : 0;
+    // The millionths are taken only when calibration is about to change the
+    // lines: most passes opened from their cache are only looked at.
+    rawMicros_.reset();
+    rawMicroLines_ = 0;
+    rawLinesExact_ = read.MicrosExact ? wanted : 0;
     FindFrameAndCrop();
     return true;
+}
+
+void TAPT::KeepRawMicros()
+{
+    const int lines = std::min(rawLinesExact_, Lines);
+    rawLinesExact_ = 0;
+    if (rawMicros_ || lines <= 0)
+        return;
+    std::unique_ptr<std::int32_t[]> micros(new (std::nothrow) std::int32_t[size_t(lines) * kLineWidth]);
+    if (!micros)
+        return;  // the file is read again when the raw lines are wanted
+    for (int i = 0; i < lines; ++i) {
+        const double* line = LineStore[i].get();
+        std::int32_t* out = micros.get() + size_t(i) * kLineWidth;
+        // A value read from "ddd.dddddd" is the double nearest its
+        // millionths over 1e6: times 1e6 it lies within 1e-7 of them.
+        for (int j = 0; j < kLineWidth; ++j)
+            out[j] = line ? static_cast<std::int32_t>(std::lround(line[j] * 1e6)) : 0;
+    }
+    rawMicros_ = std::move(micros);
+    rawMicroLines_ = lines;
 }
 
 bool TAPT::RestoreRawLinesFromMemory()

@@ -339,6 +339,7 @@ void TAPT::Calibrate()
 {
     if (Flags & (aptCalibrated | aptNoTelemetry))
         return;
+    KeepRawMicros();  // the raw lines change in place below
     Flags &= ~(aptNoTelemetry | aptThermalValid);
     ChannelA = ChannelB = avhrrNone;
     if (!WorkColumn && Lines > 0) {
