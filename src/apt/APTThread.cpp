@@ -20,6 +20,8 @@ QString WithExtension(const QString& path, const QString& extension)
 // The gauge's part for decoding, the rest being the grey image and the
 // cache: a 15-minute pass decodes in about 0.8 s and finishes in about 0.6 s.
 constexpr int kDecodePermille = 600;
+// The least move of the gauge shown while finishing.
+constexpr int kFinishGaugePermille = 5;
 
 std::uint32_t GreyPixel(double value)
 {
@@ -267,11 +269,13 @@ void TAPTThread::FinishPass()
         }
     }
     if (save) {
-        // Each move of the gauge is shown, at most one call a thousandth.
+        // The gauge is shown every half percent and at the end: each call
+        // waits for the window, which costs a low-priority thread dearly on
+        // a busy machine.
         int shownPermille = -1;
         e.OnFinishStep = [this, &e, &shownPermille](int done, int steps) {
             const int permille = PassProgressPermille(e.Lines, e.MaxLines, done, steps);
-            if (permille == shownPermille)
+            if (permille < shownPermille + kFinishGaugePermille && done < steps)
                 return;
             shownPermille = permille;
             Show([done, steps](TAPTDisplay& display) { display.ShowFinishing(done, steps); });
