@@ -2,6 +2,7 @@
 // sub-carrier -> resampling to 4160 words/s, clocked by the loop's frequency
 // -> rows of 2080 words aligned on the sync A pulse train.
 #include "apt/APT.h"
+#include "apt/PhaseArcTangent.h"
 #include "apt/ResampleInterpolate.h"
 
 #include <algorithm>
@@ -132,25 +133,18 @@ int TAPT::GetSamples(double* out, int count)
     return n;
 }
 
-double TAPT::PhaseAngle(double q, double i)
-{
-    if (q == 0 && i == 0)
-        return 1.0;
-    if (q == 0 && i < 0)
-        return M_PI;
-    // atan2 is odd in q to the bit. Near lock q is noise around 0, and a
-    // branch on its sign inside atan2 would be guessed wrong half the time,
-    // throwing away the work the processor had started beyond it.
-    return std::copysign(std::atan2(std::fabs(q), i), q);
-}
+namespace {
 
-double TAPT::LowPass(double x, LowPassState& s)
+constexpr double kLowPassGain = 1 / 3106.389554;
+
+// The low-pass filter on an input already multiplied by kLowPassGain.
+double LowPassScaled(double x0, TAPT::LowPassState& s)
 {
     s.x[4] = s.x[3];
     s.x[3] = s.x[2];
     s.x[2] = s.x[1];
     s.x[1] = s.x[0];
-    s.x[0] = x * (1 / 3106.389554);
+    s.x[0] = x0;
     s.y[2] = s.y[1];
     s.y[1] = s.y[0];
     // The new input is added last: the carrier loop waits on this filter every
@@ -161,30 +155,60 @@ double TAPT::LowPass(double x, LowPassState& s)
     return s.y[0];
 }
 
+apt::ArcTangentParts PhaseParts(double q, double i)
+{
+    if (q == 0 && i == 0)
+        return {1.0, 0, 0};
+    if (q == 0 && i < 0)
+        return {M_PI, 0, 0};
+    return apt::PhaseArcTangent(q, i);
+}
+
+}  // namespace
+
+double TAPT::PhaseAngle(double q, double i)
+{
+    return PhaseParts(q, i).Value();
+}
+
+double TAPT::LowPass(double x, LowPassState& s)
+{
+    return LowPassScaled(x * kLowPassGain, s);
+}
+
 double TAPT::DemodulateSample(double x)
 {
     if (Carrier.Phase() != CarrierPhase)
         Carrier.Reset(CarrierPhase);
     const double c = Carrier.Cos();
     const double s = Carrier.Sin();
-    const double i = x * c;
-    const double q = x * s;
-    const double iFiltered = LowPass(i, FilterI);
-    const double qFiltered = LowPass(q, FilterQ);
-    const double error = -PhaseAngle(qFiltered, iFiltered) * (1 / M_PI);  // half turns
+    // The filters' gain is taken into the sample before the carrier: the
+    // loop then waits on one multiply less.
+    const double scaled = x * kLowPassGain;
+    const double iFiltered = LowPassScaled(scaled * c, FilterI);
+    const double qFiltered = LowPassScaled(scaled * s, FilterQ);
+    const apt::ArcTangentParts angle = PhaseParts(qFiltered, iFiltered);
+    const double error = -angle.Value() * (1 / M_PI);  // half turns
     const double step = Frequency + 0.005 * error;
+    // The oscillator turns by 2 pi (step - centre) beyond the centre step,
+    // = 2 pi (Frequency - centre) - 0.01 angle: summed from the angle's parts,
+    // it waits on neither the error nor the step.
+    constexpr double kTurnPerRadian = -2 * M_PI * 0.005 / M_PI;
+    const double turn = (2 * M_PI * (Frequency - kNominalFrequency) + kTurnPerRadian * angle.lead) +
+                        (kTurnPerRadian * angle.tail) * angle.p;
     Frequency += 3e-6 * error;
     if (Frequency > kMaxFrequency)
         Frequency = kMaxFrequency;
     if (!(Frequency >= kMinFrequency))
         Frequency = kMinFrequency;
     // The wrap comes every four or five samples, irregularly: selected, not
-    // branched on, for the same reason as the sign in PhaseAngle.
+    // branched on, as a branch guessed wrong would throw away the work the
+    // processor had started beyond it.
     CarrierPhase += 2 * M_PI * step;
     CarrierPhase = SelectGreater(CarrierPhase, M_PI, CarrierPhase - 2 * M_PI, CarrierPhase);
     CarrierPhase = SelectGreater(CarrierPhase, -M_PI, CarrierPhase, CarrierPhase + 2 * M_PI);
-    Carrier.Advance(step, CarrierPhase);
-    return i;
+    Carrier.Turn(turn, CarrierPhase);
+    return x * c;
 }
 
 double TAPT::Interpolate(const double* samples, double phase, double step)

@@ -38,7 +38,11 @@ public:
 
     // Turns the phasor by step cycles; newPhase is the caller's own phase
     // after that step (radians, any wrapping), the value it is checked against.
-    void Advance(double step, double newPhase)
+    void Advance(double step, double newPhase) { Turn(2 * M_PI * (step - centreStep_), newPhase); }
+
+    // Turns the phasor by the centre step plus d radians, d worked out by the
+    // caller: the carrier loop derives it from its phase error directly.
+    void Turn(double d, double newPhase)
     {
         if (++sinceResync_ == kResyncSteps) {
             Reset(newPhase);
@@ -49,7 +53,6 @@ public:
         // while the caller is still working the step out.
         const double cc = cos_ * centreCos_ - sin_ * centreSin_;
         const double cs = sin_ * centreCos_ + cos_ * centreSin_;
-        const double d = 2 * M_PI * (step - centreStep_);
         double dc, ds;  // cos and sin of d
         if (std::fabs(d) < kSeriesLimit) {
             // Taylor series, its terms grouped by powers of d^4 so that they are
