@@ -2,6 +2,7 @@
 
 #include "orbit/Catalogue.h"
 #include "orbit/Sat.h"
+#include "orbit/ui/GroupNameBox.h"
 #include "orbit/ui/SatelliteListWidget.h"
 #include "shell/PList.h"
 #include "shell/RegistryHelpers.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -163,15 +163,6 @@ void TSatOrgDlg::ApplyBtnClick()
         RenameGroup();
 }
 
-bool TSatOrgDlg::AcceptGroupName(const QString& name)
-{
-    const QString problem = GroupNameProblem(name);
-    if (problem.isEmpty())
-        return true;
-    QMessageBox::critical(this, "Error: Bad group name!", problem + "\nNothing was changed.");
-    return false;
-}
-
 void TSatOrgDlg::RemoveSatellite(QListWidgetItem* item)
 {
     TSat* sat = SatelliteOf(item);
@@ -208,7 +199,7 @@ void TSatOrgDlg::MoveSelectedSatellites()
     const QString target = MoveToGroupCb->currentText();
     if (SatList->selectedItems().isEmpty() || target == GroupCb->currentText() || target == GroupCb->itemText(0))
         return;
-    if (!AcceptGroupName(target))
+    if (!AcceptGroupName(this, target))
         return;
     Modified = 1;
     const bool showAll = !ShowsGroup();
@@ -233,7 +224,7 @@ void TSatOrgDlg::RenameGroup()
     if (!ShowsGroup() || SatList->count() == 0)
         return;
     const QString name = IsBlank(RenameGroupEdit->text()) ? QString() : RenameGroupEdit->text();
-    if (!AcceptGroupName(name))
+    if (!AcceptGroupName(this, name))
         return;
     Modified = 1;
     for (int i = 0; i < SatList->count(); ++i)

@@ -46,7 +46,6 @@ private:
     void RefillMoveToGroupCb();
     bool ShowsGroup() const;  // a group, not "Show all"
     // False, with a box saying why, for a name the database cannot keep.
-    bool AcceptGroupName(const QString& name);
     void DeleteSelectedSatellites();
     void DeleteGroup();
     void MoveSelectedSatellites();

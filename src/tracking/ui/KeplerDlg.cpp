@@ -1,8 +1,8 @@
 #include "tracking/ui/KeplerDlg.h"
 
 #include "net/HttpCli.h"
-#include "orbit/Catalogue.h"
 #include "orbit/Sat.h"
+#include "orbit/ui/GroupNameBox.h"
 #include "platform/CNumbers.h"
 #include "shell/RegistryHelpers.h"
 #include "shell/ui/LogForm.h"
@@ -17,7 +17,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -485,23 +484,12 @@ void TKeplerDlg::CommitEditor(QComboBox* editor, QTableWidget* grid)
     if (row < 0 || row >= grid->rowCount())
         return;
     const QString text = editor->currentText();
-    if (editor == SatCatCb && !AcceptGroupName(text))
+    if (editor == SatCatCb && !AcceptGroupName(this, text))
         return;
     if (text != CellText(grid, row, column)) {
         SetCell(grid, row, column, text);
         (grid == UrlGrid ? SourcesChanged : ArchiveSourcesChanged) = true;
     }
-}
-
-// The group goes with every downloaded set into the satellite database,
-// where some names would break the file's entries.
-bool TKeplerDlg::AcceptGroupName(const QString& name)
-{
-    const QString problem = GroupNameProblem(name);
-    if (problem.isEmpty())
-        return true;
-    QMessageBox::critical(this, "Error: Bad group name!", problem + "\nThe group was not changed.");
-    return false;
 }
 
 void TKeplerDlg::CommitCellEditors()

@@ -108,7 +108,6 @@ private:
     void GridCellClicked(QTableWidget* grid, int row, int column);
     void PlaceEditor(QComboBox* editor, QTableWidget* grid, int row, int column);
     void CommitEditor(QComboBox* editor, QTableWidget* grid);
-    bool AcceptGroupName(const QString& name);
     void AddGroupName(const QString& group);
     void Log(const QString& line);
     // The run over the rows of one grid; kind chooses the grid and the folder.
