@@ -23,6 +23,7 @@
 #include "apt/APT.h"
 #include "apt/APTThread.h"
 #include "apt/MagickImage.h"
+#include "imaging/LineModulation.h"
 #include "imaging/Undo.h"
 #include "imaging/ViewRenderer.h"
 #include "maps/EarthMapThread.h"
@@ -233,6 +234,7 @@ public:
     MagickImageInfoPtr ImageInfo;
     MagickExceptionPtr Exception;
     QImage DisplayBitmap;  // what the paint box shows
+    TLineModulation LiveLineModulation;  // the live rows' enhancement
     int View = -1;         // TImageView shown, -1 before the first
     int ChopState = -1;    // -1 idle, 0 crop by selection armed
     // TUndo records, newest last, at most kMaxUndo; the window owns them.

@@ -160,14 +160,9 @@ void TMDIChild::PaintLiveLine(int row)
     const int hue = settings.ClampHue(0);
     const int saturation = settings.ClampSaturation(0);
     const int brightness = settings.ClampBrightness(0);
-    if (hue != 100 || saturation != 100 || brightness != 100) {
-        auto* pixels = reinterpret_cast<QRgb*>(DisplayBitmap.scanLine(row));
-        for (int x = 0; x < DisplayBitmap.width(); ++x) {
-            std::uint8_t r = qRed(pixels[x]), g = qGreen(pixels[x]), b = qBlue(pixels[x]);
-            ModulatePixel(brightness, saturation, hue, r, g, b);
-            pixels[x] = qRgb(r, g, b);
-        }
-    }
+    if (hue != 100 || saturation != 100 || brightness != 100)
+        LiveLineModulation.Apply(reinterpret_cast<std::uint32_t*>(DisplayBitmap.scanLine(row)),
+                                 DisplayBitmap.width(), brightness, saturation, hue);
     pb->update(0, row, DisplayBitmap.width(), 1);
     SetGauge(APT->Lines);
 }
