@@ -101,8 +101,65 @@ double InterpolatePortable(const double* samples, double phase, double step)
 
 #ifdef APT_HAVE_AVX2_PATH
 
-// "avx2" alone, not "fma": a fused multiply-add would round differently from
-// the portable sum.
+namespace {
+
+// Two kernel pairs in one register, the first in the low half.
+__attribute__((target("avx2"))) inline __m256d TwoPairs(int first, int second)
+{
+    return _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_load_pd(&kPairs.p[first].entry)),
+                                _mm_load_pd(&kPairs.p[second].entry), 1);
+}
+
+// The products of four taps, lane j holding tap index[j]. "avx2" alone, not
+// "fma": a fused multiply-add would round differently from the portable sum.
+__attribute__((target("avx2"))) inline __m256d Products4(__m256d index, __m256d phases, __m256d steps,
+                                                         const double* samples)
+{
+    const __m256d b = _mm256_add_pd(phases, _mm256_mul_pd(index, steps));
+    const __m128i k = _mm256_cvttpd_epi32(b);  // toward zero, as the portable cast
+    const __m256d f = _mm256_sub_pd(b, _mm256_cvtepi32_pd(k));
+    // Four pairs loaded whole and transposed: cheaper than two gathers.
+    const __m256d even = TwoPairs(_mm_cvtsi128_si32(k), _mm_extract_epi32(k, 2));
+    const __m256d odd = TwoPairs(_mm_extract_epi32(k, 1), _mm_extract_epi32(k, 3));
+    const __m256d entry = _mm256_unpacklo_pd(even, odd);
+    const __m256d slope = _mm256_unpackhi_pd(even, odd);
+    const __m256d weight = _mm256_add_pd(entry, _mm256_mul_pd(f, slope));
+    return _mm256_mul_pd(weight, _mm256_loadu_pd(samples));
+}
+
+// The same for eight taps. The indices go through memory: on the processors
+// that have AVX-512 that is cheaper than extracting them one by one, and
+// cheaper than gathering entries and slopes.
+__attribute__((target("avx512f"))) inline __m512d Products8(__m512d index, __m512d phases, __m512d steps,
+                                                            const double* samples)
+{
+    const __m512d b = _mm512_add_pd(phases, _mm512_mul_pd(index, steps));
+    const __m256i k = _mm512_cvttpd_epi32(b);
+    const __m512d f = _mm512_sub_pd(b, _mm512_cvtepi32_pd(k));
+    alignas(32) int at[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at), k);
+    const __m512d even = _mm512_insertf64x4(_mm512_castpd256_pd512(TwoPairs(at[0], at[2])), TwoPairs(at[4], at[6]), 1);
+    const __m512d odd = _mm512_insertf64x4(_mm512_castpd256_pd512(TwoPairs(at[1], at[3])), TwoPairs(at[5], at[7]), 1);
+    const __m512d entry = _mm512_unpacklo_pd(even, odd);
+    const __m512d slope = _mm512_unpackhi_pd(even, odd);
+    const __m512d weight = _mm512_add_pd(entry, _mm512_mul_pd(f, slope));
+    return _mm512_mul_pd(weight, _mm512_loadu_pd(samples));
+}
+
+// The taps after the last whole block of four, into partial sum 0.
+double SumTail(const double* samples, double phase, double step, int taps, double (&s)[4])
+{
+    for (int i = taps / 4 * 4; i < taps; ++i) {
+        const double b = phase + i * step;
+        const int k = static_cast<int>(b);
+        const double f = b - k;
+        s[0] += (kPairs.p[k].entry + f * kPairs.p[k].slope) * samples[i];
+    }
+    return (s[0] + s[1]) + (s[2] + s[3]);
+}
+
+}  // namespace
+
 __attribute__((target("avx2"))) double InterpolateAvx2(const double* samples, double phase, double step, int pauses,
                                                       ResamplePause pause, void* context)
 {
@@ -116,21 +173,7 @@ __attribute__((target("avx2"))) double InterpolateAvx2(const double* samples, do
     int block = 0;
     for (int p = 0; p <= pauses; ++p) {
         for (const int end = p < pauses ? PauseAfter(blocks, p, pauses) : blocks; block < end; ++block) {
-            const __m256d b = _mm256_add_pd(phases, _mm256_mul_pd(index, steps));
-            const __m128i k = _mm256_cvttpd_epi32(b);  // toward zero, as the portable cast
-            const __m256d f = _mm256_sub_pd(b, _mm256_cvtepi32_pd(k));
-            // Four pairs loaded whole and transposed: cheaper than two gathers.
-            const double* p0 = &kPairs.p[_mm_cvtsi128_si32(k)].entry;
-            const double* p1 = &kPairs.p[_mm_extract_epi32(k, 1)].entry;
-            const double* p2 = &kPairs.p[_mm_extract_epi32(k, 2)].entry;
-            const double* p3 = &kPairs.p[_mm_extract_epi32(k, 3)].entry;
-            const __m256d even =
-                _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_load_pd(p0)), _mm_load_pd(p2), 1);
-            const __m256d odd = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_load_pd(p1)), _mm_load_pd(p3), 1);
-            const __m256d entry = _mm256_unpacklo_pd(even, odd);
-            const __m256d slope = _mm256_unpackhi_pd(even, odd);
-            const __m256d weight = _mm256_add_pd(entry, _mm256_mul_pd(f, slope));
-            sums = _mm256_add_pd(sums, _mm256_mul_pd(weight, _mm256_loadu_pd(samples + 4 * block)));
+            sums = _mm256_add_pd(sums, Products4(index, phases, steps, samples + 4 * block));
             index = _mm256_add_pd(index, four);
         }
         if (p < pauses)
@@ -138,13 +181,55 @@ __attribute__((target("avx2"))) double InterpolateAvx2(const double* samples, do
     }
     alignas(32) double s[4];
     _mm256_store_pd(s, sums);
-    for (int i = 4 * blocks; i < taps; ++i) {
-        const double b = phase + i * step;
-        const int k = static_cast<int>(b);
-        const double f = b - k;
-        s[0] += (kPairs.p[k].entry + f * kPairs.p[k].slope) * samples[i];
+    return SumTail(samples, phase, step, taps, s);
+}
+
+// Two blocks of four a step. The products of the first block are added to
+// the partial sums before those of the second, so the sums are the four-lane
+// path's to the bit.
+__attribute__((target("avx512f"))) double InterpolateAvx512(const double* samples, double phase, double step,
+                                                          int pauses, ResamplePause pause, void* context)
+{
+    const int taps = ResampleTapCount(phase, step);
+    const int blocks = taps / 4;
+    const __m512d phases = _mm512_set1_pd(phase);
+    const __m512d steps = _mm512_set1_pd(step);
+    __m512d index = _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256d sums = _mm256_setzero_pd();
+    int block = 0;
+    for (int p = 0; p <= pauses; ++p) {
+        const int end = p < pauses ? PauseAfter(blocks, p, pauses) : blocks;
+        for (; block + 2 <= end; block += 2) {
+            const __m512d products = Products8(index, phases, steps, samples + 4 * block);
+            sums = _mm256_add_pd(sums, _mm512_castpd512_pd256(products));
+            sums = _mm256_add_pd(sums, _mm512_extractf64x4_pd(products, 1));
+            index = _mm512_add_pd(index, _mm512_set1_pd(8));
+        }
+        if (block < end) {
+            // A lone block before a pause: its four taps alone, since lanes
+            // beyond the last tap would read past the kernel.
+            sums = _mm256_add_pd(sums, Products4(_mm512_castpd512_pd256(index), _mm512_castpd512_pd256(phases),
+                                                 _mm512_castpd512_pd256(steps), samples + 4 * block));
+            index = _mm512_add_pd(index, _mm512_set1_pd(4));
+            ++block;
+        }
+        if (p < pauses)
+            pause(context);
     }
-    return (s[0] + s[1]) + (s[2] + s[3]);
+    alignas(32) double s[4];
+    _mm256_store_pd(s, sums);
+    return SumTail(samples, phase, step, taps, s);
+}
+
+__attribute__((target("avx512f"))) double InterpolateAvx512(const double* samples, double phase, double step)
+{
+    return InterpolateAvx512(samples, phase, step, 0, nullptr, nullptr);
+}
+
+bool HaveAvx512()
+{
+    static const bool have = __builtin_cpu_supports("avx512f");
+    return have;
 }
 
 __attribute__((target("avx2"))) double InterpolateAvx2(const double* samples, double phase, double step)
@@ -171,7 +256,23 @@ double InterpolateAvx2(const double* samples, double phase, double step)
     return InterpolatePortable(samples, phase, step);
 }
 
+double InterpolateAvx512(const double* samples, double phase, double step, int pauses, ResamplePause pause,
+                         void* context)
+{
+    return InterpolatePortable(samples, phase, step, pauses, pause, context);
+}
+
+double InterpolateAvx512(const double* samples, double phase, double step)
+{
+    return InterpolatePortable(samples, phase, step);
+}
+
 bool HaveAvx2()
+{
+    return false;
+}
+
+bool HaveAvx512()
 {
     return false;
 }
@@ -180,12 +281,16 @@ bool HaveAvx2()
 
 double Interpolate(const double* samples, double phase, double step)
 {
+    if (HaveAvx512())
+        return InterpolateAvx512(samples, phase, step);
     return HaveAvx2() ? InterpolateAvx2(samples, phase, step) : InterpolatePortable(samples, phase, step);
 }
 
 double Interpolate(const double* samples, double phase, double step, int pauses, ResamplePause pause,
                    void* context)
 {
+    if (HaveAvx512())
+        return InterpolateAvx512(samples, phase, step, pauses, pause, context);
     return HaveAvx2() ? InterpolateAvx2(samples, phase, step, pauses, pause, context)
                       : InterpolatePortable(samples, phase, step, pauses, pause, context);
 }

@@ -14,9 +14,12 @@ int ResampleTapCount(double phase, double step);
 using ResamplePause = void (*)(void* context);
 
 double InterpolatePortable(const double* samples, double phase, double step);
-// The same sum four taps at a time with AVX2; only on processors that have it.
+// The same sum four taps at a time with AVX2, or eight with AVX-512; only on
+// processors that have them.
 double InterpolateAvx2(const double* samples, double phase, double step);
+double InterpolateAvx512(const double* samples, double phase, double step);
 bool HaveAvx2();
+bool HaveAvx512();
 
 // The fastest of the above this processor runs.
 double Interpolate(const double* samples, double phase, double step);
@@ -30,6 +33,8 @@ double InterpolatePortable(const double* samples, double phase, double step, int
                            void* context);
 double InterpolateAvx2(const double* samples, double phase, double step, int pauses, ResamplePause pause,
                        void* context);
+double InterpolateAvx512(const double* samples, double phase, double step, int pauses, ResamplePause pause,
+                         void* context);
 double Interpolate(const double* samples, double phase, double step, int pauses, ResamplePause pause,
                    void* context);
 

@@ -7,11 +7,33 @@
 
 namespace {
 
-// The vector path must give the very bits of the portable one, so that a
-// decode does not depend on the processor it runs on.
-TEST(ResampleInterpolate, Avx2SumIsBitForBitThePortableSum)
+using Path = double (*)(const double*, double, double);
+using PausingPath = double (*)(const double*, double, double, int, apt::ResamplePause, void*);
+
+struct VectorPath {
+    const char* name;
+    bool available;
+    Path sum;
+    PausingPath pausing;
+};
+
+std::vector<VectorPath> VectorPathsHere()
 {
-    if (!apt::HaveAvx2())
+    std::vector<VectorPath> paths;
+    for (const VectorPath& p : {VectorPath{"avx2", apt::HaveAvx2(), apt::InterpolateAvx2, apt::InterpolateAvx2},
+                                VectorPath{"avx512", apt::HaveAvx512(), apt::InterpolateAvx512,
+                                           apt::InterpolateAvx512}})
+        if (p.available)
+            paths.push_back(p);
+    return paths;
+}
+
+// The vector paths must give the very bits of the portable one, so that a
+// decode does not depend on the processor it runs on.
+TEST(ResampleInterpolate, VectorSumsAreBitForBitThePortableSum)
+{
+    const std::vector<VectorPath> paths = VectorPathsHere();
+    if (paths.empty())
         GTEST_SKIP() << "this processor has no AVX2";
     std::mt19937_64 random(7);
     std::uniform_real_distribution<double> sample(-1.5, 1.5);
@@ -29,8 +51,8 @@ TEST(ResampleInterpolate, Avx2SumIsBitForBitThePortableSum)
         const double ph = trial % 50 == 0 ? -1e-12 : phase(random);
         ++tails[apt::ResampleTapCount(ph, st) % 4];
         const double portable = apt::InterpolatePortable(samples.data(), ph, st);
-        const double avx2 = apt::InterpolateAvx2(samples.data(), ph, st);
-        ASSERT_EQ(portable, avx2) << "phase " << ph << " step " << st;
+        for (const VectorPath& path : paths)
+            ASSERT_EQ(portable, path.sum(samples.data(), ph, st)) << path.name << " phase " << ph << " step " << st;
     }
     for (int t : tails)
         EXPECT_GT(t, 0) << "every remainder of taps after the blocks of four is tried";
@@ -54,10 +76,9 @@ TEST(ResampleInterpolate, PausesComeAsAskedAndLeaveTheSumAlone)
         ++record->calls;
         record->scratch = std::sqrt(record->scratch + 2.0);  // floating-point work between the taps
     };
-    using Path = double (*)(const double*, double, double, int, apt::ResamplePause, void*);
-    std::vector<std::pair<const char*, Path>> paths = {{"portable", apt::InterpolatePortable}};
-    if (apt::HaveAvx2())
-        paths.emplace_back("avx2", static_cast<Path>(apt::InterpolateAvx2));
+    std::vector<std::pair<const char*, PausingPath>> paths = {{"portable", apt::InterpolatePortable}};
+    for (const VectorPath& p : VectorPathsHere())
+        paths.emplace_back(p.name, p.pausing);
     for (const auto& [name, path] : paths) {
         for (int pauses : {0, 1, 2, 3, 7, 40}) {
             for (double phase : {-1e-12, 0.0, 3.3, 9.99}) {
