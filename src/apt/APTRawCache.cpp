@@ -232,28 +232,31 @@ std::vector<char> Compress(const std::string& text)
     return packed;
 }
 
-// Compresses members side by side on a few threads of their own and writes
-// them in order: level 9 costs far more than making the text.
+// Makes and compresses members side by side on threads of their own and
+// writes them in order: level 9 costs far more than making the text, and a
+// user waits for both. Every core but the caller's helps: the work is a
+// fraction of a second.
 class MemberWriter {
 public:
     MemberWriter(QFile& file, const std::function<void(int lines)>& onWritten) : file_(file), onWritten_(onWritten)
     {
         const unsigned cores = std::thread::hardware_concurrency();
-        inFlight_ = static_cast<size_t>(std::clamp(cores > 1 ? int(cores) - 1 : 1, 1, 3));
+        inFlight_ = static_cast<size_t>(std::clamp(cores > 1 ? int(cores) - 1 : 1, 1, 15));
     }
     ~MemberWriter() { Finish(); }
 
-    // A member of text holding that many lines.
-    void Add(std::string text, int lines)
+    // A member whose text makeText gives, holding that many lines.
+    void Add(std::function<std::string()> makeText, int lines)
     {
         pendingLines_.push_back(lines);
+        auto task = [makeText = std::move(makeText)] { return Compress(makeText()); };
         std::future<std::vector<char>> member;
         try {
-            member = std::async(std::launch::async, [text = std::move(text)] { return Compress(text); });
+            member = std::async(std::launch::async, task);
         } catch (const std::system_error&) {
-            // No thread to be had: compressed here instead.
+            // No thread to be had: made here instead.
             std::promise<std::vector<char>> done;
-            done.set_value(Compress(text));
+            done.set_value(task());
             member = done.get_future();
         }
         pending_.push_back(std::move(member));
@@ -291,6 +294,26 @@ private:
     bool ok_ = true;
 };
 
+// The text of lines [first, end), each value's millionths into micros (when
+// there is room for them) as they were written.
+std::string LinesText(const apt::LinePtr* lines, int first, int end, std::int32_t* micros)
+{
+    std::string text(size_t(end - first) * kLineChars, '\n');
+    for (int i = first; i < end; ++i) {
+        char* line = text.data() + size_t(i - first) * kLineChars;
+        const double* values = lines[i].get();
+        for (int j = 0; j < TAPT::kLineWidth; ++j) {
+            if (j > 0 && j % 10 == 0)
+                line[FieldOffset(j) - 1] = '\n';
+            char* field = line + FieldOffset(j);
+            FormatField(values ? values[j] : 0.0, field);
+            if (micros)
+                micros[size_t(i) * TAPT::kLineWidth + j] = FieldMicros(field);
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 bool TAPT::WriteRawCache(const std::function<void(int lines)>& onWritten)
@@ -306,27 +329,21 @@ bool TAPT::WriteRawCache(const std::function<void(int lines)>& onWritten)
 
     bool ok = true;
     {
+        // The lines are read by the member threads; nothing changes them
+        // before the members are written.
         MemberWriter members(file, onWritten);
-        std::string text(reinterpret_cast<const char*>(kHeader), sizeof(kHeader));
-        text += cnum::Format("\n%06d\n", Lines);
-        std::string line(kLineChars, '\n');
-        int linesAdded = 0;
-        for (int i = 0; i < Lines; ++i) {
-            const double* values = LineStore[i].get();
-            for (int j = 0; j < kLineWidth; ++j) {
-                if (j > 0 && j % 10 == 0)
-                    line[FieldOffset(j) - 1] = '\n';
-                char* field = line.data() + FieldOffset(j);
-                FormatField(values ? values[j] : 0.0, field);
-                if (micros)
-                    micros[size_t(i) * kLineWidth + j] = FieldMicros(field);
-            }
-            text += line;
-            if ((i + 1) % kLinesPerMember == 0 || i + 1 == Lines) {
-                members.Add(std::move(text), i + 1 - linesAdded);
-                linesAdded = i + 1;
-                text.clear();
-            }
+        const apt::LinePtr* lines = LineStore.data();
+        std::int32_t* const microsOut = micros.get();
+        const std::string header =
+            std::string(reinterpret_cast<const char*>(kHeader), sizeof(kHeader)) + cnum::Format("\n%06d\n", Lines);
+        for (int first = 0; first < Lines; first += kLinesPerMember) {
+            const int end = std::min(first + kLinesPerMember, Lines);
+            members.Add(
+                [=] {
+                    std::string text = first == 0 ? header : std::string();
+                    return text + LinesText(lines, first, end, microsOut);
+                },
+                end - first);
         }
         ok = members.Finish();
     }
