@@ -49,6 +49,8 @@ public slots:
     void Checkall1Click();
     void Uncheckall1Click();
     void reject() override;
+    // A fill runs; a click now is ignored.
+    bool Filling() const { return busy_; }
 
 protected:
     void showEvent(QShowEvent* event) override;  // FormShow

@@ -59,6 +59,8 @@ public slots:
     void ShowSwathBtnClick();
     void PassGridClick();
     void reject() override;
+    // A fill runs; a click now is ignored.
+    bool Filling() const { return busy_; }
 
 protected:
     void showEvent(QShowEvent* event) override;  // FormShow

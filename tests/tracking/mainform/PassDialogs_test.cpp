@@ -74,13 +74,22 @@ struct PassBench {
         form->close();
         systime::SetClockSource({});
     }
-    // Runs command and, once dialog shows, check(), then closes it.
-    void WhileShown(QDialog* dialog, const std::function<void()>& command, const std::function<void()>& check)
+    // Runs command and, once dialog shows and ready() holds, check(), then
+    // closes it. The dialogs fill themselves when shown, letting events run
+    // meanwhile; a click during that fill would be ignored, so on a busy
+    // machine the check waits for it.
+    void WhileShown(QDialog* dialog, const std::function<void()>& command, const std::function<void()>& check,
+                    const std::function<bool()>& ready = {})
     {
-        QTimer::singleShot(50, [dialog, check] {
+        std::function<void()> attempt = [&] {
+            if (ready && !ready()) {
+                QTimer::singleShot(20, attempt);
+                return;
+            }
             check();
             dialog->reject();
-        });
+        };
+        QTimer::singleShot(50, attempt);
         command();
     }
     ModalCatcher boxes;
@@ -99,6 +108,7 @@ TEST(PassList, OpensOnTheDaysAPTPassesInOrderAndKeepsEachRowsPass)
     QList<double> shown;
     QStringList names;
     int windowRows = -1;
+    const auto satPassReady = [] { return !SatPassDlg->Filling(); };
     bench.WhileShown(SatPassDlg, [&] { bench.form->Passlist1Click(); }, [&] {
         SatPassDlg->AddSysTimeChk->setChecked(false);
         SatPassDlg->Thresholds->setChecked(false);
@@ -121,7 +131,7 @@ TEST(PassList, OpensOnTheDaysAPTPassesInOrderAndKeepsEachRowsPass)
         SatPassDlg->Thresholds->setChecked(true);
         SatPassDlg->APTPassesBtnClick();
         windowRows = SatPassDlg->PassGrid->rowCount();
-    });
+    }, satPassReady);
     // The dialog's day starts at 00:00 UTC: its first pass may begin the day before.
     ASSERT_GE(shown.size(), reference.size());
     int matched = 0;
@@ -152,6 +162,7 @@ TEST(OverlapPrediction, PairsOfTheDayAndTheSameFrequencyRule)
     ASSERT_GT(pairs, 0) << "the reference day has an overlap of NOAA 15 and 19";
     int named = 0, sameFrequencyRows = -1;
     QString durationOfFirst, stateOfSecond;
+    const auto overlapReady = [] { return !OverlapDlg->Filling(); };
     bench.WhileShown(OverlapDlg, [&] { bench.form->PredictAPTfootprintowerlaps1Click(); }, [&] {
         OverlapDlg->IncSysTime->setChecked(false);
         OverlapDlg->CheckFreq->setChecked(false);
@@ -170,7 +181,7 @@ TEST(OverlapPrediction, PairsOfTheDayAndTheSameFrequencyRule)
         for (int row = 0; row < OverlapDlg->sg->rowCount(); ++row)
             if (const QTableWidgetItem* name = OverlapDlg->sg->item(row, 0); name && name->text() == "NOAA 15")
                 ++sameFrequencyRows;
-    });
+    }, overlapReady);
     EXPECT_GE(named, 2 * pairs) << "each NOAA 15/19 overlap gives its two rows";
     EXPECT_EQ(durationOfFirst.toStdString(), "") << "the first row of a pair has no duration";
     EXPECT_TRUE(QStringList({"Approaching", "TCA", "Receding"}).contains(stateOfSecond));
