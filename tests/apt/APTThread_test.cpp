@@ -107,14 +107,14 @@ TEST(APTThread, GaugeShareOfDecodingAndFinishing)
     };
     const Case cases[] = {
         {"nothing wanted yet", 0, 0, 0, 0, 0},
-        {"half decoded", 900, 1800, 0, 0, 300},
-        {"all decoded", 1800, 1800, 0, 0, 600},
-        {"more rows than wanted count as all", 1900, 1800, 0, 0, 600},
-        {"finishing begun", 1800, 1800, 0, 10, 600},
-        {"finishing half done", 1800, 1800, 5, 10, 800},
+        {"half decoded", 900, 1800, 0, 0, 350},
+        {"all decoded", 1800, 1800, 0, 0, 700},
+        {"more rows than wanted count as all", 1900, 1800, 0, 0, 700},
+        {"finishing begun", 1800, 1800, 0, 10, 700},
+        {"finishing half done", 1800, 1800, 5, 10, 850},
         {"one step short of the end", 1800, 1800, 999, 1000, 999},
         {"all finished", 1800, 1800, 10, 10, 1000},
-        {"finishing a pass that ended early", 900, 1800, 5, 10, 650},
+        {"finishing a pass that ended early", 900, 1800, 5, 10, 675},
     };
     for (const Case& c : cases)
         EXPECT_EQ(PassProgressPermille(c.rows, c.wanted, c.done, c.steps), c.permille) << c.name;
