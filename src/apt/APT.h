@@ -182,8 +182,9 @@ public:
     static bool SolveLinear(double* m, double* b, int n);
 
     // --- raw-line cache ---
-    // onWritten(lines) follows the lines as they reach the file.
-    bool WriteRawCache(const std::function<void(int lines)>& onWritten = {});
+    // onProgress(lines) follows the lines made ready for the file, rising to
+    // all of them once they are written.
+    bool WriteRawCache(const std::function<void(int lines)>& onProgress = {});
     bool ReadRawCache(bool reuseLines);
 
     // --- fields ---

@@ -28,6 +28,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <chrono>
 #include <future>
 #include <iterator>
 #include <libdeflate.h>
@@ -238,7 +239,7 @@ std::vector<char> Compress(const std::string& text)
 // fraction of a second.
 class MemberWriter {
 public:
-    MemberWriter(QFile& file, const std::function<void(int lines)>& onWritten) : file_(file), onWritten_(onWritten)
+    MemberWriter(QFile& file, const std::function<void(int lines)>& onProgress) : file_(file), onProgress_(onProgress)
     {
         const unsigned cores = std::thread::hardware_concurrency();
         inFlight_ = static_cast<size_t>(std::clamp(cores > 1 ? int(cores) - 1 : 1, 1, 15));
@@ -275,22 +276,41 @@ public:
 private:
     void WriteFirst()
     {
+        // While the first member is still being made, the others' progress
+        // is reported: on a busy machine they finish in any order.
+        while (pending_.front().wait_for(kProgressPoll) != std::future_status::ready)
+            ReportProgress();
         const std::vector<char> packed = pending_.front().get();
         pending_.pop_front();
         ok_ = ok_ && !packed.empty() &&
               file_.write(packed.data(), static_cast<qint64>(packed.size())) == static_cast<qint64>(packed.size());
         linesWritten_ += pendingLines_.front();
         pendingLines_.pop_front();
-        if (onWritten_)
-            onWritten_(linesWritten_);
+        ReportProgress();
     }
 
+    // The lines written and those of members made: it never goes back, as a
+    // member made stays made until it is written.
+    void ReportProgress()
+    {
+        int done = linesWritten_;
+        for (size_t k = 0; k < pending_.size(); ++k)
+            if (pending_[k].wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+                done += pendingLines_[k];
+        if (done > reported_ && onProgress_)
+            onProgress_(done);
+        reported_ = std::max(reported_, done);
+    }
+
+    static constexpr std::chrono::milliseconds kProgressPoll{50};
+
     QFile& file_;
-    const std::function<void(int lines)>& onWritten_;
+    const std::function<void(int lines)>& onProgress_;
     size_t inFlight_ = 1;
     std::deque<std::future<std::vector<char>>> pending_;
     std::deque<int> pendingLines_;
     int linesWritten_ = 0;
+    int reported_ = 0;
     bool ok_ = true;
 };
 
@@ -316,7 +336,7 @@ std::string LinesText(const apt::LinePtr* lines, int first, int end, std::int32_
 
 }  // namespace
 
-bool TAPT::WriteRawCache(const std::function<void(int lines)>& onWritten)
+bool TAPT::WriteRawCache(const std::function<void(int lines)>& onProgress)
 {
     if (RawImageName.isEmpty() || Lines <= 0 || Lines > kMaxCacheLines)
         return false;
@@ -331,7 +351,7 @@ bool TAPT::WriteRawCache(const std::function<void(int lines)>& onWritten)
     {
         // The lines are read by the member threads; nothing changes them
         // before the members are written.
-        MemberWriter members(file, onWritten);
+        MemberWriter members(file, onProgress);
         const apt::LinePtr* lines = LineStore.data();
         std::int32_t* const microsOut = micros.get();
         const std::string header =

@@ -4,9 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <vector>
 #include <zlib.h>
 
 namespace {
@@ -95,7 +97,11 @@ TEST(APTRawCache, LongCacheReadsAsOneTextWhoeverWroteIt)
             apt.LineStore[i][j] = (i * 7 + j) % 255 + j / 2080.0 / 3;  // values to be rounded
     const QString path = Home() + "long.gz";
     apt.RawImageName = path;
-    ASSERT_TRUE(apt.WriteRawCache());
+    std::vector<int> progress;
+    ASSERT_TRUE(apt.WriteRawCache([&](int lines) { progress.push_back(lines); }));
+    ASSERT_FALSE(progress.empty());
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end())) << "the progress never goes back";
+    EXPECT_EQ(progress.back(), 150) << "and ends with every line";
 
     QByteArray expected("\xB5\x27\x00\x00\x01\x00\x00\x00\n000150\n", 16);
     char field[32];
