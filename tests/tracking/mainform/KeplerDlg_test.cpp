@@ -43,15 +43,25 @@ struct KeplerBench {
 
 const QDateTime kWeatherTime(QDate(2021, 10, 31), QTime(12, 0, 0), Qt::UTC);
 
+// The weather element sets, and lighttpd on loopback to serve them.
+class KeplerDlgServing : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        weather = ReadAll(testenv::SharedDataPath(kElementFile));
+        if (weather.isEmpty())
+            SKIP_MISSING("missing " << kElementFile);
+        START_LIGHTTPD(server);
+    }
+
+    QByteArray weather;
+    peertest::LighttpdServer server;
+};
+
 }  // namespace
 
-TEST(KeplerDlg, DownloadsOnlyWhatChangedAndListsEverySet)
+TEST_F(KeplerDlgServing, DownloadsOnlyWhatChangedAndListsEverySet)
 {
-    const QByteArray weather = ReadAll(testenv::SharedDataPath(kElementFile));
-    if (weather.isEmpty())
-        SKIP_MISSING("missing " << kElementFile);
-    peertest::LighttpdServer server;
-    START_LIGHTTPD(server);
     ASSERT_TRUE(server.Put("/NORAD/elements/weather.txt", weather, kWeatherTime));
     ASSERT_TRUE(server.Put("/copy/weather.txt", weather, kWeatherTime));
     KeplerBench bench;
@@ -89,13 +99,8 @@ TEST(KeplerDlg, DownloadsOnlyWhatChangedAndListsEverySet)
     EXPECT_EQ(static_cast<int>(dialog.Downloaded.size()), sets);
 }
 
-TEST(KeplerDlg, AFailedRowEndsOnlyItselfAndTheRunEnablesTheCommands)
+TEST_F(KeplerDlgServing, AFailedRowEndsOnlyItselfAndTheRunEnablesTheCommands)
 {
-    const QByteArray weather = ReadAll(testenv::SharedDataPath(kElementFile));
-    if (weather.isEmpty())
-        SKIP_MISSING("missing " << kElementFile);
-    peertest::LighttpdServer server;
-    START_LIGHTTPD(server);
     ASSERT_TRUE(server.Put("/weather.txt", weather, kWeatherTime));
     KeplerBench bench;
     TKeplerDlg& dialog = bench.Dialog();
@@ -193,13 +198,8 @@ TEST(KeplerDlg, CheckButtonsAndTheMergeOnOK)
     EXPECT_EQ(bench.form->SatelliteList.Count, count);
 }
 
-TEST(KeplerDlg, AnErrorPageLeavesTheLastGoodCopyInPlace)
+TEST_F(KeplerDlgServing, AnErrorPageLeavesTheLastGoodCopyInPlace)
 {
-    const QByteArray weather = ReadAll(testenv::SharedDataPath(kElementFile));
-    if (weather.isEmpty())
-        SKIP_MISSING("missing " << kElementFile);
-    peertest::LighttpdServer server;
-    START_LIGHTTPD(server);
     ASSERT_TRUE(server.Put("/now/weather.txt", weather, kWeatherTime));
     KeplerBench bench;
     TKeplerDlg& dialog = bench.Dialog();
@@ -216,13 +216,8 @@ TEST(KeplerDlg, AnErrorPageLeavesTheLastGoodCopyInPlace)
     EXPECT_FALSE(QFile::exists(copy + ".part"));
 }
 
-TEST(KeplerDlg, AGroupTheDatabaseCannotHoldIsRefused)
+TEST_F(KeplerDlgServing, AGroupTheDatabaseCannotHoldIsRefused)
 {
-    const QByteArray weather = ReadAll(testenv::SharedDataPath(kElementFile));
-    if (weather.isEmpty())
-        SKIP_MISSING("missing " << kElementFile);
-    peertest::LighttpdServer server;
-    START_LIGHTTPD(server);
     ASSERT_TRUE(server.Put("/weather.txt", weather, kWeatherTime));
     KeplerBench bench;
     TKeplerDlg& dialog = bench.Dialog();
