@@ -314,13 +314,14 @@ private:
     bool ok_ = true;
 };
 
-// The text of lines [first, end), each value's millionths into micros (when
-// there is room for them) as they were written.
-std::string LinesText(const apt::LinePtr* lines, int first, int end, std::int32_t* micros)
+// head, then the text of lines [first, end), each value's millionths into
+// micros (when there is room for them) as they were written.
+std::string LinesText(const std::string& head, const apt::LinePtr* lines, int first, int end, std::int32_t* micros)
 {
-    std::string text(size_t(end - first) * kLineChars, '\n');
+    std::string text = head;
+    text.resize(head.size() + size_t(end - first) * kLineChars, '\n');
     for (int i = first; i < end; ++i) {
-        char* line = text.data() + size_t(i - first) * kLineChars;
+        char* line = text.data() + head.size() + size_t(i - first) * kLineChars;
         const double* values = lines[i].get();
         for (int j = 0; j < TAPT::kLineWidth; ++j) {
             if (j > 0 && j % 10 == 0)
@@ -359,10 +360,7 @@ bool TAPT::WriteRawCache(const std::function<void(int lines)>& onProgress)
         for (int first = 0; first < Lines; first += kLinesPerMember) {
             const int end = std::min(first + kLinesPerMember, Lines);
             members.Add(
-                [=] {
-                    std::string text = first == 0 ? header : std::string();
-                    return text + LinesText(lines, first, end, microsOut);
-                },
+                [=] { return LinesText(first == 0 ? header : std::string(), lines, first, end, microsOut); },
                 end - first);
         }
         ok = members.Finish();
