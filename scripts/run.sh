@@ -3,6 +3,9 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup-deps.sh"
+# A clone elsewhere reuses the compiler cache: paths are hashed relative to the
+# source root, and the build folder's own path is left out of the hash.
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 # The map pictures are made once from the shoreline data.
 for map in flatearth/GLOBALeb10litcolshade_1800_900.jpg maps/world-1km.gz maps/CIA_WDB2.jpd.gz; do
   [ -s "$root/data/templates/$map" ] || { "$root/scripts/make-maps.sh"; break; }

@@ -4,6 +4,9 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup-deps.sh"
+# A clone elsewhere reuses the compiler cache: paths are hashed relative to the
+# source root, and the build folder's own path is left out of the hash.
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 
 build="${ORVANTA_TEST_BUILD:-$root/build/test}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVANTA_SANITIZE=ON >/dev/null
