@@ -111,8 +111,9 @@ QString Definition(int index, const TGeotransParams& p, bool south)
     case Mercator: d = "merc +lat_ts=" + Degrees(phi) + lon0; break;
     case Miller: d = "mill" + lon0; break;
     case Mollweide: d = "moll" + lon0; break;
+    // Ney's second parallel is 89 deg 59' 58", just short of the pole.
     case Neys: d = "lcc" + lat0 + lon0 + " +lat_1=" + Degrees(sign * 71 / ToDegrees) +
-                   " +lat_2=" + Degrees(sign * 89.99944 / ToDegrees); break;
+                   " +lat_2=" + Degrees(sign * (89 + 59 / 60.0 + 58 / 3600.0) / ToDegrees); break;
     case ObliqueMercator:
         // The centre line must not start on the equator, nor have both points
         // on one parallel or in opposite hemispheres.

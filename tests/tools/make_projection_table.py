@@ -8,7 +8,8 @@ Each projection is set around the station (origin latitude and central
 meridian at the station, no false easting or northing) with the parameters the
 program pins where the projection needs more:
   standard parallels of Albers and Lambert: 20 and 60 degrees on the station's
-  side of the equator; Ney's: 71 and 89.99944 on that side; Oblique Mercator:
+  side of the equator; Ney's: 71 and 89 deg 59' 58" on that side (given to
+  PROJ in its own degree-minute-second form); Oblique Mercator:
   the centre line through (40 N, 0 E) and (50 N, 15 E); scale factors 1.
 Universal Polar Stereographic is tried at polar stations only.
 
@@ -38,7 +39,7 @@ def definition(index, lat, lon):
         11: f"merc +lat_ts={lat}{lon0}",
         12: "mill" + lon0,
         13: "moll" + lon0,
-        14: f"lcc{lat0} +lat_1={71 * s} +lat_2={89.99944 * s}",
+        14: f"lcc{lat0} +lat_1={71 * s} +lat_2={'-' if s < 0 else ''}89d59'58\"",
         15: f"omerc +lat_0={lat} +lat_1=40 +lon_1=0 +lat_2=50 +lon_2=15 +k_0=1",
         16: "ortho" + lat0,
         17: f"stere +lat_0={90 * s} +lat_ts={lat}{lon0}",
