@@ -195,7 +195,7 @@ QString TEarthView::GetLonLatText(int x, int y) const
     if (!IsReady())
         return "";
     const int w = WorkImage->width(), h = WorkImage->height();
-    if (w == 0 || h == 0 || x < 0 || x > w || y < 0 || y > h)
+    if (w == 0 || h == 0 || x < 0 || x >= w || y < 0 || y >= h)
         return "";
     return QString::asprintf("Lon: %.4f Lat: %.4f", x * 360.0 / w - 180.0, 90.0 - y * 180.0 / h);
 }

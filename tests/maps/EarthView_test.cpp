@@ -273,10 +273,12 @@ TEST_F(EarthViewTest, HintTexts)
 
 TEST_F(EarthViewTest, LonLatText)
 {
-    EXPECT_EQ(view.GetLonLatText(360, 180), "Lon: 180.0000 Lat: -90.0000");
+    EXPECT_EQ(view.GetLonLatText(359, 179), "Lon: 179.0000 Lat: -89.0000") << "the last pixel";
     EXPECT_EQ(view.GetLonLatText(0, 0), "Lon: -180.0000 Lat: 90.0000");
     EXPECT_EQ(view.GetLonLatText(90, 45), "Lon: -90.0000 Lat: 45.0000");
-    EXPECT_EQ(view.GetLonLatText(361, 0), "");
+    // One pixel beyond the map's right or bottom edge is off the map.
+    EXPECT_EQ(view.GetLonLatText(360, 0), "");
+    EXPECT_EQ(view.GetLonLatText(0, 180), "");
     EXPECT_EQ(view.GetLonLatText(0, -1), "");
     view.FreeBitmaps();
     EXPECT_EQ(view.GetLonLatText(10, 10), "") << "not ready";
