@@ -23,6 +23,16 @@ int Round(double value)
     return static_cast<int>(std::nearbyint(value));
 }
 
+// A pixel distance rounded, held within a few bitmap sides so it always fits
+// an int: near a projection's horizon (gnomonic almost 90 degrees from the
+// centre) distances reach 1e14 pixels, and anything beyond the largest
+// bitmap is too large anyway. NaN counts as too large.
+int RoundBounded(double pixels)
+{
+    constexpr double bound = 4.0 * TMap::kMaxSide;
+    return Round(std::isnan(pixels) ? bound : std::clamp(pixels, -bound, bound));
+}
+
 QColor ToQColor(int c)
 {
     return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
@@ -141,8 +151,8 @@ int TMap::Setup(double lonMin, double lonMax, double latMin, double latMax, doub
             return mapProjectionFailed;
         ExtendExtent(e, n);
     }
-    Width = Round(std::fabs(XMin - XMax) * PixelsPerMetre);
-    Height = Round(std::fabs(YMax - YMin) * PixelsPerMetre);
+    Width = RoundBounded(std::fabs(XMin - XMax) * PixelsPerMetre);
+    Height = RoundBounded(std::fabs(YMax - YMin) * PixelsPerMetre);
     TopOffset = 0;
     Height = FitParallel(LatMax, Height);
     Height = FitParallel(LatMin, Height);
@@ -184,7 +194,7 @@ int TMap::FitParallel(double lat, int height)
         double e = 0, n = 0;
         if (!Project(lon, lat, e, n))
             break;
-        const int below = Round((YMax - n) * PixelsPerMetre);  // pixels below the top extent
+        const int below = RoundBounded((YMax - n) * PixelsPerMetre);  // pixels below the top extent
         if (first)
             previous = below;
         first = false;
@@ -239,7 +249,7 @@ bool TMap::ProjectToPixel(double lon, double lat, double& x, double& y)
 
 QPoint TMap::RoundPixel(double x, double y) const
 {
-    return QPoint(std::clamp(Round(x), 0, Width - 1), std::clamp(Round(y) - TopOffset, 0, Height - 1));
+    return QPoint(std::clamp(RoundBounded(x), 0, Width - 1), std::clamp(RoundBounded(y) - TopOffset, 0, Height - 1));
 }
 
 void TMap::DrawWater()

@@ -213,6 +213,31 @@ TEST_F(MapTest, ProjectionFailuresAndAnOversizedBitmap)
     EXPECT_EQ(TMap::ErrorText(mapOutOfMemory), "Out of memory");
 }
 
+TEST_F(MapTest, ABoxNearlyAQuarterTurnFromTheStationInGnomonicIsTooLarge)
+{
+    // Gnomonic distances grow without bound towards 90 degrees from the
+    // centre: sizes far beyond any integer must fail as too large, not wrap.
+    props.Projection = 9;
+    props.MapType = 1;
+    const struct {
+        const char* name;
+        double lonMin, lonMax, latMin, latMax, stationLat;
+    } boxes[] = {
+        {"east edge a hair short of 90 degrees", 80, 89.999999, -5, 5, 0},
+        {"north edge a hair short of 90 degrees", -5, 5, 80, 89.5, -0.49},
+        {"a sliver near the horizon", 89.99999, 89.999999, 0, 1e-7, 0},
+    };
+    for (const int scale : {0, 1, 2}) {
+        props.Scale = scale;
+        for (const auto& box : boxes) {
+            TMap map(&props);
+            EXPECT_EQ(map.Setup(box.lonMin, box.lonMax, box.latMin, box.latMax, 0, box.stationLat), mapOutOfMemory)
+                << box.name << " at scale " << scale;
+            EXPECT_FALSE(map.IsValid());
+        }
+    }
+}
+
 TEST_F(MapTest, GraticuleOnlyAboveFourDegrees)
 {
     EXPECT_EQ(TMap::FirstGridLine(-37, 15), -15);
