@@ -197,6 +197,9 @@ bool TMDIChild::FormCloseQuery()
         QMessageBox box(QMessageBox::Information, "File needs to be saved. Save?", windowTitle(),
                         QMessageBox::Yes | QMessageBox::No, this);
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        // Escape and the close button keep the window and its change, as
+        // Yes does: only an explicit No throws the change away.
+        box.setEscapeButton(box.button(QMessageBox::Yes));
         if (box.exec() == QMessageBox::Yes)
             return false;  // kept open for the user to save it first
         Flags &= ~mcModified;

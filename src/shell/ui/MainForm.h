@@ -158,6 +158,7 @@ public:
     std::unique_ptr<std::uint8_t[]> WaveBuffer;
     std::uint32_t WaveDataBytes = 0;  // of the WAV written last
     std::unique_ptr<TSat> RecSat;     // the pass recorded when no live window shows it
+    std::uint32_t RecordStartTick = 0;  // systime::TickCount() when the sound input started
 
     // No sound input open, not closing, not recording, recording supported.
     // Any thread.

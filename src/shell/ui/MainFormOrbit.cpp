@@ -18,7 +18,7 @@ void TMainForm::Orbitdata1Click()
 
 void TMainForm::Organize1Click()
 {
-    if (!SatOrgDlg || RaiseOpenDialog(SatOrgDlg) || !CheckNotRecording() || CheckSatellitesLoaded() == 0)
+    if (!SatOrgDlg || RaiseOpenDialog(SatOrgDlg) || CheckSatellitesLoaded() == 0 || !CheckNotRecording())
         return;
     SatOrgDlg->SatelliteList = &SatelliteList;
     FillGroupCombo(SatOrgDlg->GroupCb);

@@ -13,7 +13,8 @@
 
 namespace {
 
-// The catalogue's satellites that can be predicted for the station.
+// The catalogue's satellites that can be predicted for the station. Each
+// satellite left out keeps the reason in its status bits.
 QList<TSat*> PredictableSatellites(PList& catalogue, const TStation& station)
 {
     QList<TSat*> out;
@@ -21,7 +22,7 @@ QList<TSat*> PredictableSatellites(PList& catalogue, const TStation& station)
     const double now = TSat::CurrentDayNumber();
     for (int i = 0; i < catalogue.Count; ++i) {
         auto* sat = static_cast<TSat*>(catalogue.Get(i));
-        if (sat->IsPredictable(latitudeRad, now, 0))
+        if (sat->IsPredictable(latitudeRad, now, 1))
             out << sat;
     }
     return out;

@@ -8,6 +8,7 @@
 #include "imaging/ui/MDIChild.h"
 #include "orbit/Satutil.h"
 #include "platform/Messages.h"
+#include "platform/TickCount.h"
 #include "platform/WaveFile.h"
 #include "publishing/Logger.h"
 #include "shell/ui/GraphicLabel.h"
@@ -94,6 +95,7 @@ void TMainForm::RecButtonClick()
         !CheckWaveError(WaveIn.AddBuffer(&WaveHeader), true) || !CheckWaveError(WaveIn.Start(), true))
         return;
 
+    RecordStartTick = systime::TickCount();
     StateFlags |= msRecording;
     RecButton->setEnabled(false);
     StopButton->setEnabled(true);

@@ -118,7 +118,7 @@ void TSatPass4Dlg::SatListClick()
     TSat* sat = SelectedSatellite();
     if (!sat)
         return;
-    tledate->setText(QString("%1 UTC").arg(sat->GetEpochAgeText(true)));
+    tledate->setText(sat->GetEpochAgeText(true));
     aos->setText(TSat::DayNumberToText(sat->WindowStart, 0x4));
     tca->setText(TSat::DayNumberToText(sat->TCA, 0x2));
     los->setText(TSat::DayNumberToText(sat->WindowStop, 0x2));

@@ -225,3 +225,17 @@ TEST(SatelliteMaintenance, OkSavesTheCatalogueAndCancelReloadsIt)
     EXPECT_FALSE(SatOrgDlg->isVisible());
     bench.form->StateFlags &= ~msRecording;
 }
+
+TEST(SatelliteMaintenance, AnEmptyCatalogueIsNamedBeforeARecording)
+{
+    CatalogueBench bench;
+    FreeSatellites(bench.form->SatelliteList);
+    bench.form->StateFlags |= msRecording;
+    const int before = bench.boxes.Texts.size();
+    bench.form->Organize1Click();
+    ASSERT_EQ(bench.boxes.Texts.size(), before + 1);
+    EXPECT_EQ(bench.boxes.Texts.last().toStdString(),
+              "No satellites loaded. Select from the menu Satellite->Keplerian elements... to download!");
+    EXPECT_FALSE(SatOrgDlg->isVisible());
+    bench.form->StateFlags &= ~msRecording;
+}

@@ -11,7 +11,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMdiArea>
+#include <QMessageBox>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
@@ -64,6 +66,30 @@ struct DialogAnswer {
         });
         timer.start();
     }
+};
+
+// Leaves each message box that opens without an answer: Escape, or the
+// box's close button; records the captions.
+struct BoxLeaver {
+    explicit BoxLeaver(bool escape)
+    {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this, escape] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            Captions << box->windowTitle();
+            if (escape) {
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QApplication::sendEvent(box, &press);
+            } else {
+                box->close();
+            }
+        });
+        timer.start();
+    }
+    QStringList Captions;
+    QTimer timer;
 };
 
 }  // namespace
@@ -204,4 +230,28 @@ TEST(MainFormFiles, RenderingLeavesTheSharedSettingsAlone)
     EXPECT_TRUE(form->Settings->FontFile.isEmpty());
     EXPECT_EQ(form->Settings->FontSize, 0.0);
     form->close();
+}
+
+TEST(MainFormFiles, EscapeOrCloseAtTheSaveQuestionCancelsTheExit)
+{
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "Escape" : "close button");
+        auto form = MakeMainForm();
+        form->ShutdownPause = [](int) {};
+        TMDIChild* child = form->CreateMDIChild(WritePicture("changed.png"), 0);
+        ASSERT_TRUE(child);
+        child->Flags |= mcModified;
+        {
+            BoxLeaver leave(escape);
+            form->FileExit1->trigger();
+            EXPECT_EQ(leave.Captions, QStringList{"File needs to be saved. Save?"});
+        }
+        EXPECT_FALSE(form->StateFlags & (msClosing | msShutdownDone)) << "the program runs on";
+        EXPECT_TRUE(form->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_EQ(form->MDIChildren(), QList<TMDIChild*>{child}) << "the changed image stays open";
+        EXPECT_TRUE(child->Flags & mcModified) << "and keeps its change";
+        child->Flags &= ~mcModified;
+        form->close();
+    }
 }

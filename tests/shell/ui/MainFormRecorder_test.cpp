@@ -5,6 +5,7 @@
 #include "orbit/Sat.h"
 #include "orbit/Satutil.h"
 #include "platform/SystemTime.h"
+#include "platform/TickCount.h"
 #include "imaging/ui/MDIChild.h"
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
@@ -138,8 +139,11 @@ TEST(MainFormRecorder, AWindowOfAtLeastSixtySecondsRecordsAFullBufferIntoAWav)
 
     // 60 seconds: (60 + 5) x 11025 bytes, filled by the capture and written.
     form.NextPass = MakePass(60);
+    systime::SetTickSource([] { return 4000000000u; });
     form.RecButtonClick();
+    systime::SetTickSource({});
     ASSERT_TRUE(form.StateFlags & msRecording) << boxes.Texts.join('|').toStdString();
+    EXPECT_EQ(form.RecordStartTick, 4000000000u) << "the tick count at the start";
     EXPECT_EQ(form.WaveHeader.BufferLength, 716625u);
     EXPECT_EQ(form.NextPass->Scheduled, 1);
     EXPECT_FALSE(form.CanRecord());

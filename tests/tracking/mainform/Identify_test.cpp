@@ -109,11 +109,13 @@ struct ChooserAnswer {
             names << SatPass4Dlg->SatList->item(i)->text();
         selected = SatPass4Dlg->SatList->currentRow();
         direction = SatPass4Dlg->dir->text();
+        issued = SatPass4Dlg->tledate->text();
         (ok ? SatPass4Dlg->OKBtn : SatPass4Dlg->CancelBtn)->click();
     }
     QStringList names;
     int selected = -1;
     QString direction;
+    QString issued;
 };
 
 }  // namespace
@@ -171,6 +173,9 @@ TEST(IdentifyRecording, SeveralFitsAreOfferedInTheChooserAndCancelTakesNone)
         EXPECT_EQ(answer.names, QStringList({"NOAA 18", "SPARE 18"}));
         EXPECT_EQ(answer.selected, 0) << "the first is selected";
         EXPECT_EQ(answer.direction.toStdString(), pass.Northbound ? "Northbound" : "Southbound");
+        TSat set(pass);
+        EXPECT_EQ(answer.issued.toStdString(), set.GetEpochAgeText(true).toStdString()) << "the set's date";
+        EXPECT_EQ(answer.issued.count("UTC"), 1) << answer.issued.toStdString();
         EXPECT_FALSE(QFile::exists(bench.form->Folders().GetRawAudioDir() + "/pass.txt")) << "nothing written";
     }
     ChooserAnswer answer(true);

@@ -249,3 +249,30 @@ TEST(OverlapPrediction, ClicksAndACloseDuringTheCalculationWaitForItsEnd)
     EXPECT_EQ(calculationsSeen, 1);
     EXPECT_FALSE(OverlapDlg->isVisible()) << "closed once the calculation ended";
 }
+
+TEST(PassDialogs, TheSatellitesLeftOutCarryTheirReason)
+{
+    PassBench bench;
+    if (!bench.loaded)
+        SKIP_MISSING("missing " << kElementFile);
+    TSat* geostationary = FindSatellite(&bench.form->SatelliteList, "METEOSAT-8 (MSG-1)");
+    ASSERT_NE(geostationary, nullptr);
+    struct Case {
+        const char* name;
+        QDialog* dialog;
+        std::function<void()> command;
+    };
+    const Case cases[] = {
+        {"pass list", SatPassDlg, [&] { bench.form->Passlist1Click(); }},
+        {"overlaps", OverlapDlg, [&] { bench.form->PredictAPTfootprintowerlaps1Click(); }},
+    };
+    for (const Case& c : cases) {
+        // Prepared elements with no status bits: only a status test that
+        // records them can set them again.
+        for (int i = 0; i < bench.form->SatelliteList.Count; ++i)
+            static_cast<TSat*>(bench.form->SatelliteList.Get(i))->PrepareElements();
+        ASSERT_FALSE(geostationary->Flags & SatGeostationary);
+        bench.WhileShown(c.dialog, c.command, [] {});
+        EXPECT_TRUE(geostationary->Flags & SatGeostationary) << c.name;
+    }
+}
