@@ -6,6 +6,8 @@
 // name at closest approach. The projection can be switched and the map
 // settings changed. A second pass whose swath fits the map is drawn beside
 // the first. GUI thread only.
+#include "maps/SwathTrack.h"
+
 #include <QDialog>
 #include <memory>
 
@@ -38,6 +40,8 @@ public:
     // flags 0x01: compute the swath box anew; 0x02: show the map's error
     // box on failure. 0 or the map's TMapResult.
     int BuildSwathMap(int flags);
+    // The box of the whole pass: every scan line's sub-satellite point and
+    // swath edges; longitudes continuous around the station's (see SwathTrack.h).
     void ComputeSwathBox(double& west, double& south, double& east, double& north);
     // 0, or -1 without a valid map or a satellite.
     int DrawSwath();
@@ -68,8 +72,8 @@ public:
     QScrollArea* sb;
     TSwathPaintBox* pb;
 
-    static constexpr double kSwathHalfAngle = 55.37;  // degrees
-    static constexpr double kStepDays = 5.0 / 86400;
+    static constexpr double kSwathHalfAngle = swathtrack::kHalfAngleDeg;
+    static constexpr double kStepDays = swathtrack::kStepDays;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -77,6 +81,7 @@ protected:
 
 private:
     void ShowMap();
+    double StationLonEast() const;
     std::unique_ptr<TSat> pass_;  // ShowPass's copy of the pass
 };
 
