@@ -14,7 +14,9 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -194,8 +196,26 @@ void TSwathForm::ShowMap()
     pb->Picture = Map && Map->Bitmap ? Map->Bitmap.get() : nullptr;
     if (pb->Picture)
         pb->resize(pb->Picture->size());
-    if (isVisible())
+    if (isVisible()) {
+        ScrollToSwath();
         pb->update();
+    }
+}
+
+void TSwathForm::ScrollToSwath()
+{
+    if (!pb->Picture || !SwathFocus)
+        return;
+    const QPoint centre = *SwathFocus;
+    sb->horizontalScrollBar()->setValue(centre.x() - sb->viewport()->width() / 2);
+    sb->verticalScrollBar()->setValue(centre.y() - sb->viewport()->height() / 2);
+}
+
+void TSwathForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Once laid out: the viewport's size is known only then.
+    QTimer::singleShot(0, this, [this] { ScrollToSwath(); });
 }
 
 int TSwathForm::DrawSwath()
@@ -243,11 +263,15 @@ int TSwathForm::DrawSwath()
     std::array<Point, 3> previous;  // track, edge at +angle, edge at -angle
     bool first = true;
     TScanLine last;
+    QRect swathRect;
     swathtrack::ForEachScanLine(*Sat, [&](const TScanLine& line) {
         std::array<Point, 3> next;
         next[0].Valid = Map->PixelOnMap(line.Lon, line.Lat, next[0].At);
         next[1].Valid = scanPixel(kSwathHalfAngle, line.PlusSide(), next[1].At);
         next[2].Valid = scanPixel(-kSwathHalfAngle, line.MinusSide(), next[2].At);
+        for (const Point& p : next)
+            if (p.Valid)
+                swathRect |= QRect(p.At, QSize(1, 1));
         if (first && track)
             crossLine(line);
         for (size_t i = 0; i < next.size(); ++i)
@@ -263,7 +287,11 @@ int TSwathForm::DrawSwath()
     Sat->Time = Sat->TCA;
     Sat->ComputePosition();
     QPoint name;
+    SwathFocus.reset();
+    if (!swathRect.isEmpty())
+        SwathFocus = swathRect.center();
     if (Map->PixelOnMap(TSat::ReduceLongitude(Sat->Longitude), Sat->Latitude, name)) {
+        SwathFocus = name;
         const QFontMetrics metrics(painter.font());
         const QString text = QString::fromLatin1(Sat->Name);
         painter.drawText(name.x() - metrics.horizontalAdvance(text) / 2,

@@ -9,7 +9,9 @@
 #include "maps/SwathTrack.h"
 
 #include <QDialog>
+#include <QPoint>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QScrollArea;
@@ -65,6 +67,9 @@ public:
     TSwathProp* Props = nullptr;  // the main window's settings; not owned
     std::unique_ptr<TMap> Map;
     double SwathLonMin = 0, SwathLatMin = 0, SwathLonMax = 0, SwathLatMax = 0;
+    // Where the view is scrolled to: the last pass drawn at closest approach
+    // (its name), else the middle of its swath.
+    std::optional<QPoint> SwathFocus;
 
     QWidget* TopPanel;
     QComboBox* ProjCb;
@@ -75,7 +80,11 @@ public:
     static constexpr double kSwathHalfAngle = swathtrack::kHalfAngleDeg;
     static constexpr double kStepDays = swathtrack::kStepDays;
 
+    // Scrolls the map so the last pass drawn is in the middle of the view.
+    void ScrollToSwath();
+
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void done(int result) override;
 
