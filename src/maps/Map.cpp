@@ -83,6 +83,12 @@ double TMap::ClampLongitude(double degrees)
     return std::clamp(degrees, -179.5, 179.5);
 }
 
+double TMap::WrapLongitude(double degrees)
+{
+    return degrees > 180 ? degrees - 360 * std::ceil((degrees - 180) / 360)
+                         : degrees < -180 ? degrees + 360 * std::ceil((-180 - degrees) / 360) : degrees;
+}
+
 double TMap::FirstGridLine(double min, int spacing)
 {
     return (std::trunc(min / spacing) + 1) * spacing;
@@ -119,12 +125,24 @@ int TMap::Setup(double lonMin, double lonMax, double latMin, double latMax, doub
         PixelsPerMetre = 0.001;
         Step = 1.0 / 120;
     }
-    LonMin = ClampLongitude(std::min(lonMin, lonMax));
-    LonMax = ClampLongitude(std::max(lonMin, lonMax));
     LatMin = ClampLatitude(std::min(latMin, latMax));
     LatMax = ClampLatitude(std::max(latMin, latMax));
     stationLat = ClampLatitude(stationLat);
     stationLon = ClampLongitude(stationLon);
+    // The projections are centred on the station, so their seam lies
+    // opposite it: the box is taken whole around the station (across 180
+    // degrees too) and cut 179.5 degrees from it on either side; then moved
+    // by a whole turn where needed so that its west edge lies in -180..180.
+    LonMin = std::min(lonMin, lonMax);
+    LonMax = std::max(lonMin, lonMax);
+    const double middle = (LonMin + LonMax) / 2;
+    const double toStation = stationLon + WrapLongitude(middle - stationLon) - middle;
+    LonMin = std::max(LonMin + toStation, stationLon - 179.5);
+    LonMax = std::min(LonMax + toStation, stationLon + 179.5);
+    if (LonMin < -180) {
+        LonMin += 360;
+        LonMax += 360;
+    }
     XMax = YMax = -1e13;
     XMin = YMin = 1e13;
 
@@ -151,6 +169,7 @@ int TMap::Setup(double lonMin, double lonMax, double latMin, double latMax, doub
             return mapProjectionFailed;
         ExtendExtent(e, n);
     }
+    ExtendExtentAlongOutline();
     Width = RoundBounded(std::fabs(XMin - XMax) * PixelsPerMetre);
     Height = RoundBounded(std::fabs(YMax - YMin) * PixelsPerMetre);
     TopOffset = 0;
@@ -180,6 +199,27 @@ int TMap::Setup(double lonMin, double lonMax, double latMin, double latMax, doub
     DrawGraticule();
     Flags |= 1;
     return mapOk;
+}
+
+void TMap::ExtendExtentAlongOutline()
+{
+    // A box's image is widest on its outline, though not always at its
+    // corners: the edges of a box reaching round a pole bulge far beyond
+    // them. A point of the outline that does not project is passed over
+    // (the corners, which must, are taken before).
+    constexpr double stepDeg = 0.25;
+    auto edge = [&](double lon0, double lat0, double lon1, double lat1) {
+        const int steps = static_cast<int>(std::ceil(std::max(std::fabs(lon1 - lon0), std::fabs(lat1 - lat0)) / stepDeg));
+        for (int i = 1; i < steps; ++i) {
+            double e = 0, n = 0;
+            if (Project(lon0 + (lon1 - lon0) * i / steps, lat0 + (lat1 - lat0) * i / steps, e, n))
+                ExtendExtent(e, n);
+        }
+    };
+    edge(LonMin, LatMin, LonMin, LatMax);
+    edge(LonMin, LatMax, LonMax, LatMax);
+    edge(LonMax, LatMax, LonMax, LatMin);
+    edge(LonMax, LatMin, LonMin, LatMin);
 }
 
 int TMap::FitParallel(double lat, int height)
@@ -234,6 +274,19 @@ bool TMap::LatLonToPixel(double lon, double lat, QPoint& point)
     if (!Bitmap || !ProjectToPixel(lon, lat, x, y))
         return false;
     point = RoundPixel(x, y);
+    return true;
+}
+
+bool TMap::PixelOnMap(double lon, double lat, QPoint& point)
+{
+    point = QPoint(0, 0);
+    double x = 0, y = 0;
+    if (!Bitmap || !ProjectToPixel(lon, lat, x, y))
+        return false;
+    const double column = std::nearbyint(x), row = std::nearbyint(y) - TopOffset;
+    if (!(column >= 0 && column < Width && row >= 0 && row < Height))
+        return false;
+    point = QPoint(static_cast<int>(column), static_cast<int>(row));
     return true;
 }
 
@@ -323,7 +376,7 @@ void TMap::DrawGraticule()
             QPoint from;
             if (!LatLonToPixel(lon, LatMin, from))
                 break;  // the meridians stop at the first whose south end does not project
-            const QString text = QString::asprintf("%.0f", lon);
+            const QString text = QString::asprintf("%.0f", WrapLongitude(lon));
             for (double lat = LatMin; lat <= LatMax; lat += Step) {
                 QPoint to;
                 if (!LatLonToPixel(lon, lat, to))

@@ -52,12 +52,19 @@ public:
     TMap(const TMap&) = delete;
     TMap& operator=(const TMap&) = delete;
 
-    // Degrees; stationLon east positive. TMapResult.
+    // Degrees; stationLon east positive. TMapResult. A box across 180
+    // degrees comes with its east edge beyond 180 (or its west edge below
+    // -180) and is kept whole, up to 359 degrees wide.
     int Setup(double lonMin, double lonMax, double latMin, double latMax, double stationLon, double stationLat);
     // Draws everything again with the settings' colours and spacing.
     void Redraw();
     // False (point (0, 0)) without a bitmap or when the position does not project.
     bool LatLonToPixel(double lon, double lat, QPoint& point);
+    // As LatLonToPixel, but false (point (0, 0)) for a position beyond the
+    // bitmap instead of its pixel clamped onto the border.
+    bool PixelOnMap(double lon, double lat, QPoint& point);
+    // The box runs across 180 degrees: LonMax lies beyond 180.
+    bool CrossesDateLine() const { return LonMax > 180; }
     bool IsValid() const { return Flags & 1; }
     // The error box of a Setup result, "Swath Viewer Error"; other codes show
     // nothing. (maps/ui)
@@ -67,9 +74,11 @@ public:
 
     static double ClampLatitude(double degrees);   // into -89.5..89.5
     static double ClampLongitude(double degrees);  // into -179.5..179.5
+    static double WrapLongitude(double degrees);   // by whole turns into -180..180
     // The first grid line after trunc(min / spacing) x spacing.
     static double FirstGridLine(double min, int spacing);
     void ExtendExtent(double easting, double northing);
+    void ExtendExtentAlongOutline();
     int FitParallel(double lat, int height);
     bool CreateBitmap();
     void DrawWater();

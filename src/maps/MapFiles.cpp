@@ -77,7 +77,8 @@ int TMap::OpenLandMap()
         LandMap.Rewind();
     else if (!LandMap.Open(Props->MapDir + "/world-1km.gz"))
         return mapNotFound;
-    RowSpan = LandColumn(LonMax) - LandColumn(LonMin);
+    // A box across 180 degrees reads whole rows: its cells lie at both ends.
+    RowSpan = CrossesDateLine() ? kLandRowBytes : LandColumn(LonMax) - LandColumn(LonMin);
     RowBuffer.assign(static_cast<size_t>(std::max(RowSpan, 0)), 0);
     return mapOk;
 }
@@ -103,7 +104,7 @@ bool TMap::SeekLandCell(double lat, double lon)
     if (r < Row)
         return false;
     if (Column > 0) {
-        if (!LandMap.Skip(kLandRowBytes - Column))
+        if (Column < kLandRowBytes && !LandMap.Skip(kLandRowBytes - Column))
             return false;
         Column = 0;
         ++Row;
@@ -132,11 +133,12 @@ void TMap::DrawLand()
     std::vector<int> columns;
     for (double lon = LonMin; lon <= LonMax; lon += Step) {
         lons.push_back(lon);
-        columns.push_back(LandColumn(lon));
+        columns.push_back(LandColumn(WrapLongitude(lon)));
     }
+    const double rowStart = CrossesDateLine() ? -180 : LonMin;
     std::vector<std::uint8_t> isLand(lons.size());
     for (double lat = LatMax; lat >= LatMin; lat -= Step) {
-        if (!SeekLandCell(lat, LonMin))
+        if (!SeekLandCell(lat, rowStart))
             return;
         if (RowSpan > 0 && !LandMap.Read(RowBuffer.data(), RowSpan))
             return;
@@ -210,6 +212,8 @@ void TMap::DrawVectorPiece(QPainter& painter, double lon1, double lat1, double l
                            QPoint& at)
 {
     auto inBox = [this](double lon, double lat) {
+        if (lon < LonMin)
+            lon += 360;  // the part of a box across 180 degrees beyond it
         return lon >= LonMin && lon <= LonMax && lat >= LatMin && lat <= LatMax;
     };
     if (!inBox(lon1, lat1) || !inBox(lon2, lat2)) {

@@ -19,8 +19,8 @@ constexpr int kRowBytes = 43200;
 int Row(double lat) { return static_cast<int>(std::lround((90 - lat) * 120)); }
 int Column(double lon) { return static_cast<int>(std::lround((lon + 180) * 120)); }
 
-// Land from 32 to 38 N and 10 to 20 E, an island cell at 35.5 N 25 E; the
-// file ends at 30 N.
+// Land from 32 to 38 N and 10 to 20 E, island cells at 35.5 N 25 E and on
+// either side of 180 degrees (179 E, 178 W); the file ends at 30 N.
 void WriteLandMap(const QString& path)
 {
     gzFile file = gzopen(QFile::encodeName(path).constData(), "wb1");
@@ -31,7 +31,7 @@ void WriteLandMap(const QString& path)
         if (r >= Row(38) && r <= Row(32))
             std::fill(row.begin() + Column(10), row.begin() + Column(20) + 1, 1);
         if (r == Row(35.5))
-            row[Column(25)] = 1;
+            row[Column(25)] = row[Column(179)] = row[Column(-178)] = 1;
         ASSERT_EQ(gzwrite(file, row.data(), kRowBytes), kRowBytes);
     }
     gzclose(file);
@@ -138,6 +138,32 @@ TEST_F(MapTest, LandCellsAndTheIslandAtOneKilometre)
     map.Redraw();
     EXPECT_EQ(PixelAt(map, 15, 35), Rgb(0x0000FF));
     EXPECT_EQ(PixelAt(map, 25, 35.5), Rgb(0x0000FF));
+}
+
+TEST_F(MapTest, ABoxAcross180DegreesHoldsBothSides)
+{
+    // A station at 178 E: its box runs from 175 E to 175 W, given either way.
+    for (const double west : {175.0, -185.0}) {
+        TMap map(&props);
+        ASSERT_EQ(map.Setup(west, west + 10, 33, 38, 178, 35), mapOk) << west;
+        EXPECT_TRUE(map.CrossesDateLine());
+        EXPECT_DOUBLE_EQ(map.LonMin, 175);
+        EXPECT_DOUBLE_EQ(map.LonMax, 185);
+        EXPECT_EQ(PixelAt(map, 179, 35.5), Rgb(props.Land)) << "west of 180";
+        EXPECT_EQ(PixelAt(map, -178, 35.5), Rgb(props.Land)) << "east of 180";
+        EXPECT_EQ(PixelAt(map, -179, 35.5), Rgb(props.Water));
+        QPoint west179, east178;
+        ASSERT_TRUE(map.PixelOnMap(179, 35.5, west179));
+        ASSERT_TRUE(map.PixelOnMap(-178, 35.5, east178));
+        // Equidistant cylindrical true at the equator, 1 km a pixel.
+        EXPECT_NEAR(east178.x() - west179.x(), 3 * 111.32, 2) << "three degrees apart, the short way";
+    }
+    // A box far beyond the station's reach is cut 179.5 degrees from it.
+    TMap map(&props);
+    props.Scale = 2;
+    ASSERT_EQ(map.Setup(-170, 200, 33, 38, 0, 35), mapOk);
+    EXPECT_DOUBLE_EQ(map.LonMin, -170);
+    EXPECT_DOUBLE_EQ(map.LonMax, 179.5);
 }
 
 TEST_F(MapTest, VectorMapKindsInTheirColours)
@@ -294,6 +320,7 @@ TEST_F(MapTest, PixelsOfPositions)
     QPoint p;
     EXPECT_FALSE(map.LatLonToPixel(10, 35, p)) << "no bitmap yet";
     EXPECT_EQ(p, QPoint(0, 0));
+    EXPECT_FALSE(map.PixelOnMap(10, 35, p));
     ASSERT_EQ(map.Setup(8, 27, 31, 39, 17, 35), mapOk);
     ASSERT_TRUE(map.LatLonToPixel(8, 39, p));
     EXPECT_EQ(p, QPoint(0, 0)) << "the north-west corner";
@@ -301,4 +328,12 @@ TEST_F(MapTest, PixelsOfPositions)
     EXPECT_EQ(p, QPoint(map.Width - 1, map.Height - 1)) << "the south-east corner, clamped";
     ASSERT_TRUE(map.LatLonToPixel(60, 10, p));
     EXPECT_EQ(p, QPoint(map.Width - 1, map.Height - 1)) << "outside the box: clamped";
+    // Beyond the bitmap a swath is left out, never drawn along the border.
+    QPoint inside;
+    ASSERT_TRUE(map.PixelOnMap(15, 35, inside));
+    ASSERT_TRUE(map.LatLonToPixel(15, 35, p));
+    EXPECT_EQ(inside, p);
+    EXPECT_FALSE(map.PixelOnMap(60, 10, p));
+    EXPECT_FALSE(map.PixelOnMap(15, 45, p)) << "north of the map";
+    EXPECT_EQ(p, QPoint(0, 0));
 }

@@ -3,6 +3,7 @@
 #include "maps/Geotrans.h"
 #include "maps/Map.h"
 #include "maps/SwathProp.h"
+#include "maps/SwathTrack.h"
 #include "maps/ui/SwathSetupDialog.h"
 #include "orbit/Sat.h"
 #include "shell/ui/WindowState.h"
@@ -13,10 +14,14 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
+#include <cmath>
 
 TSwathForm* SwathForm = nullptr;
 
@@ -134,25 +139,16 @@ void TSwathForm::done(int result)
 
 void TSwathForm::ComputeSwathBox(double& west, double& south, double& east, double& north)
 {
-    bool first = true;
-    for (double time : {Sat->WindowStart, Sat->WindowStop}) {
-        Sat->Time = time;
-        Sat->ComputePosition();
-        double lon[2], lat[2];
-        Sat->ComputeSwathEdge(kSwathHalfAngle, lon[0], lat[0], !Sat->Northbound);
-        Sat->ComputeSwathEdge(-kSwathHalfAngle, lon[1], lat[1], Sat->Northbound);
-        for (int i = 0; i < 2; ++i) {
-            if (first) {
-                west = east = lon[i];
-                south = north = lat[i];
-                first = false;
-            }
-            west = std::min(west, lon[i]);
-            east = std::max(east, lon[i]);
-            south = std::min(south, lat[i]);
-            north = std::max(north, lat[i]);
-        }
-    }
+    const TSwathBox box = swathtrack::PassBox(*Sat, StationLonEast());
+    west = box.West;
+    south = box.South;
+    east = box.East;
+    north = box.North;
+}
+
+double TSwathForm::StationLonEast() const
+{
+    return Station ? -Station->Longitude : 0;
 }
 
 int TSwathForm::BuildSwathMap(int flags)
@@ -177,11 +173,12 @@ int TSwathForm::BuildSwathMap(int flags)
         }
     }
     if (setUp) {
-        const double stationLon = Station ? -Station->Longitude : 0;
+        // The box's longitudes run on across 180 degrees (the map takes them
+        // so): brought back into -180..180 each on its own, the edges of a
+        // pass across 180 would swap and the map would miss the pass.
         const double stationLat = Station ? Station->Latitude : 0;
-        result = Map->Setup(TSat::ReduceLongitude(SwathLonMin - 5), TSat::ReduceLongitude(SwathLonMax + 5),
-                            TSat::ClampLatitude(SwathLatMin - 5), TSat::ClampLatitude(SwathLatMax + 5), stationLon,
-                            stationLat);
+        result = Map->Setup(SwathLonMin - 5, SwathLonMax + 5, TSat::ClampLatitude(SwathLatMin - 5),
+                            TSat::ClampLatitude(SwathLatMax + 5), StationLonEast(), stationLat);
     }
     if (result == 0) {
         DrawSwath();
@@ -199,8 +196,26 @@ void TSwathForm::ShowMap()
     pb->Picture = Map && Map->Bitmap ? Map->Bitmap.get() : nullptr;
     if (pb->Picture)
         pb->resize(pb->Picture->size());
-    if (isVisible())
+    if (isVisible()) {
+        ScrollToSwath();
         pb->update();
+    }
+}
+
+void TSwathForm::ScrollToSwath()
+{
+    if (!pb->Picture || !SwathFocus)
+        return;
+    const QPoint centre = *SwathFocus;
+    sb->horizontalScrollBar()->setValue(centre.x() - sb->viewport()->width() / 2);
+    sb->verticalScrollBar()->setValue(centre.y() - sb->viewport()->height() / 2);
+}
+
+void TSwathForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Once laid out: the viewport's size is known only then.
+    QTimer::singleShot(0, this, [this] { ScrollToSwath(); });
 }
 
 int TSwathForm::DrawSwath()
@@ -211,22 +226,24 @@ int TSwathForm::DrawSwath()
     const QColor colour = ToQColor(Props->Swath);
     painter.setPen(colour);
     painter.setBrush(Qt::NoBrush);
-    const bool side1 = !Sat->Northbound, side2 = Sat->Northbound;
 
-    // A scan point's pixel; false for a point not found (latitude +-90) or
-    // one that does not project.
-    auto scanPixel = [&](double angle, bool side, QPoint& pixel) {
+    // A scan point's pixel; false for a point not found (latitude +-90), one
+    // that does not project, or one beyond the map: a swath reaching past
+    // the map's edge is left out there, never drawn along the border.
+    auto scanPixel = [&](double angle, int side, QPoint& pixel) {
         double lon = 0, lat = 0;
         Sat->ComputeScanPoint(angle, lon, lat, side);
-        return std::fabs(lat) < 90 && Map->LatLonToPixel(lon, lat, pixel);
+        return std::fabs(lat) < 90 && Map->PixelOnMap(lon, lat, pixel);
     };
-    auto crossLine = [&] {
+    // Across the track at the satellite's current position, each half from
+    // the track outwards.
+    auto crossLine = [&](const TScanLine& line) {
         for (const double sign : {1.0, -1.0}) {
             bool penDown = false;
             QPoint at;
             for (int k = 0; k <= 10; ++k) {
                 QPoint next;
-                if (!scanPixel(sign * k * kSwathHalfAngle / 10, sign > 0 ? side1 : side2, next)) {
+                if (!scanPixel(sign * k * kSwathHalfAngle / 10, sign > 0 ? line.PlusSide() : line.MinusSide(), next)) {
                     penDown = false;
                     continue;
                 }
@@ -237,55 +254,44 @@ int TSwathForm::DrawSwath()
             }
         }
     };
-    struct Line {
+    struct Point {
         QPoint At;
         bool Valid = false;
     };
-    Line track, edge1, edge2;
-    auto points = [&](Line& t, Line& e1, Line& e2) {
-        t.Valid = Map->LatLonToPixel(Sat->Longitude, Sat->Latitude, t.At);
-        e1.Valid = scanPixel(kSwathHalfAngle, side1, e1.At);
-        e2.Valid = scanPixel(-kSwathHalfAngle, side2, e2.At);
-    };
+    // A window shorter than one step has no track and no cross lines.
+    const bool track = Sat->WindowStop - Sat->WindowStart >= kStepDays;
+    std::array<Point, 3> previous;  // track, edge at +angle, edge at -angle
+    bool first = true;
+    TScanLine last;
+    QRect swathRect;
+    swathtrack::ForEachScanLine(*Sat, [&](const TScanLine& line) {
+        std::array<Point, 3> next;
+        next[0].Valid = Map->PixelOnMap(line.Lon, line.Lat, next[0].At);
+        next[1].Valid = scanPixel(kSwathHalfAngle, line.PlusSide(), next[1].At);
+        next[2].Valid = scanPixel(-kSwathHalfAngle, line.MinusSide(), next[2].At);
+        for (const Point& p : next)
+            if (p.Valid)
+                swathRect |= QRect(p.At, QSize(1, 1));
+        if (first && track)
+            crossLine(line);
+        for (size_t i = 0; i < next.size(); ++i)
+            if (!first && next[i].Valid && previous[i].Valid)
+                painter.drawLine(previous[i].At, next[i].At);
+        previous = next;
+        last = line;
+        first = false;
+    });
+    if (track)
+        crossLine(last);  // the satellite still stands at the window's stop
 
-    Sat->Time = Sat->WindowStart;
-    Sat->ComputePosition();
-    points(track, edge1, edge2);
-    bool crossPending = true, atEnd = false;
-    double time = Sat->WindowStart + kStepDays;
-    while (time <= Sat->WindowStop) {
-        if (crossPending) {
-            if (atEnd) {
-                Sat->Time = Sat->WindowStop;
-                Sat->ComputePosition();
-            }
-            crossLine();
-            crossPending = false;
-        }
-        if (!atEnd) {
-            Sat->Time = time;
-            Sat->ComputePosition();
-        }
-        Line nextTrack, nextEdge1, nextEdge2;
-        points(nextTrack, nextEdge1, nextEdge2);
-        for (auto [previous, next] : {std::pair{&track, &nextTrack}, {&edge1, &nextEdge1}, {&edge2, &nextEdge2}}) {
-            if (next->Valid && previous->Valid)
-                painter.drawLine(previous->At, next->At);
-            *previous = *next;
-        }
-        if (atEnd)
-            break;
-        time += kStepDays;
-        if (time > Sat->WindowStop) {
-            // The last step ends exactly at the window's stop, with its cross line.
-            time = Sat->WindowStop;
-            atEnd = crossPending = true;
-        }
-    }
     Sat->Time = Sat->TCA;
     Sat->ComputePosition();
     QPoint name;
-    if (Map->LatLonToPixel(Sat->Longitude, Sat->Latitude, name)) {
+    SwathFocus.reset();
+    if (!swathRect.isEmpty())
+        SwathFocus = swathRect.center();
+    if (Map->PixelOnMap(TSat::ReduceLongitude(Sat->Longitude), Sat->Latitude, name)) {
+        SwathFocus = name;
         const QFontMetrics metrics(painter.font());
         const QString text = QString::fromLatin1(Sat->Name);
         painter.drawText(name.x() - metrics.horizontalAdvance(text) / 2,

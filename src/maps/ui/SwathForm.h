@@ -6,8 +6,12 @@
 // name at closest approach. The projection can be switched and the map
 // settings changed. A second pass whose swath fits the map is drawn beside
 // the first. GUI thread only.
+#include "maps/SwathTrack.h"
+
 #include <QDialog>
+#include <QPoint>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QScrollArea;
@@ -38,6 +42,8 @@ public:
     // flags 0x01: compute the swath box anew; 0x02: show the map's error
     // box on failure. 0 or the map's TMapResult.
     int BuildSwathMap(int flags);
+    // The box of the whole pass: every scan line's sub-satellite point and
+    // swath edges; longitudes continuous around the station's (see SwathTrack.h).
     void ComputeSwathBox(double& west, double& south, double& east, double& north);
     // 0, or -1 without a valid map or a satellite.
     int DrawSwath();
@@ -61,6 +67,9 @@ public:
     TSwathProp* Props = nullptr;  // the main window's settings; not owned
     std::unique_ptr<TMap> Map;
     double SwathLonMin = 0, SwathLatMin = 0, SwathLonMax = 0, SwathLatMax = 0;
+    // Where the view is scrolled to: the last pass drawn at closest approach
+    // (its name), else the middle of its swath.
+    std::optional<QPoint> SwathFocus;
 
     QWidget* TopPanel;
     QComboBox* ProjCb;
@@ -68,15 +77,20 @@ public:
     QScrollArea* sb;
     TSwathPaintBox* pb;
 
-    static constexpr double kSwathHalfAngle = 55.37;  // degrees
-    static constexpr double kStepDays = 5.0 / 86400;
+    static constexpr double kSwathHalfAngle = swathtrack::kHalfAngleDeg;
+    static constexpr double kStepDays = swathtrack::kStepDays;
+
+    // Scrolls the map so the last pass drawn is in the middle of the view.
+    void ScrollToSwath();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void done(int result) override;
 
 private:
     void ShowMap();
+    double StationLonEast() const;
     std::unique_ptr<TSat> pass_;  // ShowPass's copy of the pass
 };
 

@@ -159,6 +159,17 @@ void TSatPassDlg::reject()
     QDialog::reject();
 }
 
+void TSatPassDlg::done(int result)
+{
+    // The swath viewer opened from the list is a window of its own, a child
+    // of this dialog: Qt leaves it on screen when the dialog goes, so the
+    // list closes it (and any other window it opened) itself.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isWindow() && child->isVisible())
+            child->close();
+    QDialog::done(result);
+}
+
 TDateTime TSatPassDlg::GetSelectedTime() const
 {
     return PickedTime(DatePicker, AddSysTimeChk->isChecked());

@@ -59,6 +59,7 @@ public slots:
     void ShowSwathBtnClick();
     void PassGridClick();
     void reject() override;
+    void done(int result) override;
     // A fill runs; a click now is ignored.
     bool Filling() const { return busy_; }
 

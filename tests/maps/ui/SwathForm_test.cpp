@@ -2,6 +2,7 @@
 // a small vector map made by the packer.
 #include "imaging/ui/ModalAnswer.h"
 #include "maps/JpdPacker.h"
+#include "maps/Geotrans.h"
 #include "maps/Map.h"
 #include "maps/SwathProp.h"
 #include "maps/ui/SwathForm.h"
@@ -13,6 +14,9 @@
 
 #include <QComboBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QCoreApplication>
 #include <QSpinBox>
 #include <QDir>
 #include <QFile>
@@ -174,4 +178,29 @@ TEST_F(SwathFormTest, ShowPassDrawsItsOwnCopyOfThePass)
     ASSERT_EQ(form.ShowPass(nullptr, later, &station, &props, false), mapOk);
     EXPECT_NE(form.Map->Bitmap->pixel(0, 0), marker) << "a new map, not the old one with the pass added";
     form.close();
+}
+
+TEST_F(SwathFormTest, OpensScrolledSoThePassIsInView)
+{
+    // At 4 km a pixel these maps are far larger than the window.
+    props.Scale = 1;
+    for (const int projection : {11, 12, 8, 23}) {  // Mercator, Miller, Equidistant Cylindrical, Van der Grinten
+        props.Projection = projection;
+        const std::string name = TGeotrans::ProjectionName(projection).toStdString();
+        ASSERT_EQ(form.ShowPass(nullptr, sat, &station, &props, false), mapOk) << name;
+        ASSERT_GT(form.Map->Width, form.sb->viewport()->width()) << name;
+        QPoint closest;
+        ASSERT_TRUE(form.Map->PixelOnMap(TSat::ReduceLongitude(form.Sat->Longitude), form.Sat->Latitude, closest));
+        const QScrollBar* across = form.sb->horizontalScrollBar();
+        const QScrollBar* down = form.sb->verticalScrollBar();
+        auto inView = [&] {
+            return QRect(across->value(), down->value(), form.sb->viewport()->width(), form.sb->viewport()->height())
+                .contains(closest);
+        };
+        for (int round = 0; round < 100 && !inView(); ++round)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        EXPECT_TRUE(inView()) << name << ": the pass at closest approach, " << closest.x() << "," << closest.y()
+                              << ", not in the view at " << across->value() << "," << down->value();
+        form.close();
+    }
 }

@@ -101,6 +101,8 @@ TEST(PassListSwath, ShowsTheChosenPassAndFollowsTheClickedRows)
     EXPECT_TRUE(modeless);
     EXPECT_NEAR(shownAOS, firstAOS, 2 * kSecond) << "the pass of the chosen row";
     EXPECT_NEAR(followedAOS, secondAOS, 2 * kSecond) << "the pass of the clicked row";
+    EXPECT_FALSE(SwathForm && SwathForm->isVisible()) << "closing the pass list closes the viewer it opened";
+    EXPECT_TRUE(!SwathForm || !SwathForm->Map) << "closed, not only hidden: its map is gone";
     form.reset();
     systime::SetClockSource({});
 }
