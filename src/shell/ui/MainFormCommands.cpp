@@ -108,6 +108,7 @@ void TMainForm::GroundstationClick()
     QApplication::processEvents();
     RestartTracker(0x200);
     StationDlg->StoreStation(Station);
+    PersistStation(false);
     RestartTracker(0);
 }
 

@@ -52,6 +52,7 @@ void TMainForm::ColorLookupTables1Click()
     if (!cnum::TryParseFloat(LUTDlg->LowTempValue->text().toStdString(), celsius))
         celsius = 0;
     Settings->LowTempValue = std::clamp(celsius, -60.0, 40.0);
+    PersistSettings(false);
 }
 
 void TMainForm::ColorLookUpTableEditor1Click()
