@@ -17,7 +17,10 @@
 #include <QDialog>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace {
 // The program's own pages, under a domain reserved for examples until the
@@ -36,6 +39,10 @@ bool TMainForm::RaiseOpenDialog(QWidget* dialog)
 
 int TMainForm::ShowDialogModal(QWidget* dialog)
 {
+    // The window system hands the focus back when the dialog goes, and it
+    // may land in another image window: the one the user worked on stays
+    // the target of the next command.
+    const QPointer<QMdiSubWindow> activeImage = MDIArea()->activeSubWindow();
     ActiveWindow = dialog;
     // Modal to the main window, not to the whole program: the tray icon
     // must still answer, so that a click brings the dialog up from the tray.
@@ -53,6 +60,8 @@ int TMainForm::ShowDialogModal(QWidget* dialog)
     }
     dialog->setWindowModality(modality);
     ActiveWindow = this;
+    if (activeImage && MDIArea()->activeSubWindow() != activeImage)
+        MDIArea()->setActiveSubWindow(activeImage);
     return result;
 }
 
@@ -99,6 +108,7 @@ void TMainForm::GroundstationClick()
     QApplication::processEvents();
     RestartTracker(0x200);
     StationDlg->StoreStation(Station);
+    PersistStation(false);
     RestartTracker(0);
 }
 

@@ -80,10 +80,11 @@ void TMainForm::FlatEarthTracker1Click()
             else
                 monitor->close();
         }
-        return;
+    } else {
+        // No monitor open: stored now, loaded when the monitor is next opened.
+        ApplyFlatEarthSettings(0x2);
     }
-    // No monitor open: stored now, loaded when the monitor is next opened.
-    ApplyFlatEarthSettings(0x2);
+    PersistFlatEarth(false);
 }
 
 void TMainForm::FlatEarthTrackerClick()

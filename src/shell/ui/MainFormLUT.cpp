@@ -13,6 +13,22 @@
 #include <QLineEdit>
 #include <algorithm>
 
+namespace {
+
+// The image window a table command works on: the active one when it shows a
+// pass image, so that the command never moves the user to another window;
+// else the first that does, brought to the front.
+TMDIChild* TableImageWindow(TMainForm& form)
+{
+    TMDIChild* active = form.FindMDIChild(0);
+    if (!active || !active->APT || !active->APT->IsImageReady())
+        return form.FindMDIChild(0x2);
+    active->Flags &= ~mcLive;  // picked up for its image, as the search does
+    return active;
+}
+
+}  // namespace
+
 QString TMainForm::GetLUTFileName(int view) const
 {
     const QString path = LUTDlg ? LUTDlg->RowFileName(view) : LookupTableFileName(view, folders_.GetLUTDir());
@@ -23,7 +39,7 @@ void TMainForm::ColorLookupTables1Click()
 {
     if (!LUTDlg)
         return;
-    TMDIChild* child = FindMDIChild(0x2);
+    TMDIChild* child = TableImageWindow(*this);
     if (LUTEdDlg && LUTEdDlg->isVisible())
         LUTEdDlg->close();
     if (RaiseOpenDialog(LUTDlg))
@@ -36,13 +52,14 @@ void TMainForm::ColorLookupTables1Click()
     if (!cnum::TryParseFloat(LUTDlg->LowTempValue->text().toStdString(), celsius))
         celsius = 0;
     Settings->LowTempValue = std::clamp(celsius, -60.0, 40.0);
+    PersistSettings(false);
 }
 
 void TMainForm::ColorLookUpTableEditor1Click()
 {
     if (!LUTEdDlg)
         return;
-    TMDIChild* child = FindMDIChild(0x2);
+    TMDIChild* child = TableImageWindow(*this);
     if (RaiseOpenDialog(LUTEdDlg))
         return;
     // The editor runs beside the main window; it hands ActiveWindow back

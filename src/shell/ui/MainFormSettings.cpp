@@ -43,8 +43,11 @@ void TMainForm::Recordingandlogging1Click()
         std::lock_guard lock(SettingsMutex);
         Settings->Assign(*settings);
     }
-    if (changes & rcReceiver)
+    PersistSettings(false);
+    if (changes & rcReceiver) {
         Rig->Assign(*rig);
+        PersistRig(false);
+    }
     if (!TrackThread)
         RestartTracker(0);
     if ((changes & rcImage) && child && MDIChildren().contains(child)) {

@@ -1,6 +1,7 @@
 // The main window's "Swath Viewer..." command: the settings dialog edits a
 // copy of the swath viewer's record, which is taken back only after OK with
-// a change. An open viewer is not rebuilt.
+// a change, and written to the registry at once. An open viewer is not
+// rebuilt.
 #include "maps/ui/SwathSetupDialog.h"
 #include "shell/ui/MainForm.h"
 
@@ -14,6 +15,8 @@ void TMainForm::SwathViewer1Click()
     dialog->Props = &copy;
     const int result = dialog->exec();
     dialog->Props = nullptr;
-    if (result == QDialog::Accepted && (dialog->ChangeFlags & (ssColors | ssMap)))
+    if (result == QDialog::Accepted && (dialog->ChangeFlags & (ssColors | ssMap))) {
         SwathProps->Assign(copy);
+        PersistSwathView(false);
+    }
 }

@@ -1,11 +1,15 @@
 // The main window's own commands: the modal pattern, the ground station, the
 // daily log and its style sheet, the mixer and the web pages, and the close
 // path from File and from the tray.
+#include "imaging/ui/LUTDlg.h"
+#include "imaging/ui/MDIChild.h"
+#include "imaging/ui/ModulateDlg.h"
 #include "orbit/Sat.h"
 #include "orbit/ui/StationDlg.h"
 #include "publishing/StyleSheet.h"
 #include "shell/RegistryHelpers.h"
 #include "shell/ui/MainForm.h"
+#include "shell/ui/RecordDlg.h"
 #include "support/ModalCatcher.h"
 #include "support/TestEnv.h"
 
@@ -15,7 +19,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <csignal>
@@ -306,4 +313,56 @@ TEST(MainFormCommands, MinimisingHidesOnlyWithMinimizeToTray)
         EXPECT_FALSE(form->isMinimized());
         EXPECT_TRUE(form->StateFlags & msShown);
     }
+}
+
+TEST(MainFormCommands, TheActiveImageWindowIsActiveAgainAfterADialog)
+{
+    auto form = MakeMainForm();
+    TLUTDlg lutDialog(form.get());
+    // A picture, then three decoded passes: the first of those is the first
+    // window with a pass image, the last the one the user works on.
+    QImage picture(16, 8, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    const QString path = testenv::ProgramDir() + "picture.png";
+    ASSERT_TRUE(picture.save(path));
+    QList<TMDIChild*> children{form->CreateMDIChild(path, 0)};
+    for (int i = 0; i < 3; ++i) {
+        TMDIChild* child = form->CreateMDIChild(QString(), 0x10);
+        ASSERT_TRUE(child);
+        child->APT->AllocLines(4);
+        child->APT->Flags = aptComplete | aptAudioFile;
+        ASSERT_TRUE(child->ShowView(ivNormal, 0));
+        children << child;
+    }
+    ASSERT_TRUE(children[0] && children[3]->IsEditable());
+    QMdiArea* area = form->MDIArea();
+    struct Case {
+        const char* name;
+        std::function<void()> open;
+    };
+    const Case cases[] = {
+        {"Color lookup tables...", [&] {
+             WhenModal<TLUTDlg>([](TLUTDlg* dialog) { dialog->reject(); });
+             form->ColorLookupTables1->trigger();
+         }},
+        {"Modulate...", [&] {
+             WhenModal<TModulateDlg>([](TModulateDlg* dialog) { dialog->reject(); });
+             children[3]->Modulateandgammacorrect1Click();
+         }},
+        {"General settings...", [&] {
+             WhenModal<TRecordDlg>([](TRecordDlg* dialog) { dialog->reject(); });
+             form->Recordingandlogging1->trigger();
+         }},
+    };
+    for (const Case& c : cases) {
+        area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(children[3]->parentWidget()));
+        QApplication::processEvents();
+        ASSERT_EQ(children.indexOf(form->FindMDIChild(0)), 3);
+        for (int round = 0; round < 2; ++round) {
+            c.open();
+            QApplication::processEvents();
+            EXPECT_EQ(children.indexOf(form->FindMDIChild(0)), 3) << c.name << ", round " << round;
+        }
+    }
+    form->close();
 }

@@ -3,6 +3,7 @@
 #include "imaging/ui/ModalAnswer.h"
 #include "maps/ui/BkSetupDialog.h"
 #include "maps/ui/ScriptedChooser.h"
+#include "shell/RegistryHelpers.h"
 #include "shell/ui/MainForm.h"
 #include "support/ModalCatcher.h"
 #include "support/TestEnv.h"
@@ -193,6 +194,7 @@ TEST_F(MainFormFlatEarth, WithoutAMonitorTheSettingsAreStored)
     EXPECT_EQ(view.Modes, evFootprintsAlways | evDayNight | evMoon);
     EXPECT_EQ(Names(view.Satellites), QStringList{"NOAA 18"});
     EXPECT_NE(view.Satellites.Get(0), TMainForm::FindSatellite(&form->SatelliteList, "NOAA 18")) << "a copy";
+    EXPECT_EQ(ReadRegistryString("APT\\FlatEarth", "EarthImage"), picture) << "written on OK, not only at exit";
 }
 
 TEST_F(MainFormFlatEarth, ApplyLoadsTheBackgroundAndReportsAFailure)
