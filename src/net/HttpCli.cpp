@@ -161,7 +161,7 @@ void THttpCli::DoRequestAsync(THttpRequest Rq)
     if (Proxy.isEmpty()) {
         FPath = path;
         FTargetHost = host;
-        FTargetPort = port.isEmpty() ? QStringLiteral("80") : port;
+        FTargetPort = port.isEmpty() ? DefaultPort(proto) : port;
         if (!user.isEmpty())
             Username = user;
         if (!pass.isEmpty())
@@ -170,7 +170,7 @@ void THttpCli::DoRequestAsync(THttpRequest Rq)
         FPort = FTargetPort;
     } else {
         FTargetHost = host;
-        FTargetPort = !port.isEmpty() ? port : proto == QLatin1String("https") ? QStringLiteral("443") : QStringLiteral("80");
+        FTargetPort = !port.isEmpty() ? port : DefaultPort(proto);
         FPath = (proto.isEmpty() ? QStringLiteral("http") : proto) + QStringLiteral("://") + host +
                 (port.isEmpty() ? QString() : QStringLiteral(":") + port) + path;
         QString pProto, pUser, pPass, pHost, pPort, pPath;
@@ -182,6 +182,13 @@ void THttpCli::DoRequestAsync(THttpRequest Rq)
         FPath = QStringLiteral("/");
     FProtocol = proto;
     DocumentName = AdjustDocName(path);
+    if (PortNumber(FPort) == 0) {
+        // A socket given such a port fails with no reason of its own.
+        StateChange(httpNotConnected);
+        Fail(QStringLiteral("%1 names no port from 1 to 65535").arg(Proxy.isEmpty() ? URL : Proxy));
+        SetReady();
+        return;
+    }
 
     if (FConnected && FCtrlSocket->State() == wsConnected && FHostName == FCurrentHost && FPort == FCurrentPort &&
         FProtocol == FCurrentProtocol) {
@@ -208,6 +215,8 @@ void THttpCli::ClearReplyState(bool KeepRelocationURL)
     FBodyLineCount = 0;
     FDocEnded = false;
     FContinueSeen = false;
+    FHeaderBytes = 0;
+    FInterimReplies = 0;
     ExpectedLength = -1;
     ResponseContentType.clear();
     ResponseTransferEncoding.clear();
@@ -473,6 +482,7 @@ void THttpCli::WMHttpSetReady()
 
 int THttpCli::DoRequestSync(THttpRequest Rq)
 {
+    const qint64 startMs = TickMs();
     DoRequestAsync(Rq);
     const auto guard = AliveGuard();
     while (FState != httpReady) {
@@ -480,7 +490,9 @@ int THttpCli::DoRequestSync(THttpRequest Rq)
             Abort();
             break;
         }
-        const qint64 idleMs = TickMs() - FLastActivityMs;
+        const qint64 nowMs = TickMs();
+        const qint64 idleMs = nowMs - FLastActivityMs;
+        const qint64 takenMs = nowMs - startMs;
         if (IdleTimeoutMs > 0 && idleMs >= IdleTimeoutMs) {
             Abort();
             ResponseText = QStringLiteral("No answer from %1 for %2 s: the request was aborted")
@@ -488,11 +500,22 @@ int THttpCli::DoRequestSync(THttpRequest Rq)
                                .arg(IdleTimeoutMs / 1000.0);
             break;
         }
+        if (RequestTimeoutMs > 0 && takenMs >= RequestTimeoutMs) {
+            Abort();
+            ResponseText = QStringLiteral("The request to %1 took longer than %2 s: it was aborted")
+                               .arg(FHostName)
+                               .arg(RequestTimeoutMs / 1000.0);
+            break;
+        }
         if (FMultiThreaded) {
             FCtrlSocket->ProcessMessages();
             std::this_thread::yield();
         } else {
-            const qint64 leftMs = IdleTimeoutMs > 0 ? IdleTimeoutMs - idleMs : kPumpRoundMs;
+            qint64 leftMs = kPumpRoundMs;
+            if (IdleTimeoutMs > 0)
+                leftMs = std::min<qint64>(leftMs, IdleTimeoutMs - idleMs);
+            if (RequestTimeoutMs > 0)
+                leftMs = std::min<qint64>(leftMs, RequestTimeoutMs - takenMs);
             PumpMessages(static_cast<int>(std::clamp<qint64>(leftMs, 1, kPumpRoundMs)));
         }
         if (guard.expired())

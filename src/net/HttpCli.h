@@ -79,8 +79,16 @@ constexpr unsigned WM_HTTP_LOGIN = WM_USER + 3;
 
 // Seconds a blocking request may go without a byte from the peer.
 constexpr int kHttpIdleTimeoutMs = 30000;
+// The longest a blocking request may take in all, relocations included: a
+// server that trickles bytes never trips the idle bound.
+constexpr int kHttpRequestTimeoutMs = 300000;
 // Relocations followed for one request.
 constexpr int kHttpMaxRelocations = 10;
+// What a reply header may hold (interim replies and a chunked body's
+// trailer count towards the bytes); past a bound the request fails.
+constexpr int kHttpMaxHeaderLines = 256;
+constexpr int kHttpMaxHeaderBytes = 64 * 1024;
+constexpr int kHttpMaxInterimReplies = 10;
 
 class THttpCli {
 public:
@@ -121,6 +129,8 @@ public:
     // The blocking calls abort a request that gets no byte for this long
     // (0 or less: no limit).
     int IdleTimeoutMs = kHttpIdleTimeoutMs;
+    // ... and one that takes longer than this in all (0 or less: no limit).
+    int RequestTimeoutMs = kHttpRequestTimeoutMs;
 
     // SOCKS settings of the socket (reset by the socket's every close, so
     // they are applied again before each connection).
@@ -241,6 +251,18 @@ protected:
     // The body ended before its length or its last chunk: the request fails.
     void CheckBodyComplete();
     void Fail(const QString& Text);
+    // The reply cannot be used: the request fails with Text and the
+    // connection is dropped.
+    void FailReply(const QString& Text);
+    // Counts header bytes; false (the reply failed) past the bound.
+    bool CountHeaderBytes(int Count);
+    // Chunked bodies: collects one line of the framing (size line, line end
+    // after the data, trailer line); true with Line (no line end) when it is
+    // complete.
+    bool TakeChunkLine(const char*& P, const char* End, QByteArray& Line);
+    // Takes the chunk size from its line; false (the reply failed) when bad.
+    bool ChunkSizeLine(const QByteArray& Line);
+    void ChunkedData(const char* Data, int Len);
     void ClearReplyState(bool KeepRelocationURL);
     QString AdjustDocName(const QString& Path) const;
 
@@ -293,9 +315,12 @@ protected:
     int FBodyLineCount = 0;
     bool FDocEnded = false;
     bool FContinueSeen = false;  // a "100" reply was read: its empty line starts the next header
+    int FHeaderBytes = 0;      // of the whole reply, interim replies included
+    int FInterimReplies = 0;
     int FChunkState = 0;
     int FChunkLength = 0;
     int FChunkRcvd = 0;
+    QByteArray FChunkLine;     // the framing line being collected, without its end yet
     bool FCloseReq = false;
     bool FLocationFlag = false;
     int FRelocations = 0;

@@ -5,14 +5,18 @@
 // A chunked body, as the decoder reads it:
 //   "1a;name=value\r\n" 26 bytes "\r\n"  "0\r\n"  "\r\n"
 // the size in hexadecimal (extensions skipped with the rest of the line),
-// the data, the line end after it; the document ends with the line after
-// the zero-size chunk.
+// the data, the line end right after it; after the zero-size chunk come
+// trailer lines, if any, and an empty line that ends the document. A size
+// line without a number, or data longer than its size, fails the request:
+// the owner must not keep such a body as a whole document.
 #include "net/HttpCli.h"
 
 #include "net/UrlParser.h"
 
 #include <climits>
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -20,7 +24,16 @@ constexpr int kMaxPending = 8190;     // bytes of pending input the receive buff
 constexpr int kLongLineProbe = 25;    // bytes read at a time while an over-long line is skipped
 constexpr int kMaxDocNameChars = 255;
 
-enum TChunkState { chunkSize, chunkSizeLine, chunkData, chunkDataEnd, chunkDone };
+constexpr int kMaxChunkLine = 4096;  // a size line with its extensions, or a trailer line
+constexpr int kQuotedChars = 40;     // of a bad line, in a failure text
+
+enum TChunkState { chunkSizeLine, chunkData, chunkDataEnd, chunkTrailer, chunkDone };
+
+// A line of the reply as a failure text quotes it.
+QString Quoted(const QByteArray& Line)
+{
+    return QLatin1Char('"') + QString::fromLatin1(Line.left(kQuotedChars)) + QLatin1Char('"');
+}
 
 }  // namespace
 
@@ -38,9 +51,11 @@ void THttpCli::SocketDataAvailable(int)
         if (n <= 0)
             return;
         const char* lf = static_cast<const char*>(std::memchr(probe, '\n', static_cast<size_t>(n)));
+        const int tail = lf ? n - static_cast<int>(lf - probe) : 0;
+        if (FNext == nlHeader && !CountHeaderBytes(n - tail))
+            return;
         if (!lf)
             return;
-        const int tail = n - static_cast<int>(lf - probe);
         std::memcpy(buffer + FReceiveLen - tail, lf, static_cast<size_t>(tail));
     } else {
         const int n = FCtrlSocket->Receive(buffer + FReceiveLen, kMaxPending - FReceiveLen);
@@ -64,6 +79,8 @@ void THttpCli::SocketDataAvailable(int)
         FReceiveLen -= rawLen;
         std::memmove(buffer, buffer + rawLen, static_cast<size_t>(FReceiveLen));
         if (FNext == nlHeader) {
+            if (!CountHeaderBytes(rawLen))
+                return;
             GetHeaderLineNext(line, raw);
         } else if (FState == httpWaitingHeader) {
             SetReady();
@@ -141,12 +158,20 @@ void THttpCli::GetHeaderLineNext(const QByteArray& Line, const QByteArray& RawLi
             FContinueSeen = false;
             ResponseHeaders.clear();
             FHeaderLineCount = 0;
+            if (++FInterimReplies > kHttpMaxInterimReplies)
+                FailReply(QStringLiteral("The server at %1 sent more than %2 interim replies")
+                              .arg(FHostName)
+                              .arg(kHttpMaxInterimReplies));
             return;
         }
         HeaderEnd();
         return;
     }
 
+    if (FHeaderLineCount >= kHttpMaxHeaderLines) {
+        FailReply(QStringLiteral("The reply header from %1 has more than %2 lines").arg(FHostName).arg(kHttpMaxHeaderLines));
+        return;
+    }
     ++FHeaderLineCount;
     const QString text = QString::fromLatin1(Line);
     ResponseHeaders << text;
@@ -160,16 +185,21 @@ void THttpCli::GetHeaderLineNext(const QByteArray& Line, const QByteArray& RawLi
                 status = status * 10 + (number ? text[i].unicode() - '0' : 0);
             }
             if (!number) {
-                Fail(QStringLiteral("Bad status line from %1: \"%2\"").arg(FHostName, text.left(80)));
-                FNext = nlNone;
-                FCtrlSocket->Abort();
+                FailReply(QStringLiteral("Bad status line from %1: \"%2\"").arg(FHostName, text.left(80)));
                 return;
             }
             ResponseCode = status;
             ResponseText = text.mid(13);
             FContinueSeen = status == 100 && text.startsWith(QLatin1String("HTTP/1.1"));
-        } else if (OnDataPush2) {
-            OnDataPush2(this);
+        } else {
+            if (OnDataPush2)
+                OnDataPush2(this);
+            if (guard.expired() || FNext != nlHeader)
+                return;
+            // Without a status there is nothing to tell a document from an
+            // error page.
+            FailReply(QStringLiteral("The reply from %1 has no HTTP/1.0 or 1.1 status line: %2").arg(FHostName, Quoted(Line)));
+            return;
         }
     } else {
         const int colon = static_cast<int>(text.indexOf(QLatin1Char(':')));
@@ -178,7 +208,7 @@ void THttpCli::GetHeaderLineNext(const QByteArray& Line, const QByteArray& RawLi
             while (from < text.size() && text[from] == QLatin1Char(' '))
                 ++from;
             HeaderField(text.left(colon).trimmed().toLower(), text.mid(from));
-            if (guard.expired())
+            if (guard.expired() || FNext != nlHeader)
                 return;
         }
     }
@@ -195,9 +225,23 @@ void THttpCli::HeaderField(const QString& Name, const QString& Value)
             SetLocation(Value);
     } else if (Name == QLatin1String("content-length")) {
         bool ok = false;
-        const qlonglong length = Value.trimmed().toLongLong(&ok);
-        // A negative or oversized length is as good as none.
-        ExpectedLength = ok && length >= 0 && length <= INT_MAX ? static_cast<int>(length) : -1;
+        const QString value = Value.trimmed();
+        const qlonglong length = value.toLongLong(&ok);
+        const bool digits = !value.isEmpty() && std::all_of(value.begin(), value.end(), [](QChar c) {
+            return c.unicode() >= '0' && c.unicode() <= '9';
+        });
+        const bool signedNumber = value.size() > 1 && (value[0] == QLatin1Char('-') || value[0] == QLatin1Char('+')) &&
+                                  std::all_of(value.begin() + 1, value.end(), [](QChar c) {
+                                      return c.unicode() >= '0' && c.unicode() <= '9';
+                                  });
+        if (digits && ok && length <= INT_MAX)
+            ExpectedLength = static_cast<int>(length);
+        else if (digits || signedNumber)
+            // A length the body cannot have (negative, or more than the
+            // counts hold): taken as none, a short body would pass as whole.
+            FailReply(QStringLiteral("Bad Content-Length from %1: %2").arg(FHostName, Quoted(value.toLatin1())));
+        else
+            ExpectedLength = -1;
     } else if (Name == QLatin1String("transfer-encoding")) {
         ResponseTransferEncoding = Value;
     } else if (Name == QLatin1String("content-range")) {
@@ -261,9 +305,10 @@ void THttpCli::GetBodyLineNext(const char* Data, int Len)
 {
     const auto guard = AliveGuard();
     if (FBodyLineCount++ == 0) {
-        FChunkState = chunkSize;
+        FChunkState = chunkSizeLine;
         FChunkLength = 0;
         FChunkRcvd = 0;
+        FChunkLine.clear();
         if (OnDocBegin)
             OnDocBegin(this);
         if (guard.expired() || FNext != nlBody)
@@ -275,40 +320,21 @@ void THttpCli::GetBodyLineNext(const char* Data, int Len)
             EndOfDocument();
         return;
     }
+    ChunkedData(Data, Len);
+}
 
+void THttpCli::ChunkedData(const char* Data, int Len)
+{
+    const auto guard = AliveGuard();
     const char* p = Data;
     const char* const end = Data + Len;
-    while (p < end && FChunkState != chunkDone) {
+    QByteArray line;
+    while (p < end && FChunkState != chunkDone && FNext == nlBody) {
         switch (FChunkState) {
-        case chunkSize:
-            if (!IsXDigit(*p)) {
-                FChunkState = chunkSizeLine;
-                break;
-            }
-            if (FChunkLength > (INT_MAX - 15) / 16) {
-                Fail(QStringLiteral("Bad chunk size from %1: the chunk is too large").arg(FHostName));
-                FCtrlSocket->Abort();
-                return;
-            }
-            FChunkLength = FChunkLength * 16 + XDigit(*p++);
-            break;
         case chunkSizeLine:
-        case chunkDataEnd: {
-            const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-            if (!lf) {
-                p = end;
-                break;
-            }
-            p = lf + 1;
-            if (FChunkState == chunkSizeLine) {
-                FChunkRcvd = 0;
-                FChunkState = FChunkLength == 0 ? chunkDataEnd : chunkData;
-            } else {
-                FChunkState = FChunkLength == 0 ? chunkDone : chunkSize;
-                FChunkLength = 0;
-            }
+            if (TakeChunkLine(p, end, line) && ChunkSizeLine(line))
+                FChunkState = FChunkLength == 0 ? chunkTrailer : chunkData;
             break;
-        }
         case chunkData: {
             const int n = static_cast<int>(std::min<qint64>(end - p, FChunkLength - FChunkRcvd));
             DeliverDocData(p, n);
@@ -320,18 +346,85 @@ void THttpCli::GetBodyLineNext(const char* Data, int Len)
                 FChunkState = chunkDataEnd;
             break;
         }
+        case chunkDataEnd:
+            if (!TakeChunkLine(p, end, line))
+                break;
+            if (!line.isEmpty()) {
+                FailReply(QStringLiteral("Bad chunked body: a chunk from %1 is longer than its size").arg(FHostName));
+                return;
+            }
+            FChunkState = chunkSizeLine;
+            break;
+        case chunkTrailer:
+            // Trailer fields are read as header lines would be, and dropped.
+            if (TakeChunkLine(p, end, line) && line.isEmpty())
+                FChunkState = chunkDone;
+            break;
         default:
             break;
         }
     }
-    if (FChunkState == chunkDone)
+    if (FChunkState == chunkDone && FNext == nlBody)
         EndOfDocument();
+}
+
+bool THttpCli::TakeChunkLine(const char*& P, const char* End, QByteArray& Line)
+{
+    const char* lf = static_cast<const char*>(std::memchr(P, '\n', static_cast<size_t>(End - P)));
+    const char* const stop = lf ? lf + 1 : End;
+    const int count = static_cast<int>(stop - P);
+    if (FChunkState == chunkTrailer && !CountHeaderBytes(count))
+        return false;
+    if (FChunkLine.size() + count > kMaxChunkLine) {
+        FailReply(QStringLiteral("Bad chunked body from %1: a line of its framing is longer than %2 bytes")
+                      .arg(FHostName)
+                      .arg(kMaxChunkLine));
+        return false;
+    }
+    FChunkLine.append(P, count);
+    P = stop;
+    if (!lf)
+        return false;
+    FChunkLine.chop(1);
+    if (FChunkLine.endsWith('\r'))
+        FChunkLine.chop(1);
+    Line = std::exchange(FChunkLine, QByteArray());
+    return true;
+}
+
+bool THttpCli::ChunkSizeLine(const QByteArray& Line)
+{
+    // "1a", "1a;name=value", "1a  ": hexadecimal digits, then blanks, a chunk
+    // extension or nothing.
+    qint64 size = 0;
+    int i = 0;
+    for (; i < Line.size() && IsXDigit(Line[i]); ++i) {
+        size = size * 16 + XDigit(Line[i]);
+        if (size > INT_MAX) {
+            FailReply(QStringLiteral("Bad chunk size from %1: the chunk is too large").arg(FHostName));
+            return false;
+        }
+    }
+    int rest = i;
+    while (rest < Line.size() && (Line[rest] == ' ' || Line[rest] == '\t'))
+        ++rest;
+    if (i == 0 || (rest < Line.size() && Line[rest] != ';')) {
+        FailReply(QStringLiteral("Bad chunk size line from %1: %2").arg(FHostName, Quoted(Line)));
+        return false;
+    }
+    FChunkLength = static_cast<int>(size);
+    FChunkRcvd = 0;
+    return true;
 }
 
 void THttpCli::DeliverDocData(const char* Data, int Len)
 {
     if (Len <= 0)
         return;
+    if (ReceivedCount > INT_MAX - Len) {
+        FailReply(QStringLiteral("The document from %1 is larger than %2 bytes").arg(FHostName).arg(INT_MAX));
+        return;
+    }
     if (ReceiveStream)
         ReceiveStream->Write(Data, Len);
     ReceivedCount += Len;
@@ -365,6 +458,27 @@ void THttpCli::ReplyComplete()
 bool THttpCli::Chunked() const
 {
     return ResponseTransferEncoding.trimmed().compare(QLatin1String("chunked"), Qt::CaseInsensitive) == 0;
+}
+
+void THttpCli::FailReply(const QString& Text)
+{
+    Fail(Text);
+    // A document that began still ends (OnDocEnd, with the failure known)
+    // when the close is reported; a header that failed ends there.
+    if (FNext != nlBody)
+        FNext = nlNone;
+    FLocationFlag = false;
+    FReceiveLen = 0;
+    FCtrlSocket->Abort();  // the request ends with the close this reports
+}
+
+bool THttpCli::CountHeaderBytes(int Count)
+{
+    FHeaderBytes += Count;
+    if (FHeaderBytes <= kHttpMaxHeaderBytes)
+        return true;
+    FailReply(QStringLiteral("The reply header from %1 is larger than %2 KiB").arg(FHostName).arg(kHttpMaxHeaderBytes / 1024));
+    return false;
 }
 
 void THttpCli::CheckBodyComplete()
@@ -446,19 +560,25 @@ void THttpCli::SetLocation(const QString& Location)
     ++FRelocations;
     FLocationFlag = true;
     QString location = Location.trimmed();
+    const bool absolute = location.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+                          location.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
     if (Proxy.isEmpty()) {
         if (location.startsWith(QLatin1Char('/'))) {
             FPath = location;
-        } else if (!location.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)) {
+        } else if (!absolute) {
             const QString beforeQuery = FPath.left(FPath.indexOf(QLatin1Char('?')) < 0 ? FPath.size() : FPath.indexOf(QLatin1Char('?')));
             const int cut = static_cast<int>(std::max(beforeQuery.lastIndexOf(QLatin1Char('/')), beforeQuery.lastIndexOf(QLatin1Char(':'))));
             FPath = FPath.left(cut + 1) + location;
         } else {
             QString proto, user, pass, host, port, path;
             ParseURL(location, proto, user, pass, host, port, path);
+            if (!port.isEmpty() && PortNumber(port) == 0) {
+                FailReply(QStringLiteral("The relocation to %1 names no port from 1 to 65535").arg(location.left(200)));
+                return;
+            }
             FHostName = host;
             FTargetHost = host;
-            FPort = port.isEmpty() ? QStringLiteral("80") : port;
+            FPort = port.isEmpty() ? DefaultPort(proto) : port;
             FTargetPort = FPort;
             FProtocol = proto;
             FPath = path.isEmpty() ? QStringLiteral("/") : path;
@@ -468,9 +588,11 @@ void THttpCli::SetLocation(const QString& Location)
             }
             RelocationURL = location;
         }
-        if (!location.startsWith(QLatin1String("http://"), Qt::CaseInsensitive))
-            RelocationURL = QStringLiteral("http://") + FHostName +
-                            (FPort == QLatin1String("80") ? QString() : QLatin1Char(':') + FPort) + FPath;
+        if (!absolute) {
+            const QString proto = FProtocol.isEmpty() ? QStringLiteral("http") : FProtocol;
+            RelocationURL = proto + QStringLiteral("://") + FHostName +
+                            (FPort == DefaultPort(proto) ? QString() : QLatin1Char(':') + FPort) + FPath;
+        }
     } else {
         // Through a proxy the request line carries the new absolute URL.
         QString proto, user, pass, host, port, path;
@@ -479,14 +601,14 @@ void THttpCli::SetLocation(const QString& Location)
                                (port.isEmpty() ? QString() : QStringLiteral(":") + port);
         if (location.startsWith(QLatin1Char('/'))) {
             FPath = origin + location;
-        } else if (!location.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)) {
+        } else if (!absolute) {
             const QString beforeQuery = path.left(path.indexOf(QLatin1Char('?')) < 0 ? path.size() : path.indexOf(QLatin1Char('?')));
             FPath = origin + beforeQuery.left(beforeQuery.lastIndexOf(QLatin1Char('/')) + 1) + location;
         } else {
             FPath = location;
             ParseURL(location, proto, user, pass, host, port, path);
             FTargetHost = host;
-            FTargetPort = port.isEmpty() ? QStringLiteral("80") : port;
+            FTargetPort = port.isEmpty() ? DefaultPort(proto) : port;
         }
         RelocationURL = FPath;
     }

@@ -214,3 +214,21 @@ int htoin(const char* Value, int Len)
 }
 
 int htoi2(const char* Value) { return htoin(Value, 2); }
+
+int PortNumber(const QString& Port)
+{
+    if (Port.isEmpty() || Port.size() > 5)
+        return 0;
+    int number = 0;
+    for (const QChar c : Port) {
+        if (c.unicode() < '0' || c.unicode() > '9')
+            return 0;
+        number = number * 10 + (c.unicode() - '0');
+    }
+    return number <= 65535 ? number : 0;
+}
+
+QString DefaultPort(const QString& Proto)
+{
+    return Proto == QLatin1String("https") ? QStringLiteral("443") : QStringLiteral("80");
+}

@@ -31,3 +31,9 @@ int XDigit(char Ch);
 // the first other character.
 int htoin(const char* Value, int Len);
 int htoi2(const char* Value);
+
+// The port a URL names, when it is a decimal number from 1 to 65535;
+// otherwise 0.
+int PortNumber(const QString& Port);
+// The port of a URL that names none: "443" for "https", else "80".
+QString DefaultPort(const QString& Proto);
