@@ -236,7 +236,12 @@ void TMDIChild::CancelBtnClick()
     }
     Flags &= ~mcRecording;
     Flags |= mcClosing;
-    close();
+    // Inside the main window the frame goes too: closing only this widget
+    // would leave an empty frame on screen and in the Window menu.
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        frame->close();
+    else
+        close();
 }
 
 void TMDIChild::Teardown()

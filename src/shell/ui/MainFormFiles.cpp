@@ -190,8 +190,9 @@ void TMainForm::FileOpen1Execute()
 void TMainForm::Closeall1Click()
 {
     CloseZoomWindow();
+    // A frame whose image window is already gone is closed as well.
     for (QMdiSubWindow* window : MDIArea()->subWindowList(QMdiArea::CreationOrder))
-        if (ChildOf(window))
+        if (ChildOf(window) || !window->widget())
             window->close();
     if (!FindMDIChild(0))
         UpdateFileCommands(nullptr, false);
