@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -148,7 +149,9 @@ void TFeedInfo::CacheFile(const QString& downloadedFile, int kind)
     QString& line = (kind & DocumentKind) ? DocLastModified : ImageLastModified;
     if (line.isEmpty())
         line = FileLastModified(downloadedFile);
-    RemoveIfNamed(file);
+    // Only a file of the cache folder is the record's to delete.
+    if (!file.isEmpty() && QDir::cleanPath(QFileInfo(file).absolutePath()) == QDir::cleanPath(download.absolutePath()))
+        QFile::remove(file);
     file = cacheName;
     QFile::remove(downloadedFile);
 }

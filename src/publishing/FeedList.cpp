@@ -2,9 +2,12 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/CNumbers.h"
-#include "shell/TextHelpers.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
 namespace {
 
@@ -32,41 +35,94 @@ QString SectionHeader(int index)
     return QString("[Feed-%1]\n").arg(index);
 }
 
-}  // namespace
-
-bool ReadLinkLine(QIODevice& file, QString& line)
+// Every value is one line of the file: a line break in it would move the
+// values after it into the wrong fields.
+QString OneLine(QString value)
 {
-    line.clear();
-    if (file.atEnd())
-        return false;
-    QByteArray bytes = file.readLine();
-    while (bytes.endsWith('\n') || bytes.endsWith('\r'))
-        bytes.chop(1);
-    line = QString::fromUtf8(bytes);
-    return !line.isEmpty();
+    return value.replace('\r', ' ').replace('\n', ' ');
 }
 
-int ReadFeedList(const QString& path, const TFeedReceiver& add)
+// The cached files of the feeds read so far: a name is taken only when it
+// is a file directly in the cache folder and no feed took it before.
+class TCacheNames {
+public:
+    explicit TCacheNames(const QString& cacheDir)
+        : folder_(cacheDir.isEmpty() ? QString() : QDir::cleanPath(QDir(cacheDir).absolutePath()))
+    {
+    }
+
+    // Empties name and its line, and says why in ignored, when name may not be taken.
+    void Claim(const TFeedInfo& feed, QString& name, QString& line, QStringList* ignored)
+    {
+        if (name.isEmpty())
+            return;
+        QString reason;
+        if (!InFolder(name))
+            reason = "it is not a file of the feed cache folder " + (folder_.isEmpty() ? "(none set)" : folder_);
+        else if (claimed_.contains(QDir::cleanPath(name)))
+            reason = "another feed names it too";
+        if (reason.isEmpty()) {
+            claimed_.insert(QDir::cleanPath(name));
+            return;
+        }
+        if (ignored)
+            *ignored << QString("%1: cached file \"%2\" ignored and kept, as %3.").arg(feed.GetURL(), name, reason);
+        name.clear();
+        line.clear();
+    }
+
+private:
+    bool InFolder(const QString& name) const
+    {
+        const QFileInfo info(name);
+        const QString fileName = info.fileName();
+        return !folder_.isEmpty() && info.isAbsolute() && !fileName.isEmpty() && fileName != "." &&
+               fileName != ".." && QDir::cleanPath(info.absolutePath()) == folder_;
+    }
+
+    QString folder_;  // cleaned, absolute; "" when unknown
+    QSet<QString> claimed_;
+};
+
+}  // namespace
+
+int ReadFeedList(const QString& path, const QString& cacheDir, const TFeedReceiver& add, QStringList* ignored)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
+    QList<QByteArray> lines = file.read(kFeedListMaxBytes).split('\n');
+    for (QByteArray& line : lines)
+        while (line.endsWith('\r'))
+            line.chop(1);
+    // Each header's first line, so every section is found as from the top
+    // of the file without reading it once per section.
+    QHash<QByteArray, qsizetype> headers;
+    for (qsizetype i = lines.size() - 1; i >= 0; --i)
+        if (lines[i].startsWith("[Feed-"))
+            headers.insert(lines[i], i);
+
+    TCacheNames cacheNames(cacheDir);
     int count = 0;
-    while (FindLineInFile(SectionHeader(count), &file, false)) {
+    for (;;) {
+        const auto header = headers.constFind(SectionHeader(count).trimmed().toUtf8());
+        if (header == headers.constEnd())
+            break;
         auto feed = std::make_unique<TFeedInfo>();
         QString* const fields[kLinesPerFeed] = {&feed->URL,     &feed->Link,      nullptr,
                                                 &feed->DocFile, &feed->DocLastModified,
                                                 &feed->ImageFile, &feed->ImageLastModified};
-        QString line;
         for (int i = 0; i < kLinesPerFeed; ++i) {
-            ReadLinkLine(file, line);
+            const QByteArray line = lines.value(header.value() + 1 + i);
             if (line.startsWith('['))
                 break;  // the section was cut short by the next header
             if (fields[i])
-                *fields[i] = line;
+                *fields[i] = QString::fromUtf8(line);
             else
-                feed->Stories = static_cast<int>(cnum::ParseInt(line));
+                feed->Stories = static_cast<int>(cnum::ParseInt(std::string_view(line.constData(), line.size())));
         }
+        cacheNames.Claim(*feed, feed->DocFile, feed->DocLastModified, ignored);
+        cacheNames.Claim(*feed, feed->ImageFile, feed->ImageLastModified, ignored);
         add(std::move(feed));
         ++count;
     }
@@ -93,12 +149,15 @@ QByteArray FormatFeedList(const QList<TFeedListEntry>& entries, const QString& p
             continue;
         out += SectionHeader(section++);
         if (!entry.Feed) {
-            out += entry.Text + "\n";
+            out += OneLine(entry.Text) + "\n";
             continue;
         }
         const TFeedInfo& f = *entry.Feed;
-        for (const QString& value : {f.GetURL(), f.GetLink(), QString::number(f.Stories), f.DocFile,
-                                     f.DocLastModified, f.ImageFile, f.ImageLastModified})
+        // A channel link is taken from the document as it stands, line
+        // breaks and indentation included; the list holds it as one line.
+        const QString link = QString(f.GetLink()).replace('\r', ' ').replace('\n', ' ').trimmed();
+        for (const QString& value : {OneLine(f.GetURL()), link, QString::number(f.Stories), OneLine(f.DocFile),
+                                     OneLine(f.DocLastModified), OneLine(f.ImageFile), OneLine(f.ImageLastModified)})
             out += value + "\n";
     }
     return out.toUtf8();

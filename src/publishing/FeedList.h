@@ -16,11 +16,15 @@
 // Sections are numbered from 0 in tree order at every save; reading looks
 // each number up from the top of the file, so their order does not matter
 // and a gap ends the list.
+//
+// The cached files named in the list are deleted when their feed is cleared
+// or downloaded again, so a name is kept only when it is a file directly in
+// the feed cache folder that no other feed of the list names.
 #include "publishing/FeedInfo.h"
 
-#include <QIODevice>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -28,16 +32,17 @@ inline constexpr char kFeedListFileName[] = "rss_links.txt";
 inline constexpr char kFeedListVersion[] = "1.0.0";
 // Fewer feeds than this read from the list bring in the built-in ones.
 inline constexpr int kFeedListMinimum = 2;
+// The list is read this far at most: thousands of feeds.
+inline constexpr qint64 kFeedListMaxBytes = 4 << 20;
 
 using TFeedReceiver = std::function<void(std::unique_ptr<TFeedInfo>)>;
 
-// The next line without its line end, whatever its length; false at the end
-// of the file or for an empty line (line then empty).
-bool ReadLinkLine(QIODevice& file, QString& line);
-
 // Hands every feed of the list file to add in section order and returns how
-// many there were (0 when the file cannot be opened).
-int ReadFeedList(const QString& path, const TFeedReceiver& add);
+// many there were (0 when the file cannot be opened). A cached file name
+// outside cacheDir, or named by an earlier feed, is dropped with its
+// "Last-Modified" line and described in ignored, one line each.
+int ReadFeedList(const QString& path, const QString& cacheDir, const TFeedReceiver& add,
+                 QStringList* ignored = nullptr);
 
 // The eight feeds offered to a new user, each with only its URL set.
 void AddBuiltInFeeds(const TFeedReceiver& add);

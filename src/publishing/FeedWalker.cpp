@@ -16,7 +16,16 @@ const char* const ItemElements[kItemElementCount] = {"Title",    "Link",      "D
 
 namespace {
 
-enum ChannelIndexOf { kTitle = 0, kLink = 1, kCloud = 12, kTTL = 13, kImage = 14, kUrl = 15, kRating = 16 };
+enum ChannelIndexOf {
+    kTitle = 0,
+    kLink = 1,
+    kCloud = 12,
+    kTTL = 13,
+    kImage = 14,
+    kUrl = 15,
+    kRating = 16,
+    kTextInput = 17
+};
 enum ItemIndexOf { kEnclosure = 6, kGuid = 7, kItem = 10 };
 
 bool IsElement(const xmlNode* node)
@@ -41,6 +50,41 @@ int IndexIn(const char* const* table, int count, const char* name)
 // Accepted versions, both included.
 constexpr double kLowestVersion = 0.91, kHighestVersion = 2.0;
 
+// An image or text-input block has a title and link of its own, which
+// print with it but never stand for the channel's.
+bool IsSideBlock(const xmlNode* node)
+{
+    if (!node || !IsElement(node))
+        return false;
+    const int index = TFeedWalker::ChannelIndex(NameOf(node));
+    return index == kImage || index == kTextInput;
+}
+
+// Whether elements below the list nest deeper than limit levels (the
+// list's own being the first), found without recursion.
+bool DeeperThan(const xmlNode* nodes, int limit)
+{
+    int depth = 1;
+    const xmlNode* node = nodes;
+    while (node) {
+        if (IsElement(node) && node->children) {
+            if (++depth > limit)
+                return true;
+            node = node->children;
+            continue;
+        }
+        while (node && !node->next) {
+            node = node->parent;
+            --depth;
+            if (depth < 1 || !node)
+                return false;
+        }
+        if (node)
+            node = node->next;
+    }
+    return false;
+}
+
 }  // namespace
 
 TXmlDocument ReadFeedDocument(const QString& path)
@@ -50,6 +94,23 @@ TXmlDocument ReadFeedDocument(const QString& path)
     xmlDocPtr doc = xmlReadFile(QFile::encodeName(path).constData(), nullptr,
                                 XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     return TXmlDocument(doc, xmlFreeDoc);
+}
+
+QString ReadFeedTitle(const QString& path)
+{
+    class Silent : public TFeedSink {
+        void SetParaStyle(int) override {}
+        void AppendLine(const QString&) override {}
+        void ShowError(const QString&, const QString&) override {}
+    } sink;
+    const TXmlDocument doc = ReadFeedDocument(path);
+    if (!doc)
+        return {};
+    TFeedInfo scratch;
+    TFeedWalker walker(sink);
+    walker.Feed = &scratch;
+    walker.WalkNodes(xmlDocGetRootElement(doc.get()), kWalkScanRoot);
+    return scratch.Title;
 }
 
 int TFeedWalker::ChannelIndex(const char* name)
@@ -66,10 +127,12 @@ QString TFeedWalker::NodeText(const xmlNode* node)
 {
     if (!node || node->type != XML_TEXT_NODE || !node->content)
         return {};
-    const char* content = reinterpret_cast<const char*>(node->content);
-    for (const char* c = content; *c; ++c)
-        if ((*c >= '0' && *c <= '9') || (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z'))
-            return QString::fromUtf8(content);
+    // Any script counts: a title in Japanese or Greek is as much a title as
+    // one in Latin letters; only white space is no text.
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(node->content));
+    for (QChar c : text)
+        if (!c.isSpace())
+            return text;
     return {};
 }
 
@@ -108,28 +171,41 @@ void TFeedWalker::WalkNodes(xmlNode* nodes, int mode)
     if (mode & kWalkRoot) {
         DocKind = -1;
         ended_ = false;
+        // Refused before the walk starts, so its recursion stays bounded.
+        if (DeeperThan(nodes, kMaxFeedDepth)) {
+            sink_.ShowError(QString("The feed is nested deeper than %1 levels!").arg(kMaxFeedDepth),
+                            "Error: Invalid document type!");
+            ended_ = true;
+            return;
+        }
     }
     for (xmlNode* node = nodes; node; node = node->next) {
         if (Stopped(mode))
-            return;
-        if (IsElement(node) && (mode & kWalkRoot)) {
+            break;
+        // Only elements have content to walk: an entity reference's children
+        // are its declaration, linked to the other declarations of the DTD,
+        // which would lead the walk round in a circle.
+        if (!IsElement(node))
+            continue;
+        if (mode & kWalkRoot) {
             if (!DetectKind(node)) {
                 ended_ = true;
-                return;
+                break;
             }
             mode &= ~kWalkRoot;
         }
-        if (IsElement(node) && DocKind == 0)
+        if (DocKind == 0) {
             WalkChannel(node->children, mode);
-        if (DocKind == 0)
             WalkNodes(node->children, mode);
-        else if (DocKind == 1)
+        } else if (DocKind == 1) {
             WalkRDF(node->children, mode);
+        }
     }
 }
 
 void TFeedWalker::WalkChannel(xmlNode* nodes, int mode)
 {
+    const bool sideBlock = nodes && IsSideBlock(nodes->parent);
     bool first = true;
     for (xmlNode* node = nodes; node; node = node->next) {
         if (Stopped(mode))
@@ -157,9 +233,9 @@ void TFeedWalker::WalkChannel(xmlNode* nodes, int mode)
                 PrintItem(node->children);
             continue;
         }
-        if (index == kTitle) {
+        if (index == kTitle && !sideBlock) {
             Feed->Title = text;
-        } else if (index == kLink) {
+        } else if (index == kLink && !sideBlock) {
             Feed->Link = text;
         } else if (index == kImage) {
             text.clear();
@@ -201,6 +277,8 @@ void TFeedWalker::WalkRDF(xmlNode* nodes, int mode)
     for (xmlNode* node = nodes; node; node = node->next) {
         if (Stopped(mode))
             return;
+        if (!IsElement(node))
+            continue;
         if (ChannelIndex(NameOf(node)) >= 0) {
             WalkChannel(node->children, mode & kWalkScan);
         } else if (ItemIndex(NameOf(node)) >= 0) {
@@ -229,10 +307,8 @@ bool TFeedWalker::PrintElement(int index, const QString& text, bool inItem, bool
     if (index >= kChannelElementCount)
         return false;
     sink_.SetParaStyle(first ? 0x401 : 1);
-    if (index == kTitle) {
-        sink_.AppendLine(Feed->Title);
-    } else if (index == kLink) {
-        sink_.AppendLine(Feed->Link);
+    if (index == kTitle || index == kLink) {
+        sink_.AppendLine(text);  // the channel's own, or a side block's
     } else if (index == kCloud || index == kTTL || index == kImage || index >= kRating) {
         return false;
     } else {

@@ -32,6 +32,9 @@ public:
 enum : int { kWalkRoot = 1, kWalkScan = 4, kWalkShow = kWalkRoot, kWalkScanRoot = kWalkRoot | kWalkScan };
 
 inline constexpr int kChannelElementCount = 21;
+// Deeper feeds are refused: real ones nest a few levels, XHTML content a
+// few dozen.
+inline constexpr int kMaxFeedDepth = 100;
 inline constexpr int kItemElementCount = 11;
 extern const char* const ChannelElements[kChannelElementCount];
 extern const char* const ItemElements[kItemElementCount];
@@ -41,6 +44,10 @@ using TXmlDocument = std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)>;
 // Parses a feed file without touching the network and without loading a
 // DTD or external entities; null when it does not parse.
 TXmlDocument ReadFeedDocument(const QString& path);
+
+// The channel title of a feed document (a scan that shows nothing, not
+// even an error box); "" when it has none or does not parse.
+QString ReadFeedTitle(const QString& path);
 
 class TFeedWalker {
 public:
@@ -58,7 +65,7 @@ public:
     bool PrintElement(int index, const QString& text, bool inItem, bool first);
 
     // An element's text, given its first child: that child's whole content
-    // when it is a text node holding a letter or digit, else "".
+    // when it is a text node holding anything but white space, else "".
     static QString NodeText(const xmlNode* node);
     static int ChannelIndex(const char* name);
     static int ItemIndex(const char* name);
@@ -68,5 +75,5 @@ private:
     bool Stopped(int mode) const;
 
     TFeedSink& sink_;
-    bool ended_ = false;  // a failed kind check or the end of an RDF scan
+    bool ended_ = false;  // a failed kind check, a too deep feed or the end of an RDF scan
 };

@@ -13,10 +13,12 @@ using feedtest::WriteFixture;
 
 namespace {
 
-std::vector<std::unique_ptr<TFeedInfo>> Read(const QString& path, int* count = nullptr)
+std::vector<std::unique_ptr<TFeedInfo>> Read(const QString& path, int* count = nullptr,
+                                              const QString& cacheDir = "/cache", QStringList* ignored = nullptr)
 {
     std::vector<std::unique_ptr<TFeedInfo>> feeds;
-    const int read = ReadFeedList(path, [&](std::unique_ptr<TFeedInfo> f) { feeds.push_back(std::move(f)); });
+    const int read =
+        ReadFeedList(path, cacheDir, [&](std::unique_ptr<TFeedInfo> f) { feeds.push_back(std::move(f)); }, ignored);
     if (count)
         *count = read;
     return feeds;
@@ -89,6 +91,100 @@ TEST(FeedList, LongLinesAreReadWhole)
     EXPECT_EQ(feeds[0]->URL.toUtf8(), url);
     EXPECT_EQ(feeds[0]->Link, "http://l.example/") << "the long line's tail is not the next field";
     EXPECT_EQ(feeds[0]->Stories, 7);
+}
+
+TEST(FeedList, CachedNamesOutsideTheCacheOrNamedTwiceAreIgnoredAndNeverDeleted)
+{
+    const QString cache = testenv::ProgramDir() + "html/rss";
+    ASSERT_TRUE(QDir().mkpath(cache));
+    const QString own = WriteFixture("html/rss/210401_101500_123.xml", "<rss/>");
+    const QString ownPicture = WriteFixture("html/rss/210401_101500_124.png", "png");
+    const QString precious = WriteFixture("precious.txt", "the user's own file");
+    const QString line = "Last-Modified: Thu, 01 Apr 2021 08:00:00 GMT";
+    const auto section = [&](int index, const QString& doc, const QString& picture) {
+        return Section(index, "http://f" + QByteArray::number(index) + ".example/",
+                       ("\n0\n" + doc + "\n" + line + "\n" + picture + "\n" + line + "\n").toUtf8());
+    };
+    struct Case {
+        const char* name;
+        QString doc;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"a file of the cache", own, true},
+        {"outside the cache", precious, false},
+        {"climbing out of the cache", cache + "/../../precious.txt", false},
+        {"relative", "precious.txt", false},
+        {"the cache folder itself", cache + "/", false},
+        {"named by an earlier feed", own, false},
+    };
+    QByteArray text;
+    int index = 0;
+    for (const Case& c : cases) {
+        text += section(index, c.doc, index == 0 ? ownPicture : "");
+        ++index;
+    }
+    text += section(index++, ownPicture, "");  // the first feed's picture as another's document
+    text += section(index, cache + "/210401_101500_125.xml", cache + "/210401_101500_125.xml");
+
+    QStringList ignored;
+    const auto feeds = Read(WriteFixture("cache-names.txt", text), nullptr, cache, &ignored);
+    ASSERT_EQ(feeds.size(), std::size(cases) + 2);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(feeds[i]->DocFile, cases[i].kept ? cases[i].doc : QString()) << cases[i].name;
+        EXPECT_EQ(feeds[i]->DocLastModified, cases[i].kept ? line : QString()) << cases[i].name;
+    }
+    EXPECT_EQ(feeds[0]->ImageFile, ownPicture);
+    EXPECT_TRUE(feeds[std::size(cases)]->DocFile.isEmpty()) << "a picture of one feed is not another's document";
+    EXPECT_EQ(feeds.back()->DocFile, cache + "/210401_101500_125.xml");
+    EXPECT_TRUE(feeds.back()->ImageFile.isEmpty()) << "nor its own document its picture";
+    ASSERT_EQ(ignored.size(), 7) << ignored.join("\n").toStdString();
+    EXPECT_TRUE(ignored[0].startsWith("http://f1.example/: cached file \"" + precious + "\" ignored"))
+        << ignored[0].toStdString();
+    EXPECT_TRUE(ignored[0].contains(cache)) << "says which folder it should be in";
+
+    // Clearing every feed deletes only files of the cache.
+    for (const auto& feed : feeds)
+        feed->ClearCache();
+    EXPECT_TRUE(QFile::exists(precious));
+    EXPECT_FALSE(QFile::exists(own));
+    EXPECT_FALSE(QFile::exists(ownPicture));
+
+    // Without a known cache folder no name is taken.
+    QStringList none;
+    const auto unknown = Read(WriteFixture("cache-names.txt", section(0, precious, "")), nullptr, "", &none);
+    ASSERT_EQ(unknown.size(), 1u);
+    EXPECT_TRUE(unknown[0]->DocFile.isEmpty());
+    EXPECT_EQ(none.size(), 1);
+}
+
+TEST(FeedList, EveryValueIsOneLineOfTheFile)
+{
+    TFeedInfo f;
+    f.URL = "http://a.example/rss.xml";
+    f.Link = "\n      http://a.example/\n    ";  // as a document indents it
+    f.Stories = 4;
+    f.DocFile = "/cache/210401_101500_123.xml";
+    f.DocLastModified = "Last-Modified: Thu, 01 Apr 2021 08:00:00 GMT";
+    const QString path = testenv::ProgramDir() + kFeedListFileName;
+    QString error;
+    ASSERT_TRUE(WriteFeedList(path, {{&f, f.GetURL()}, {nullptr, "http://b.example/\nx"}}, "v", error));
+    int count = 0;
+    const auto feeds = Read(path, &count);
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(feeds[0]->Link, "http://a.example/");
+    EXPECT_EQ(feeds[0]->Stories, 4) << "the fields after the link stay in place";
+    EXPECT_EQ(feeds[0]->DocFile, f.DocFile);
+    EXPECT_EQ(feeds[0]->DocLastModified, f.DocLastModified);
+    EXPECT_EQ(feeds[1]->URL, "http://b.example/ x");
+
+    // Written again from what was read, the file is the same.
+    const QByteArray first = FormatFeedList({{feeds[0].get(), "x"}, {feeds[1].get(), "y"}}, "v", "now");
+    std::vector<std::unique_ptr<TFeedInfo>> again;
+    ASSERT_EQ(ReadFeedList(WriteFixture("again.txt", first), "/cache",
+                           [&](std::unique_ptr<TFeedInfo> g) { again.push_back(std::move(g)); }),
+              2);
+    EXPECT_EQ(FormatFeedList({{again[0].get(), "x"}, {again[1].get(), "y"}}, "v", "now"), first);
 }
 
 TEST(FeedList, CrLfListsAndMissingFiles)

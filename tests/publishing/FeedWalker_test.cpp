@@ -73,7 +73,7 @@ TEST(FeedWalker, ScanPrintsNothingAndCountsNothing)
     EXPECT_TRUE(r.feed.IsValid(1));
 }
 
-TEST(FeedWalker, Rss090RdfTakesImageAndTextInputAsChannelBlocks)
+TEST(FeedWalker, Rss090RdfPrintsImageAndTextInputBlocksWithoutTakingTheirTitleAndLink)
 {
     const QString path = Shared("rss090-pear-test.rdf");
     SKIP_WITHOUT(path);
@@ -97,7 +97,8 @@ TEST(FeedWalker, Rss090RdfTakesImageAndTextInputAsChannelBlocks)
     };
     EXPECT_EQ(r.sink.Lines, expected) << "CDATA categories print nothing";
     EXPECT_EQ(r.feed.Stories, 4);
-    EXPECT_EQ(r.feed.Title, "Search Slashdot");
+    EXPECT_EQ(r.feed.Title, "Test") << "the search box's title is not the channel's";
+    EXPECT_EQ(r.feed.Link, "http://pear.php.net/");
     EXPECT_FALSE(r.feed.Flags & TFeedInfo::ImageKnown) << "an RDF feed shows no picture";
 }
 
@@ -120,12 +121,14 @@ TEST(FeedWalker, Rss10AndItsBrokenItemListReadAlike)
               "      for the XML community.\n    ")
         << "text keeps its white space and line breaks";
     EXPECT_TRUE(a.sink.Lines.contains("402|Title: Processing Inclusions with XSLT"));
-    EXPECT_EQ(a.feed.Link, "http://search.xml.com") << "the text-input block replaces the link";
+    EXPECT_TRUE(a.sink.Lines.contains("401|Search XML.com")) << "the text-input block prints its own title";
+    EXPECT_EQ(a.feed.Title, "XML.com") << "the channel's title stands";
+    EXPECT_EQ(a.feed.Link, "http://xml.com/pub") << "the channel's link stands, not the image's or search box's";
 
     WalkResult scan;
     Walk(plain, kWalkScanRoot, scan);
     EXPECT_TRUE(scan.sink.Lines.isEmpty());
-    EXPECT_EQ(scan.feed.Link, "http://www.xml.com") << "an RDF scan ends at the first item";
+    EXPECT_EQ(scan.feed.Link, "http://xml.com/pub") << "an RDF scan ends at the first item";
 }
 
 TEST(FeedWalker, VersionsAndRootsDecideTheKind)
@@ -197,7 +200,7 @@ TEST(FeedWalker, TextRules)
     EXPECT_FALSE(r.feed.IsValid(1));
 }
 
-TEST(FeedWalker, ChannelWithoutItemsTakesImageAndTextInputBlocks)
+TEST(FeedWalker, ChannelWithoutItemsPrintsImageAndTextInputBlocksUnderTheirOwnTitle)
 {
     const QByteArray doc = Rss("2.0",
                                "<title>Chan</title><link>http://c.example/</link>"
@@ -212,7 +215,8 @@ TEST(FeedWalker, ChannelWithoutItemsTakesImageAndTextInputBlocks)
         "401|Search", "1|http://c.example/s",
     };
     EXPECT_EQ(r.sink.Lines, expected);
-    EXPECT_EQ(r.feed.Title, "Search");
+    EXPECT_EQ(r.feed.Title, "Chan") << "the blocks print their own title and link but keep them";
+    EXPECT_EQ(r.feed.Link, "http://c.example/");
     EXPECT_EQ(r.feed.ImageURL, "http://c.example/logo.png");
     EXPECT_EQ(r.feed.ImageTitle, "Logo");
     EXPECT_TRUE(r.feed.Flags & TFeedInfo::ImageKnown);
@@ -222,6 +226,80 @@ TEST(FeedWalker, ChannelWithoutItemsTakesImageAndTextInputBlocks)
     EXPECT_TRUE(scan.sink.Lines.isEmpty());
     EXPECT_EQ(scan.feed.Title, "Chan") << "the scan stops once the picture is known";
     EXPECT_TRUE(scan.feed.Flags & TFeedInfo::ImageKnown);
+}
+
+TEST(FeedWalker, TextInAnyScriptCounts)
+{
+    const QByteArray doc = Rss("2.0",
+                               "<title>\xe6\x97\xa5\xe6\x9c\xac\xe3\x81\xae\xe5\xa4\xa9\xe6\xb0\x97</title>"
+                               "<link>http://jp.example/</link>"
+                               "<description>\xce\x9a\xce\xb1\xce\xb9\xcf\x81\xcf\x8c\xcf\x82</description>"
+                               "<item><title>\xe6\x99\xb4\xe3\x82\x8c</title><comments> \n\t</comments></item>"
+                               "<item><title>\xe2\x80\x94</title></item>");
+    WalkResult r;
+    Walk(WriteFixture("script.xml", doc), kWalkShow, r);
+    const QString title = QString::fromUtf8("\xe6\x97\xa5\xe6\x9c\xac\xe3\x81\xae\xe5\xa4\xa9\xe6\xb0\x97");
+    EXPECT_EQ(r.feed.Title, title) << "an all-Japanese title is a title";
+    EXPECT_TRUE(r.feed.IsValid(1));
+    const QStringList expected = {
+        "401|", "401|" + title, "1|http://jp.example/",
+        "1|Description: " + QString::fromUtf8("\xce\x9a\xce\xb1\xce\xb9\xcf\x81\xcf\x8c\xcf\x82"),
+        "402|", "402|Title: " + QString::fromUtf8("\xe6\x99\xb4\xe3\x82\x8c"),
+        "402|", "402|Title: " + QString::fromUtf8("\xe2\x80\x94"),
+    };
+    EXPECT_EQ(r.sink.Lines, expected) << "white space alone is still no text";
+    EXPECT_EQ(r.feed.Stories, 2);
+}
+
+TEST(FeedWalker, EntitiesReferringToEachOtherAreNotWalked)
+{
+    // The reference's children are the declaration, whose sibling is the
+    // declaration it refers to: walking them went round until the stack ran out.
+    const QByteArray doc = "<?xml version=\"1.0\"?>\n<!DOCTYPE rss [<!ENTITY a \"A&b;\"><!ENTITY b \"B&a;\">"
+                           "<!ENTITY c \"text\"><!ENTITY d \"&c;&c;\">]>\n"
+                           "<rss version=\"2.0\"><channel><title>T</title><link>http://l.example/</link>"
+                           "<description>&d;</description><item><title>I</title><category>&d; x</category>"
+                           "</item></channel>&d;</rss>\n";
+    for (int mode : {kWalkShow, kWalkScanRoot}) {
+        WalkResult r;
+        Walk(WriteFixture("entities.xml", doc), mode, r);
+        ASSERT_TRUE(r.parsed);
+        EXPECT_TRUE(r.feed.IsValid(1));
+        EXPECT_TRUE(r.sink.Boxes.isEmpty());
+        EXPECT_EQ(r.feed.Stories, mode == kWalkShow ? 1 : 0);
+    }
+    WalkResult looped;
+    Walk(WriteFixture("loop.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE rss [<!ENTITY a \"A&b;\"><!ENTITY b \"B&a;\">]>\n"
+                                  "<rss version=\"2.0\"><channel><title>&b;</title></channel></rss>\n"),
+         kWalkShow, looped);
+    EXPECT_FALSE(looped.feed.IsValid(1)) << "a document that refers round in a circle yields no channel";
+}
+
+TEST(FeedWalker, FeedsNestedTooDeeplyAreRefused)
+{
+    const auto nested = [](int levels) {
+        QByteArray open, close;
+        for (int i = 0; i < levels; ++i) {
+            open += "<div>";
+            close.prepend("</div>");
+        }
+        return Rss("2.0", "<title>T</title><link>http://l.example/</link><item><title>I</title></item>" + open +
+                              "x" + close);
+    };
+    WalkResult shallow;
+    Walk(WriteFixture("shallow.xml", nested(kMaxFeedDepth - 5)), kWalkShow, shallow);
+    ASSERT_TRUE(shallow.parsed);
+    EXPECT_TRUE(shallow.sink.Boxes.isEmpty());
+    EXPECT_TRUE(shallow.feed.IsValid(1));
+
+    WalkResult deep;
+    Walk(WriteFixture("deep.xml", nested(kMaxFeedDepth + 20)), kWalkShow, deep);
+    ASSERT_TRUE(deep.parsed) << "the parser takes it; the walker refuses it";
+    ASSERT_EQ(deep.sink.Boxes.size(), 1);
+    EXPECT_TRUE(deep.sink.Boxes[0].contains(QString("nested deeper than %1 levels").arg(kMaxFeedDepth)))
+        << deep.sink.Boxes[0].toStdString();
+    EXPECT_EQ(deep.sink.Lines.size(), 1) << "nothing printed after the first empty line";
+    EXPECT_FALSE(deep.feed.IsValid(1));
 }
 
 TEST(FeedWalker, ChannelElementsAfterTheFirstItemAndItemNamesAtChannelLevelAreIgnored)

@@ -9,6 +9,7 @@
 #include "publishing/ui/RSSMemo.h"
 #include "publishing/ui/RSSOleImage.h"
 #include "shell/RegistryHelpers.h"
+#include "shell/ui/LogForm.h"
 #include "shell/ui/MagickImage.h"
 #include "shell/ui/ShellHelpers.h"
 #include "shell/ui/WindowState.h"
@@ -104,9 +105,13 @@ void TRSSForm::FormCreate()
     Feed = nullptr;
     FreeReceiveStream();
     const TFeedReceiver add = [this](std::unique_ptr<TFeedInfo> record) { AddFeedNode(std::move(record)); };
-    const int read = ConfigDir.isEmpty() ? 0 : ReadFeedList(QDir(ConfigDir).filePath(kFeedListFileName), add);
+    QStringList ignored;
+    const int read =
+        ConfigDir.isEmpty() ? 0 : ReadFeedList(QDir(ConfigDir).filePath(kFeedListFileName), RssDir, add, &ignored);
     if (read < kFeedListMinimum)
         AddBuiltInFeeds(add);
+    if (!ignored.isEmpty() && LogForm)
+        LogForm->AddEntry("Feed list: cached files ignored", ignored);
 }
 
 void TRSSForm::done(int result)

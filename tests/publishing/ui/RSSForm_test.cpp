@@ -6,7 +6,9 @@
 #include "publishing/FeedList.h"
 #include "publishing/ui/RSSMemo.h"
 #include "publishing/ui/RSSOleImage.h"
+#include "shell/ui/LogForm.h"
 #include "support/ModalCatcher.h"
+#include "support/TestEnv.h"
 
 #include <QDir>
 #include <QFile>
@@ -240,4 +242,32 @@ TEST(RSSForm, PictureIsACopyAtTheCaret)
 
     image.Clear(true);
     EXPECT_FALSE(image.Insert(bitmap)) << "released";
+}
+
+TEST(RSSForm, ACachedNameOutsideTheCacheIsLoggedAndNeverDeleted)
+{
+    const Folders folders = MakeFolders();
+    const QString precious = testenv::ProgramDir() + "precious.xml";
+    ASSERT_TRUE(WriteFile(precious, Rss2Feed("Not a cache file", "")));
+    const QString line = "Last-Modified: Thu, 10 Dec 2020 10:10:10 GMT";
+    ASSERT_TRUE(WriteFile(QDir(folders.Config).filePath(kFeedListFileName),
+                          ListFile({{"http://one.example.org/feed.xml", "", "0", precious, line, precious, line},
+                                    {"http://two.example.org/feed.xml", "", "0", folders.Cache + "/../../precious.xml"}})));
+    QWidget host;
+    TLogForm log(&host);
+    auto reader = MakeReader();
+    const QString logged = log.Lines().join("\n");
+    EXPECT_TRUE(logged.contains("Feed list: cached files ignored")) << logged.toStdString();
+    EXPECT_TRUE(logged.contains("http://one.example.org/feed.xml: cached file \"" + precious + "\" ignored"))
+        << logged.toStdString();
+    EXPECT_EQ(ChildTexts(reader->tw->topLevelItem(0)).value(2), kNoCache) << "its date is dropped with it";
+
+    ModalCatcher boxes;  // the next feed shown after a delete has nothing to parse
+    for (int i = 0; i < 2; ++i) {
+        reader->tw->setCurrentItem(reader->tw->topLevelItem(0));
+        reader->Clearfeedfromcache1Click();
+        reader->DelFeedToolButtonClick();
+    }
+    EXPECT_TRUE(reader->tw->topLevelItemCount() == 0);
+    EXPECT_TRUE(QFile::exists(precious)) << "clearing and deleting the feeds never reaches it";
 }
