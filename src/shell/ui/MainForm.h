@@ -46,7 +46,6 @@ struct TMessage;
 // tracker too.
 enum TMainFormState : int {
     msClosing = 0x1,
-    msTrayStripeDrawn = 0x2,
     msShown = 0x4,
     msVersionChanged = 0x10,
     msTrayBalloonShown = 0x20,

@@ -58,8 +58,6 @@ void TMainForm::SetUpTrayMenu()
                                                               bool selected) {
             TraySubDrawItem(item, canvas, rect, selected);
         };
-    // Each opening draws its stripe afresh.
-    connect(TrayPopup, &QMenu::aboutToShow, this, [this] { StateFlags &= ~msTrayStripeDrawn; });
 }
 
 void TMainForm::UpdateTrayIcon(int request)
@@ -241,12 +239,12 @@ void DrawTrayCaption(QAction* item, QPainter& canvas, const QRect& rect, int x, 
 void TMainForm::TrayDrawItem(QAction* item, QPainter& canvas, const QRect& rect, bool selected)
 {
     const int stripeWidth = TrayImage.width();
-    if (!(StateFlags & msTrayStripeDrawn)) {
-        // The whole left column at once, once per opening of the menu.
-        const int items = static_cast<int>(TrayPopup->actions().size());
-        canvas.drawPixmap(QRect(0, 0, stripeWidth, rect.height() * items), TrayImage);
-        StateFlags |= msTrayStripeDrawn;
-    }
+    // The stripe spans the menu's whole height; each item paints the part of
+    // it beside itself, so any repaint, partial or full, shows it whole.
+    canvas.save();
+    canvas.setClipRect(QRect(rect.left(), rect.top(), stripeWidth, rect.height()));
+    canvas.drawPixmap(QRect(rect.left(), 0, stripeWidth, TrayPopup->height()), TrayImage);
+    canvas.restore();
     const bool reversed = selected || TagOf(item) == kSeparatorTag;
     canvas.drawPixmap(QRect(QPoint(stripeWidth + rect.left(), rect.top()), rect.bottomRight()),
                       reversed ? TrayItemRev : TrayItem);

@@ -46,7 +46,7 @@ TOwnerDrawMenu::TOwnerDrawMenu(const QString& title, QWidget* parent) : QMenu(ti
     auto* style = new TOwnerDrawStyle;
     style->setParent(this);
     setStyle(style);
-    // Repaints of one item must not wipe what was drawn beside it.
+    // The items tile the menu and each paints all of its rectangle.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 

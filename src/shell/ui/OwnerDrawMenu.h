@@ -12,8 +12,7 @@ public:
 
     // Widens (or heightens) the size proposed for each item.
     std::function<void(int& width, int& height)> OnMeasureItem;
-    // Draws one item into its rectangle; what lies outside every item's own
-    // drawing (a stripe drawn once per opening) is kept between repaints.
+    // Draws one item into the whole of its rectangle, on every repaint.
     std::function<void(QAction* item, QPainter& canvas, const QRect& rect, bool selected)> OnDrawItem;
 
 protected:

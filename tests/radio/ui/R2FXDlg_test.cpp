@@ -119,22 +119,32 @@ TEST(R2FXDlg, AFailedProgrammingReadsTheMemoryAgain)
 {
     SetupBench w;
     ASSERT_TRUE(w.Connect());
-    TR2FXThread* before = w.form.PollThread;
     QStringList shown;
     ModalSteps steps;
     steps.Then<TR2FXDlg>([&](TR2FXDlg& d) {
         w.bench.far.SetAnswer('C', "C");  // the digits then go unrecognised
         shown = ApplyChannel2(d);
         w.bench.far.SetAnswer('C', QByteArray());
+        // A reading the old connection, in setup mode, never asks for.
+        w.bench.far.SetSignal(37);
         d.accept();
     });
     ModalCatcher boxes;
     w.form.SetupR2FXBtnClick();
     EXPECT_EQ(shown.value(1), "Bad R2FX responce");
-    EXPECT_EQ(w.MemoryReads(), 2);
-    EXPECT_NE(w.form.PollThread, before) << "reconnected";
-    EXPECT_EQ(w.form.MemoryLines[1], w.ReceiverLine(2));
+    EXPECT_EQ(w.MemoryReads(), 2) << "the memory is read again";
+    EXPECT_EQ(w.form.MemoryLines[1], w.ReceiverLine(2)) << "the lines hold what the receiver holds";
+    EXPECT_EQ(w.form.ch_2_btn->toolTip(), w.ReceiverLine(2));
     EXPECT_TRUE(boxes.Captions.isEmpty());
+
+    // A new connection polls the receiver in normal mode: the signal is
+    // asked for after the second memory read and shown on the window.
+    ASSERT_TRUE(w.form.IsPolling());
+    EXPECT_FALSE(w.form.PollThread->HasFlags(rfSetupMode | rfFailed));
+    EXPECT_TRUE(WaitFor([&] { return w.form.signalLabel->text() == "37"; }))
+        << "shown: \"" << w.form.signalLabel->text().toStdString() << '"';
+    const QByteArray sent = w.bench.far.Line().Received();
+    EXPECT_TRUE(sent.mid(sent.lastIndexOf('M')).contains('R')) << sent.toStdString();
 }
 
 TEST(R2FXDlg, ClosingWithoutAChangeKeepsTheLines)

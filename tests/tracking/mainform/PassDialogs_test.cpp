@@ -104,7 +104,7 @@ TEST(PassList, OpensOnTheDaysAPTPassesInOrderAndKeepsEachRowsPass)
     PassBench bench;
     const QList<RefPass> reference = ReferencePasses();
     if (!bench.loaded || reference.isEmpty())
-        GTEST_SKIP() << "missing " << kElementFile << " or the reference passes";
+        SKIP_MISSING("missing " << kElementFile << " or the reference passes");
     QList<double> shown;
     QStringList names;
     int windowRows = -1;
@@ -152,7 +152,7 @@ TEST(OverlapPrediction, PairsOfTheDayAndTheSameFrequencyRule)
     PassBench bench;
     const QList<RefPass> reference = ReferencePasses();
     if (!bench.loaded || reference.isEmpty())
-        GTEST_SKIP() << "missing " << kElementFile << " or the reference passes";
+        SKIP_MISSING("missing " << kElementFile << " or the reference passes");
     // NOAA 15 (index 0) against NOAA 19 (index 2) in the reference.
     int pairs = 0;
     for (const RefPass& a : reference)
@@ -194,7 +194,7 @@ TEST(TrackTable, RowsFollowTheTicksInOrderColouredByTheHorizon)
 {
     PassBench bench;
     if (!bench.loaded)
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     systime::SetClockSource({});  // live positions at the real time
     QStringList firstRows, afterUntick;
     int rowsAfterReopen = -1;
@@ -236,7 +236,7 @@ TEST(OverlapPrediction, ClicksAndACloseDuringTheCalculationWaitForItsEnd)
 {
     PassBench bench;
     if (!bench.loaded)
-        GTEST_SKIP() << "missing " << kElementFile;
+        SKIP_MISSING("missing " << kElementFile);
     int calculationsSeen = 0;
     // Fires inside the calculation that the showing starts, while it lets
     // messages run: a second "Predict" is ignored, the close waits.

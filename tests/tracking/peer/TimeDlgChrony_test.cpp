@@ -5,6 +5,7 @@
 #include "shell/RegistryHelpers.h"
 #include "support/ChronyPeer.h"
 #include "support/LoopbackPeer.h"
+#include "support/TestEnv.h"
 #include "tracking/ui/TimeDlg.h"
 
 #include <QComboBox>
@@ -22,7 +23,7 @@ TEST(TimeDlgChrony, CheckSetAndTheServerList)
     Daemon chrony;
     if (!StartChrony(chrony, port)) {
         if (chrony.Missing())
-            GTEST_SKIP() << chrony.Problem().toStdString();
+            SKIP_MISSING(chrony.Problem().toStdString());
         FAIL() << chrony.Problem().toStdString();
     }
     QTemporaryDir dir;
