@@ -128,9 +128,21 @@ const TSatListItem* FindItem(const TSatCheckList* list, const QString& name)
     return nullptr;
 }
 
+// The epoch as a sortable number: the two-digit year (57-99 for 1957-1999,
+// 00-56 for 2000-2056) and the day of the year.
+double EpochKey(const TSat& sat)
+{
+    return (sat.EpochYear < 57 ? 2000 + sat.EpochYear : 1900 + sat.EpochYear) * 1000.0 + sat.EpochDay;
+}
+
 QString LineText(const QString& path, int index) { return QString("%1, line %2").arg(path).arg(index + 1); }
 
 }  // namespace
+
+bool HasLaterEpoch(const TSat& candidate, const TSat& current)
+{
+    return EpochKey(candidate) > EpochKey(current);
+}
 
 TSatelliteList::~TSatelliteList()
 {
@@ -190,18 +202,31 @@ TTLELoadResult LoadTLEFile(const QString& path, const QString& dbPath, const QSt
     while (i < lines.size()) {
         const int nameIndex = i++;
         QByteArray nameLine = lines[nameIndex].left(TLELineLimit);
-        if (nameLine.isEmpty() || nameLine.startsWith('#'))
+        if (nameLine.trimmed().isEmpty() || nameLine.startsWith('#'))
             continue;
         work.Reset();
         work.SetName(nameLine.data());
-        if (work.Name[0] == '\0')
-            continue;
         const QString name = QString::fromLatin1(work.Name);
+        const bool elementsFollow = i < lines.size() && lines[i].startsWith('1');
+        if (name.isEmpty()) {
+            // A line too short to be a name: with element lines behind it the
+            // set has no name to be known by and is refused, lines and all.
+            if (!elementsFollow)
+                continue;
+            result.Problems << LineText(path, nameIndex) + ": the set's name \"" +
+                                   QString::fromLatin1(nameLine.trimmed()) +
+                                   "\" is empty or shorter than two characters; skipped";
+            ++result.BadSets;
+            ++i;
+            if (i < lines.size() && lines[i].startsWith('2'))
+                ++i;
+            continue;
+        }
         if (i >= lines.size()) {
             result.Problems << LineText(path, nameIndex) + ": \"" + name + "\" has no element lines";
             break;
         }
-        if (!lines[i].startsWith('1')) {
+        if (!elementsFollow) {
             // The name is dropped; the line is read again as the next name.
             result.Problems << LineText(path, i) + ": \"" + name + "\" is not followed by line 1 of a set; skipped";
             continue;
@@ -222,13 +247,7 @@ TTLELoadResult LoadTLEFile(const QString& path, const QString& dbPath, const QSt
         if (!database.Fill(work, group, list ? &checked : nullptr, result.Problems))
             work.Group = group;
 
-        if (list) {
-            if (TSatListItem* item = FindItem(*list, name)) {
-                item->Sat->Assign(work);  // catalogue data only: the work set is not parsed yet
-                ++result.Duplicates;
-                continue;
-            }
-        } else if (FindSatellite(catalogue, name)) {
+        if (!list && FindSatellite(catalogue, name)) {
             ++result.Duplicates;
             continue;
         }
@@ -236,6 +255,15 @@ TTLELoadResult LoadTLEFile(const QString& path, const QString& dbPath, const QSt
         if (!work.ParseTLE(parsedName.data(), line1.constData(), line2.constData())) {
             result.Problems << LineText(path, nameIndex) + ": the set of \"" + name + "\" is damaged; skipped";
             ++result.BadSets;
+            continue;
+        }
+        if (TSatListItem* item = list ? FindItem(*list, name) : nullptr) {
+            // Listed already: a later set replaces the listed one, so a newer
+            // file fetched in the same run is not lost behind an older one.
+            // The user's check mark stays.
+            if (HasLaterEpoch(work, *item->Sat))
+                item->Sat->Assign(work);
+            ++result.Duplicates;
             continue;
         }
         if (list)
@@ -303,22 +331,33 @@ int MergeElementSets(PList& catalogue, const TSatCheckList& downloaded,
         if (!item.Checked || !item.Sat)
             continue;
         TSat* known = FindSatellite(&catalogue, QString::fromLatin1(item.Sat->Name));
-        if (known) {
-            char work[80], out1[80], out2[80];
-            known->WriteTLE(nullptr, work, out1, out2, 1);
-            QFile archive(ArchiveFileName(archiveDir, QString::fromLatin1(known->Name)));
-            const QByteArray lines = QByteArray(known->Line1) + '\n' + known->Line2 + '\n';
-            if (!archive.open(QIODevice::WriteOnly | QIODevice::Append) ||
-                archive.write(lines) != lines.size() || !archive.flush()) {
-                if (problems)
-                    *problems << QString("Unable to archive the old set of %1 in %2: %3")
-                                     .arg(QString::fromLatin1(known->Name), archive.fileName(),
-                                          archive.errorString());
-            }
-            known->Assign(*item.Sat);
-        } else {
+        if (!known) {
             catalogue.Add(new TSat(*item.Sat));
+            ++taken;
+            continue;
         }
+        // The list lives for the whole run and is merged at every OK: only a
+        // set newer than the catalogue's is taken, and only the set. The APT
+        // flag, downlink and group are the user's choices in the catalogue,
+        // perhaps made after the download.
+        if (!HasLaterEpoch(*item.Sat, *known))
+            continue;
+        char work[80], out1[80], out2[80];
+        known->WriteTLE(nullptr, work, out1, out2, 1);
+        QFile archive(ArchiveFileName(archiveDir, QString::fromLatin1(known->Name)));
+        const QByteArray lines = QByteArray(known->Name) + '\n' + known->Line1 + '\n' + known->Line2 + '\n';
+        if (!archive.open(QIODevice::WriteOnly | QIODevice::Append) || archive.write(lines) != lines.size() ||
+            !archive.flush()) {
+            if (problems)
+                *problems << QString("Unable to archive the old set of %1 in %2: %3")
+                                 .arg(QString::fromLatin1(known->Name), archive.fileName(), archive.errorString());
+        }
+        const unsigned char aptSatellite = known->APTSatellite;
+        const QString downlink = known->Downlink, group = known->Group;
+        known->Assign(*item.Sat);
+        known->APTSatellite = aptSatellite;
+        known->Downlink = downlink;
+        known->Group = group;
         ++taken;
     }
     return taken;

@@ -3,7 +3,8 @@
 // (three-line element sets) and "sattrack.db" (per satellite, found by its
 // "[name]" line: group, downlink in MHz, APT flag 1/0, the download dialog's
 // check mark 1/0), the merge of downloaded sets into the catalogue, and the
-// archive of every replaced set ("NOAA-18.txt" in the archive folder).
+// archive of every replaced set ("NOAA-18.txt" in the archive folder, three
+// lines a set).
 // The catalogue is a PList of TSat; its owner frees the satellites.
 #include "orbit/Sat.h"
 #include "shell/PList.h"
@@ -47,7 +48,9 @@ struct TTLELoadResult {
     Status State = Loaded;
     int Taken = 0;       // sets added
     int BadSets = 0;     // sets refused by the element-set parser, or cut short
-    int Duplicates = 0;  // names already in the catalogue (or the list)
+    // Names already in the catalogue (the first set stays) or in the list
+    // (the set with the later epoch stays).
+    int Duplicates = 0;
     QStringList Problems;  // one line per damaged line of either file, skipped
 };
 
@@ -73,10 +76,14 @@ bool SaveSatelliteDatabase(const PList& catalogue, const QString& dbPath,
 // The archive file of a satellite: blanks as '-', then ".txt".
 QString ArchiveFileName(const QString& archiveDir, const QString& satelliteName);
 
+// True when candidate's epoch lies after current's.
+bool HasLaterEpoch(const TSat& candidate, const TSat& current);
+
 // Takes every checked downloaded set into the catalogue: a known satellite
-// first appends its current two element lines to its archive file, then takes
-// the new set with its group, downlink and APT flag; an unknown one is added
-// as a copy. Returns the number of sets taken; archive files that could not
-// be written are named in problems.
+// takes a set only when it is newer than its own, appending its current set
+// (name line and both element lines) to its archive file first, and keeps
+// its group, downlink and APT flag; an unknown one is added as a copy.
+// Returns the number of sets taken; archive files that could not be written
+// are named in problems.
 int MergeElementSets(PList& catalogue, const TSatCheckList& downloaded,
                      const QString& archiveDir, QStringList* problems);

@@ -12,15 +12,14 @@
 
 #include "platform/CNumbers.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string_view>
 #include <cstring>
 
 namespace {
 
 constexpr int TLELineLength = 69;
-
-double Decimal(const char* text) { return cnum::ParseFloat(std::string_view(text)); }
-long long Integer(const char* text) { return cnum::ParseInt(std::string_view(text)); }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -33,12 +32,73 @@ bool FieldOf(const char* line, int first, int last, const char* allowed)
     return true;
 }
 
-// The mantissa of a packed exponent field holds digits after an optional sign.
+// A packed exponent field: a sign (or blank), five mantissa digits, the
+// exponent's sign and one digit.
 bool PackedExponentField(const char* line, int first)
 {
-    return FieldOf(line, first, first, " +-0123456789") &&
+    return FieldOf(line, first, first, " +-") &&
            FieldOf(line, first + 1, first + 5, "0123456789 ") &&
            FieldOf(line, first + 6, first + 6, "+- ") && IsDigit(line[first + 7]);
+}
+
+// The first derivative's point: column 34 (" .00000119", "5.00000011"), or
+// column 35 behind a minus sign and an integer digit ("-1.2345678").
+bool FirstDerivativeLayout(const char* line)
+{
+    return line[34] == '.' || (line[33] == '-' && IsDigit(line[34]) && line[35] == '.');
+}
+
+// The number in line[first..last]: blanks may pad it, never split it, as a
+// blank inside would join digits that stand columns apart. Behind an implied
+// point (eccentricity, mantissas) a blank at the end would shift the digits,
+// so there only leading blanks pad. An all-blank field is 0.
+bool FieldValue(const char* line, int first, int last, bool impliedPoint, double& value)
+{
+    while (first <= last && line[first] == ' ')
+        ++first;
+    const int end = last;
+    while (last >= first && line[last] == ' ')
+        --last;
+    if (impliedPoint && last != end && last >= first)
+        return false;
+    value = 0;
+    if (first > last)
+        return true;
+    const std::string_view text(line + first, static_cast<size_t>(last - first + 1));
+    return text.find(' ') == std::string_view::npos && cnum::TryParseFloat(text, value);
+}
+
+// A packed exponent field, " 68784-4" = +0.68784 x 10^-4; the exponent's
+// sign is read too: "+1" is 10^+1, not 10^-1.
+bool PackedValue(const char* line, int first, double& value)
+{
+    double mantissa = 0;
+    if (!FieldValue(line, first + 1, first + 5, true, mantissa))
+        return false;
+    const int exponent = line[first + 7] - '0';
+    value = (line[first] == '-' ? -mantissa : mantissa) * 0.00001 *
+            std::pow(10.0, line[first + 6] == '+' ? exponent : -exponent);
+    return true;
+}
+
+// Columns 33-42, the first derivative, so that it reads back as written:
+// " .00000119", "-.00012345"; a value of 1 or more puts its integer digit in
+// the sign's column ("5.00000011"), and one of -1 or less gives up the last
+// decimal for its sign ("-1.2345678"). Beyond +-10 the field's largest.
+std::string FirstDerivativeField(double x)
+{
+    if (!std::isfinite(x))
+        return " .00000000";
+    const std::string positive = cnum::Format("%.8f", std::fabs(x));
+    if (x >= 0 || positive[0] == '0') {
+        if (positive.size() > 10)
+            return "9.99999999";
+        if (positive[0] != '0')
+            return positive;
+        return (x < 0 ? "-" : " ") + positive.substr(1);
+    }
+    const std::string negative = cnum::Format("%.7f", -x);
+    return negative.size() > 9 ? "-9.9999999" : "-" + negative;
 }
 
 }  // namespace
@@ -61,18 +121,22 @@ void TSat::PutColumns(const char* text, char* line, int first, int last)
 
 char* TSat::SetName(char* nameLine)
 {
+    const auto blank = [](char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; };
     int n = static_cast<int>(std::strlen(nameLine));
-    while (n > 0 && (nameLine[n - 1] == ' ' || nameLine[n - 1] == '\r' ||
-                     nameLine[n - 1] == '\n' || nameLine[n - 1] == '\t'))
+    while (n > 0 && blank(nameLine[n - 1]))
         nameLine[--n] = '\0';
+    // Cut to what the record holds, then trimmed: a blank or a carriage
+    // return before the cut must not end the name, and only what is left
+    // decides whether there is a name at all.
+    int first = 0;
+    while (first < n && blank(nameLine[first]))
+        ++first;
+    int keep = std::min(n - first, static_cast<int>(sizeof Name) - 1);
+    while (keep > 0 && blank(nameLine[first + keep - 1]))
+        --keep;
     std::memset(Name, 0, sizeof Name);
-    if (n >= 2) {
-        // Longer names are cut to what the record holds, without a blank at the end.
-        int keep = n < 24 ? n : 24;
-        while (keep > 0 && nameLine[keep - 1] == ' ')
-            --keep;
-        std::memcpy(Name, nameLine, keep);
-    }
+    if (keep >= 2)
+        std::memcpy(Name, nameLine + first, keep);
     return nameLine;
 }
 
@@ -91,8 +155,8 @@ bool TSat::ParseTLE(char* nameLine, const char* line1, const char* line2)
     };
     const char* l1 = line1;
     const char* l2 = line2;
-    bool ok = l1[0] == '1' && l1[7] == 'U' && l1[23] == '.' && l1[34] == '.' && l1[62] == '0' &&
-              IsDigit(l1[18]) && IsDigit(l1[19]) && IsDigit(l1[68]) &&
+    bool ok = l1[0] == '1' && l1[7] == 'U' && l1[23] == '.' && FirstDerivativeLayout(l1) &&
+              l1[62] == '0' && IsDigit(l1[18]) && IsDigit(l1[19]) && IsDigit(l1[68]) &&
               l1[68] - '0' == checksum(l1);
     for (int i : {1, 8, 17, 32, 43, 52, 61, 63})
         ok = ok && l1[i] == ' ';
@@ -113,34 +177,43 @@ bool TSat::ParseTLE(char* nameLine, const char* line1, const char* line2)
     if (!ok)
         return false;
 
+    // Every field is read whole before the record changes: a set that holds
+    // a value its columns cannot say (a blank inside digits, a second sign)
+    // is refused, so what is kept always writes back as it was read.
+    double catalog, year, day, nddot, bstar, setNumber, inclination, raan, eccentricity, perigee,
+        anomaly, motion, decay, revolution;
+    ok = FieldValue(l1, 2, 6, false, catalog) && FieldValue(l1, 18, 19, false, year) &&
+         FieldValue(l1, 20, 31, false, day) && FieldValue(l1, 33, 42, false, decay) &&
+         PackedValue(l1, 44, nddot) && PackedValue(l1, 53, bstar) &&
+         FieldValue(l1, 64, 67, false, setNumber);
+    ok = ok && FieldValue(l2, 8, 15, false, inclination) && FieldValue(l2, 17, 24, false, raan) &&
+         FieldValue(l2, 26, 32, true, eccentricity) && FieldValue(l2, 34, 41, false, perigee) &&
+         FieldValue(l2, 43, 50, false, anomaly) && FieldValue(l2, 52, 62, false, motion) &&
+         FieldValue(l2, 63, 67, false, revolution);
+    if (!ok)
+        return false;
+
     SetName(nameLine);
     std::memcpy(Line1, l1, TLELineLength);
     Line1[TLELineLength] = '\0';
     std::memcpy(Line2, l2, TLELineLength);
     Line2[TLELineLength] = '\0';
-
-    // The exponent's sign is read too: "+1" is 10^+1, not 10^-1.
-    const auto packed = [this](const char* line, int first) {
-        const double mantissa = Decimal(GetColumns(line, first, first + 5)) * 0.00001;
-        const int exponent = line[first + 7] - '0';
-        return mantissa * std::pow(10.0, line[first + 6] == '+' ? exponent : -exponent);
-    };
     std::strncpy(IntlDesignator, GetColumns(Line1, 9, 16), sizeof IntlDesignator - 1);
     IntlDesignator[sizeof IntlDesignator - 1] = '\0';
-    CatalogNumber = static_cast<int>(Integer(GetColumns(Line1, 2, 6)));
-    EpochYear = static_cast<int>(Integer(GetColumns(Line1, 18, 19)));
-    EpochDay = Decimal(GetColumns(Line1, 20, 31));
-    Nddot6 = packed(Line1, 44);
-    Bstar = packed(Line1, 53);
-    ElementSetNumber = static_cast<int>(Integer(GetColumns(Line1, 64, 67)));
-    Inclination = Decimal(GetColumns(Line2, 8, 15));
-    RAAN = Decimal(GetColumns(Line2, 17, 24));
-    Eccentricity = Decimal(GetColumns(Line2, 26, 32)) * 1e-7;
-    ArgPerigee = Decimal(GetColumns(Line2, 34, 41));
-    MeanAnomaly = Decimal(GetColumns(Line2, 43, 50));
-    MeanMotion = Decimal(GetColumns(Line2, 52, 62));
-    DecayRate = Decimal(GetColumns(Line1, 33, 42));
-    EpochRevNumber = static_cast<int>(std::trunc(Decimal(GetColumns(Line2, 63, 67))));
+    CatalogNumber = static_cast<int>(catalog);
+    EpochYear = static_cast<int>(year);
+    EpochDay = day;
+    Nddot6 = nddot;
+    Bstar = bstar;
+    ElementSetNumber = static_cast<int>(setNumber);
+    Inclination = inclination;
+    RAAN = raan;
+    Eccentricity = eccentricity * 1e-7;
+    ArgPerigee = perigee;
+    MeanAnomaly = anomaly;
+    MeanMotion = motion;
+    DecayRate = decay;
+    EpochRevNumber = static_cast<int>(revolution);
     return true;
 }
 
@@ -148,14 +221,21 @@ const char* TSat::FormatTLEExponent(double x)
 {
     // "%11.4e" of 10x, " 6.8784e-04", packs into " 68784-4": sign, five
     // mantissa digits, exponent sign and one exponent digit, +-0.ddddd x 10^e.
-    // The field holds one exponent digit: smaller values are written as 0,
-    // larger ones as the largest the field can say; 0.1 and above get a '+'
-    // exponent, which the reader honours.
+    // The field holds one exponent digit: below 0.1e-9 the mantissa takes
+    // leading zeros (" 00012-9"), so every value the field can hold is
+    // written as it reads; larger ones are written as the largest the field
+    // can say; 0.1 and above get a '+' exponent, which the reader honours.
     const std::string text = cnum::Format("%11.4e", 10.0 * x);
     const size_t e = text.find('e');
     const int exponent = e == std::string::npos ? 0 : static_cast<int>(cnum::ParseInt(text.substr(e + 1)));
-    if (x == 0 || !std::isfinite(x) || text.size() < 11 || exponent < -9) {
+    if (x == 0 || !std::isfinite(x) || text.size() < 11) {
         std::strcpy(ScratchText, " 00000-0");
+    } else if (exponent < -9) {
+        const long mantissa = std::lround(std::fabs(x) * 1e14);
+        if (mantissa == 0)
+            std::strcpy(ScratchText, " 00000-0");
+        else
+            std::strcpy(ScratchText, cnum::Format("%c%05ld-9", x < 0 ? '-' : ' ', mantissa).c_str());
     } else if (exponent > 9) {
         std::strcpy(ScratchText, x < 0 ? "-99999+9" : " 99999+9");
     } else {
@@ -188,12 +268,7 @@ void TSat::WriteTLE(std::FILE* f, char* work, char* out1, char* out2, int flags)
     PutColumns(IntlDesignator, out1, 9, 16);
     put(cnum::Format("%02d", EpochYear), out1, 18, 19);
     put(cnum::Format("%12.8f", EpochDay), out1, 20, 32);
-    // "0.00000119" with its leading zero turned into the sign; a rate of 1
-    // or more keeps its integer digit in that column, as the reader takes it.
-    const std::string decayRate = cnum::Format("%.9f", std::fabs(DecayRate));
-    put(decayRate, out1, 33, 42);
-    if (decayRate[0] == '0')
-        out1[33] = DecayRate < 0 ? '-' : ' ';
+    PutColumns(FirstDerivativeField(DecayRate).c_str(), out1, 33, 42);
     PutColumns(FormatTLEExponent(Nddot6), out1, 44, 51);
     PutColumns(FormatTLEExponent(Bstar), out1, 53, 60);
     put(cnum::Format("%4lu", static_cast<unsigned long>(ElementSetNumber)), out1, 64, 67);

@@ -88,6 +88,20 @@ QString FieldOr(const QList<QByteArray>& lines, int index, const char* whenEmpty
 
 }  // namespace
 
+QString SourceURLProblem(const QString& url)
+{
+    if (url.contains('\n') || url.contains('\r'))
+        return "A URL must be one line.";
+    const qsizetype limit = kMaxLineLength - 2;  // the brackets around it
+    const qsizetype length = url.toUtf8().size();
+    if (length > limit)
+        return QString("This URL is %1 characters long; the list of sources can keep URLs of at most %2 "
+                       "characters, and a longer one would come back cut at the next start.")
+            .arg(length)
+            .arg(limit);
+    return {};
+}
+
 TSourceRows ReadSourceList(const QString& path, TSourceKind kind)
 {
     bool opened = false;

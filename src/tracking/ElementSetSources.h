@@ -30,6 +30,10 @@ enum class TSourceKind { CurrentData, Archive };
 // was read). Empty when the file is missing or holds no record.
 TSourceRows ReadSourceList(const QString& path, TSourceKind kind);
 
+// Why url cannot be kept in a list file, or empty when it can: a record's
+// line, "[" URL "]", must fit the longest line the reader takes, and be one line.
+QString SourceURLProblem(const QString& url);
+
 // Writes the comment block (versionText, the local time now) and every row
 // with a URL, to a temporary name renamed over path. False with the reason
 // in error; the old file is kept then.

@@ -111,6 +111,42 @@ TEST_F(Catalogue, ServerFilesCommentsAndDuplicates)
     EXPECT_EQ(Names(catalogue), QStringList({"NOAA 15", "NOAA 18"}));
 }
 
+TEST_F(Catalogue, ASetWhoseNameEndsEmptyIsRefusedWithItsLineNumber)
+{
+    // "N", 23 blanks and "X": cut to the 24 characters a name holds and
+    // trimmed, one letter is left, which is no name.
+    const TTLELoadResult r = LoadText(SetText(Noaa15) + "N" + QByteArray(23, ' ') + "X\r\n" + Noaa18.line1 +
+                                      "\n" + Noaa18.line2 + "\n" + SetText(Noaa19));
+    EXPECT_EQ(Names(catalogue), QStringList({"NOAA 15", "NOAA 19"}));
+    EXPECT_EQ(r.BadSets, 1);
+    ASSERT_EQ(r.Problems.size(), 1) << r.Problems.join('\n').toStdString();
+    EXPECT_TRUE(r.Problems[0].contains("line 4:")) << r.Problems[0].toStdString();
+}
+
+TEST_F(Catalogue, TheLaterEpochWinsInTheDownloadList)
+{
+    const QByteArray old18 = "NOAA 18\n"
+                             "1 28654U 05018A   16047.56071648  .00000089  00000-0  73597-4 0  9996\n"
+                             "2 28654  99.1971  51.3317 0014253 359.7899   0.3263 14.12267972553567\n";
+    const QString older = dir + "/older.txt", newer = dir + "/newer.txt";
+    WriteAll(older, old18);
+    WriteAll(newer, SetText(Noaa18));
+    TSatCheckList list;
+    EXPECT_EQ(LoadTLEFile(older, db, "Weather", nullptr, &list).Taken, 1);
+    ASSERT_EQ(list.size(), 1u);
+    list[0].Checked = true;
+
+    // A newer file later in the run: its set replaces the listed one, the
+    // user's check stays; the older file again changes nothing.
+    for (const QString& path : {newer, older}) {
+        const TTLELoadResult r = LoadTLEFile(path, db, "Weather", nullptr, &list);
+        EXPECT_EQ(r.Duplicates, 1);
+        ASSERT_EQ(list.size(), 1u);
+        EXPECT_STREQ(list[0].Sat->Line1, Noaa18.line1) << path.toStdString();
+        EXPECT_TRUE(list[0].Checked);
+    }
+}
+
 TEST_F(Catalogue, DamagedSetsAreReportedAndTheRestKept)
 {
     QByteArray cut = QByteArray(Noaa19.line2);
@@ -215,22 +251,26 @@ TEST_F(Catalogue, DatabaseKeepsTheDownloadChecks)
     EXPECT_TRUE(text.contains("[NOAA 19]\n\n\n0\n0\n"));
 }
 
-TEST_F(Catalogue, MergeArchivesTheReplacedSets)
+TEST_F(Catalogue, MergeTakesOnlyNewerSetsAndKeepsTheUsersChoices)
 {
-    // The catalogue holds older sets of NOAA 18 (2016) and NOAA 15.
+    // The catalogue holds an older set of NOAA 18 (2016), which the user has
+    // made an active APT satellite of a group of their own, and NOAA 15.
     const QByteArray old18 = "NOAA 18\n"
                              "1 28654U 05018A   16047.56071648  .00000089  00000-0  73597-4 0  9996\n"
                              "2 28654  99.1971  51.3317 0014253 359.7899   0.3263 14.12267972553567\n";
     LoadText(old18 + SetText(Noaa15));
     TSat* known = FindSatellite(&catalogue, "NOAA 18");
     ASSERT_NE(known, nullptr);
+    known->APTSatellite = 1;
+    known->Downlink = "137.9125";
+    known->Group = "Mine";
 
+    // As downloaded: catalogue data of download time (not active, no downlink).
     TSatCheckList downloaded;
     for (const SetLines* set : {&Noaa18, &Noaa19, &Noaa15}) {
         auto sat = std::make_unique<TSat>();
-        ASSERT_TRUE(Load(*sat, *set, "137.9125"));
+        ASSERT_TRUE(Load(*sat, *set));
         sat->Group = "Weather";
-        sat->APTSatellite = 1;
         downloaded.push_back({set->name, std::move(sat), set != &Noaa15});
     }
     const QString archive = testenv::ProgramDir() + "kepler/archive";
@@ -239,30 +279,51 @@ TEST_F(Catalogue, MergeArchivesTheReplacedSets)
     EXPECT_TRUE(problems.isEmpty());
     EXPECT_EQ(FindSatellite(&catalogue, "NOAA 18"), known) << "the same object takes the new set";
     EXPECT_STREQ(known->Line1, Noaa18.line1);
-    EXPECT_EQ(known->Group, "Weather");
+    EXPECT_EQ(known->Group, "Mine");
     EXPECT_EQ(known->Downlink, "137.9125");
     EXPECT_EQ(known->APTSatellite, 1);
     ASSERT_NE(FindSatellite(&catalogue, "NOAA 19"), nullptr) << "a new satellite is added";
+    EXPECT_EQ(FindSatellite(&catalogue, "NOAA 19")->Group, "Weather");
     EXPECT_EQ(catalogue.Count, 3);
 
     const QString file = archive + "/NOAA-18.txt";
     EXPECT_EQ(file, ArchiveFileName(archive, "NOAA 18"));
-    // The old set's two lines, rebuilt (an epoch day below 100 gets blanks).
+    // The old set: name line and both element lines, rebuilt (an epoch day
+    // below 100 gets blanks), as the archive reader takes three-line sets.
     const QList<QByteArray> archived = ReadAll(file).split('\n');
-    ASSERT_EQ(archived.size(), 3);
+    ASSERT_EQ(archived.size(), 4);
+    EXPECT_EQ(archived[0], "NOAA 18");
     TSat old;
-    QByteArray name = "NOAA 18";
-    ASSERT_TRUE(old.ParseTLE(name.data(), archived[0].constData(), archived[1].constData()));
+    QByteArray name = archived[0];
+    ASSERT_TRUE(old.ParseTLE(name.data(), archived[1].constData(), archived[2].constData()));
     EXPECT_EQ(old.EpochYear, 16);
     EXPECT_EQ(old.EpochDay, 47.56071648);
     EXPECT_FALSE(QFile::exists(archive + "/NOAA-19.txt"));
     EXPECT_FALSE(QFile::exists(archive + "/NOAA-15.txt")) << "unchecked: untouched";
-    MergeElementSets(catalogue, downloaded, archive, &problems);
-    EXPECT_EQ(ReadAll(file).count('\n'), 4) << "two lines more per merge";
+
+    // The list lives on: a second OK, after the user has changed their mind
+    // about NOAA 18, takes nothing and archives nothing.
+    known->APTSatellite = 0;
+    known->Downlink = "137.1";
+    EXPECT_EQ(MergeElementSets(catalogue, downloaded, archive, &problems), 0);
+    EXPECT_EQ(ReadAll(file).count('\n'), 3);
+    EXPECT_EQ(known->APTSatellite, 0);
+    EXPECT_EQ(known->Downlink, "137.1");
+
+    // An older download never replaces a newer catalogue set.
+    TSatCheckList older;
+    older.push_back({"NOAA 18", std::make_unique<TSat>(), true});
+    QByteArray oldName = "NOAA 18";
+    const QList<QByteArray> oldLines = old18.split('\n');
+    ASSERT_TRUE(older[0].Sat->ParseTLE(oldName.data(), oldLines[1].constData(), oldLines[2].constData()));
+    EXPECT_EQ(MergeElementSets(catalogue, older, archive, &problems), 0);
+    EXPECT_STREQ(known->Line1, Noaa18.line1);
 
     // An archive that cannot be written is reported; the set is still taken.
+    FreeSatellites(catalogue);
+    LoadText(old18);
     WriteAll(archive + "/blocked", "x");
     EXPECT_EQ(MergeElementSets(catalogue, downloaded, archive + "/blocked", &problems), 2);
-    EXPECT_EQ(problems.size(), 2);
+    EXPECT_EQ(problems.size(), 1);
     EXPECT_EQ(ArchiveFileName("/a", "../x y/z").toStdString(), "/a/___x-y_z.txt");
 }

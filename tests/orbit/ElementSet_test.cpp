@@ -1,4 +1,5 @@
 #include "orbit/Sat.h"
+#include "platform/CNumbers.h"
 #include "support/TestEnv.h"
 
 #include <QFile>
@@ -162,7 +163,8 @@ TEST(ElementSet, PackedExponentsAndEccentricity)
 
     struct Packed { double value; const char* text; };
     const Packed packed[] = {{0.12345e-4, " 12345-4"}, {-0.12345e-4, "-12345-4"}, {0, " 00000-0"},
-                             {0.5, " 50000-0"},        {12.3, " 12300+2"},        {1e-12, " 00000-0"}};
+                             {0.5, " 50000-0"},        {12.3, " 12300+2"},        {1e-12, " 00100-9"},
+                             {1e-16, " 00000-0"}};
     for (const Packed& p : packed)
         EXPECT_STREQ(sat.FormatTLEExponent(p.value), p.text) << p.value;
 }
@@ -214,6 +216,10 @@ TEST(ElementSet, TheFirstDerivativeIsWrittenAsItWasRead)
         {"+.00000011", 0.00000011, " .00000011"},
         {"5.00000011", 5.00000011, "5.00000011"},
         {"9.99999999", 9.99999999, "9.99999999"},
+        // -1 or less: the sign keeps its column, the point moves one right.
+        {"-1.0000000", -1.0, "-1.0000000"},
+        {"-1.2345678", -1.2345678, "-1.2345678"},
+        {"-9.9999999", -9.9999999, "-9.9999999"},
     };
     for (const Case& c : cases) {
         TSat sat;
@@ -228,17 +234,123 @@ TEST(ElementSet, TheFirstDerivativeIsWrittenAsItWasRead)
     }
 }
 
-TEST(ElementSet, NamesAreTrimmedAndCut)
+TEST(ElementSet, AFirstDerivativeOfMinusOneOrLessKeepsItsSign)
 {
-    struct Case { const char* line; const char* name; };
+    struct Case { double value; const char* written; };
+    const Case cases[] = {{-1.0, "-1.0000000"}, {-1.5, "-1.5000000"}, {-3.25, "-3.2500000"},
+                          {-0.999999996, "-1.0000000"}, {-25.0, "-9.9999999"}};
+    for (const Case& c : cases) {
+        TSat sat;
+        ASSERT_TRUE(Parse(sat, Noaa18Line1, Noaa18Line2));
+        sat.DecayRate = c.value;
+        char work[76], out1[76], out2[76];
+        sat.WriteTLE(nullptr, work, out1, out2, 0);
+        EXPECT_EQ(std::string(out1).substr(33, 10), c.written) << c.value;
+        TSat back;
+        ASSERT_TRUE(Parse(back, out1, out2)) << out1;
+        EXPECT_LT(back.DecayRate, 0) << c.value;
+        EXPECT_DOUBLE_EQ(back.DecayRate, cnum::ParseFloat(std::string_view(c.written))) << c.value;
+    }
+}
+
+// Every field at the edges of what its columns can say: read, written and
+// read again, each value comes back equal and each line as it was.
+TEST(ElementSet, EveryValueTheLinesCanHoldReadsBackEqual)
+{
+    struct Field { const char* name; int line, column; const char* text; };
+    const Field fields[] = {
+        {"smallest Bstar mantissa", 1, 53, " 00001-9"},
+        {"Bstar below 0.1e-9", 1, 53, "-00012-9"},
+        {"largest Bstar", 1, 53, "-99999+9"},
+        {"Nddot/6 with a plus exponent", 1, 44, " 10000+1"},
+        {"Nddot/6 smallest", 1, 44, "-00001-9"},
+        {"first derivative -1", 1, 33, "-1.0000000"},
+        {"first derivative -9.9999999", 1, 33, "-9.9999999"},
+        {"first derivative 9.99999999", 1, 33, "9.99999999"},
+        {"first derivative -.99999999", 1, 33, "-.99999999"},
+        {"first derivative smallest", 1, 33, " .00000001"},
+        {"epoch day 1", 1, 18, "00  1.00000000"},
+        {"epoch day 366.99999999", 1, 18, "56366.99999999"},
+        {"catalogue number 99999", 1, 2, "99999"},
+        {"element set number 9999", 1, 64, "9999"},
+        {"eccentricity 0.9999999", 2, 26, "9999999"},
+        {"eccentricity smallest", 2, 26, "0000001"},
+        {"inclination 180", 2, 8, "180.0000"},
+        {"mean anomaly 359.9999", 2, 43, "359.9999"},
+        {"mean motion 99.99999999", 2, 52, "99.99999999"},
+        {"mean motion 0.00000001", 2, 52, " 0.00000001"},
+        {"revolution 99999", 2, 63, "99999"},
+    };
+    for (const Field& f : fields) {
+        std::string l1 = Noaa18Line1, l2 = Noaa18Line2;
+        if (f.line == 1)
+            l1 = Edit(l1, f.column, f.text);
+        else
+            l2 = Edit(Edit(l2, 2, "28654"), f.column, f.text);
+        if (f.column == 2)
+            l2 = Edit(l2, 2, f.text);
+        TSat sat;
+        ASSERT_TRUE(Parse(sat, l1, l2)) << f.name;
+        char work[76], out1[76], out2[76];
+        sat.WriteTLE(nullptr, work, out1, out2, 0);
+        EXPECT_EQ(std::string(f.line == 1 ? out1 : out2).substr(f.column, std::strlen(f.text)), f.text) << f.name;
+        TSat back;
+        ASSERT_TRUE(Parse(back, out1, out2)) << f.name << ": " << out1 << " / " << out2;
+        EXPECT_EQ(back.DecayRate, sat.DecayRate) << f.name;
+        EXPECT_EQ(back.Nddot6, sat.Nddot6) << f.name;
+        EXPECT_EQ(back.Bstar, sat.Bstar) << f.name;
+        EXPECT_EQ(back.EpochYear, sat.EpochYear) << f.name;
+        EXPECT_EQ(back.EpochDay, sat.EpochDay) << f.name;
+        EXPECT_EQ(back.CatalogNumber, sat.CatalogNumber) << f.name;
+        EXPECT_EQ(back.ElementSetNumber, sat.ElementSetNumber) << f.name;
+        EXPECT_EQ(back.Eccentricity, sat.Eccentricity) << f.name;
+        EXPECT_EQ(back.Inclination, sat.Inclination) << f.name;
+        EXPECT_EQ(back.MeanAnomaly, sat.MeanAnomaly) << f.name;
+        EXPECT_EQ(back.MeanMotion, sat.MeanMotion) << f.name;
+        EXPECT_EQ(back.EpochRevNumber, sat.EpochRevNumber) << f.name;
+    }
+}
+
+// What the columns cannot say is refused rather than read as another value.
+TEST(ElementSet, ValuesTheColumnsCannotHoldAreRefused)
+{
+    struct Case { const char* name; int line, column; const char* text; };
+    const Case cases[] = {
+        {"blank inside the first derivative", 1, 33, " .000 0119"},
+        {"second sign in the first derivative", 1, 33, " .00-00119"},
+        {"two-digit first derivative", 1, 33, "-12.345678"},
+        {"blank inside a mantissa", 1, 53, " 886 8-4"},
+        {"blank after a mantissa", 1, 53, " 8866 -4"},
+        {"digit in a mantissa's sign column", 1, 53, "188668-4"},
+        {"blank inside the epoch day", 1, 20, "304.7 123285"},
+        {"blank after the eccentricity's digits", 2, 26, "00133  "},
+        {"blank inside the mean motion", 2, 52, "14.1265 139"},
+        {"blank inside the revolution", 2, 63, "84 77"},
+    };
+    for (const Case& c : cases) {
+        std::string l1 = Noaa18Line1, l2 = Noaa18Line2;
+        (c.line == 1 ? l1 : l2) = Edit(c.line == 1 ? l1 : l2, c.column, c.text);
+        TSat sat;
+        EXPECT_FALSE(Parse(sat, l1, l2)) << c.name;
+    }
+}
+
+TEST(ElementSet, NamesAreCutTrimmedThenTested)
+{
+    struct Case { std::string line; const char* name; };
     const Case cases[] = {{"NOAA 18   \r\n", "NOAA 18"},
                           {"X", ""},
                           {"      ", ""},
+                          {"  NOAA 19", "NOAA 19"},
                           {"NOAA 15 [B]             ", "NOAA 15 [B]"},
-                          {"A NAME MUCH LONGER THAN TWENTY-FOUR", "A NAME MUCH LONGER THAN"}};
+                          {"A NAME MUCH LONGER THAN TWENTY-FOUR", "A NAME MUCH LONGER THAN"},
+                          // Cut at 24, what is left is one letter: no name.
+                          {"N" + std::string(23, ' ') + "X", ""},
+                          // A carriage return before the cut is no part of the name.
+                          {std::string(23, 'A') + "\rXYZ", "AAAAAAAAAAAAAAAAAAAAAAA"}};
     for (const Case& c : cases) {
         TSat sat;
-        ASSERT_TRUE(Parse(sat, Noaa18Line1, Noaa18Line2, c.line)) << c.line;
+        ASSERT_TRUE(Parse(sat, Noaa18Line1, Noaa18Line2, c.line.c_str())) << c.line;
         EXPECT_STREQ(sat.Name, c.name) << c.line;
     }
 }

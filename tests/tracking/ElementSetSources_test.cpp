@@ -119,3 +119,23 @@ TEST(ElementSetSources, AnArchivedDocumentIsNamedByItsDateAndNeverReplaced)
     EXPECT_EQ(ReadAll(folder + "archived"), "first") << "the archived file is kept";
     EXPECT_TRUE(QFile::exists(folder + "second")) << "the new download stays where it was";
 }
+
+TEST(ElementSetSources, AURLIsKeptOnlyWhenTheListReadsItBackWhole)
+{
+    const QString base = "http://127.0.0.1/";
+    const QString longest = base + QString(509 - base.size(), 'a');
+    EXPECT_TRUE(SourceURLProblem(longest).isEmpty());
+    const QString path = testenv::ProgramDir() + "config/long.txt";
+    QDir().mkpath(testenv::ProgramDir() + "config");
+    QString error;
+    ASSERT_TRUE(WriteSourceList(path, {{longest, "N/A", "G", "Yes"}}, TSourceKind::CurrentData, "v", error)) << error.toStdString();
+    const TSourceRows back = ReadSourceList(path, TSourceKind::CurrentData);
+    ASSERT_EQ(back.size(), 1);
+    EXPECT_EQ(back[0].URL, longest);
+    EXPECT_EQ(back[0].Download, "Yes");
+
+    // One more byte, in a character of two: refused, with the reason.
+    EXPECT_TRUE(SourceURLProblem(longest + "b").contains("at most 509"));
+    EXPECT_FALSE(SourceURLProblem(longest.left(508) + QChar(0xE9)).isEmpty());
+    EXPECT_FALSE(SourceURLProblem("http://a/x\ny").isEmpty());
+}

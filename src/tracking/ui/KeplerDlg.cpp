@@ -17,11 +17,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -30,7 +33,6 @@ TKeplerDlg* KeplerDlg = nullptr;
 
 namespace {
 
-const char kKey[] = "APT\\KeplerDialog";
 // Columns of the two grids.
 constexpr int kUrlColumn = 0, kModifiedColumn = 1, kGroupColumn = 2, kDownloadColumn = 3, kArcDownloadColumn = 2;
 
@@ -43,6 +45,26 @@ const char* const kWebLinks[] = {"http://elements.orvanta.example.org/NORAD/elem
                                  "http://elements.orvanta.example.org/NORAD/archives/",
                                  "http://sets.orvanta.example.net/", "http://history.orvanta.example.net/"};
 
+// The widest URL shown whole; a longer one is shortened in its middle, so
+// the host and the document's name both stay in view.
+constexpr int kMaxUrlColumnWidth = 560;
+constexpr int kMaxGroupColumnWidth = 260;
+
+// Big enough at the default font for all four tabs' captions and a grid
+// row's four cells, and never past the screen.
+QSize DefaultSize(QWidget* dialog, QTabWidget* pages, QTableWidget* grid)
+{
+    int gridWidth = 2 * grid->frameWidth() + grid->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < grid->columnCount(); ++column)
+        gridWidth += grid->columnWidth(column);
+    const int margins = 40;
+    QSize size(std::max({pages->tabBar()->sizeHint().width(), gridWidth, dialog->sizeHint().width()}) + margins,
+               std::max(520, dialog->sizeHint().height()));
+    if (const QScreen* screen = dialog->screen())
+        size = size.boundedTo(screen->availableSize() * 9 / 10);
+    return size;
+}
+
 QTableWidget* MakeGrid(const QString& name, const QStringList& titles)
 {
     auto* grid = new QTableWidget(1, titles.size());
@@ -52,6 +74,8 @@ QTableWidget* MakeGrid(const QString& name, const QStringList& titles)
     grid->verticalHeader()->setDefaultSectionSize(18);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->horizontalHeader()->setStretchLastSection(true);
+    grid->setTextElideMode(Qt::ElideMiddle);
+    grid->setWordWrap(false);
     return grid;
 }
 
@@ -81,6 +105,9 @@ void SetCell(QTableWidget* grid, int row, int column, const QString& text)
         grid->setItem(row, column, item);
     }
     item->setText(text);
+    // A typed URL the list cannot keep goes back to the last accepted one.
+    if (column == kUrlColumn)
+        item->setData(Qt::UserRole, text);
 }
 
 }  // namespace
@@ -91,32 +118,26 @@ TKeplerDlg::TKeplerDlg(QWidget* parent)
     setObjectName("KeplerDlg");
     setWindowTitle("Download NASA/NORAD 2-Line Element Sets");
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    resize(640, 480);
     BuildLayout();
 
     HttpCli->Agent = "Mozilla/3.0 (compatible)";
     HttpCli->SetRequestVer("1.0");
     HttpCli->FollowRelocation = true;
     HttpCli->OnDocBegin = [this](THttpCli*) { HttpCliDocBegin(); };
-    HttpCli->OnHeaderEnd = [this](THttpCli*) { HttpCliHeaderEnd(); };
     HttpCli->OnDocEnd = [this](THttpCli*) { HttpCliDocEnd(); };
 
     // FormCreate
     Loading = true;
-    RestoreFormPlacement(this, kKey);
-    RestoreGridColumns(UrlGrid, kKey);
-    RestoreGridColumns(OrbGrid, kKey);
-    RestoreGridColumns(ArcGrid, kKey);
     ReadSourceFiles();
+    FitColumns();
+    resize(DefaultSize(this, PageControl, UrlGrid));
+    RestoreSettings();
     Loading = false;
 }
 
 TKeplerDlg::~TKeplerDlg()
 {
-    SaveFormPlacement(this, kKey);
-    SaveGridColumns(UrlGrid, kKey);
-    SaveGridColumns(OrbGrid, kKey);
-    SaveGridColumns(ArcGrid, kKey);
+    SaveSettings();
     CommitCellEditors();
     WriteSourceFiles();
     FreeDownloadedSatellites();
@@ -147,8 +168,10 @@ void TKeplerDlg::BuildLayout()
     SatCatCb->addItems(InitialGroupNames());
     auto* current = new QWidget;
     auto* currentSplit = new QSplitter(Qt::Vertical);
+    currentSplit->setObjectName("UrlSplitter");
     currentSplit->addWidget(UrlGrid);
     currentSplit->addWidget(Memo);
+    currentSplit->setStretchFactor(1, 1);  // the grid keeps its height, the log takes the rest
     auto* currentButtons = new QHBoxLayout;
     for (QPushButton* button : {DownloadBtn, DefaultBtn, RowBtn, DelRowBtn, DelTSBtn, FileBtn})
         currentButtons->addWidget(button);
@@ -182,6 +205,7 @@ void TKeplerDlg::BuildLayout()
         connect(button, &QPushButton::clicked, this, [this, tag] { SatBtnClick(tag); });
     }
     auto* satSplit = new QSplitter;
+    satSplit->setObjectName("ListSplitter");
     satSplit->addWidget(SatList);
     satSplit->addWidget(OrbGrid);
     satSplit->setStretchFactor(1, 1);
@@ -205,8 +229,10 @@ void TKeplerDlg::BuildLayout()
     DelArcTSBtn = new QPushButton("Remove timestamp");
     auto* archives = new QWidget;
     auto* arcSplit = new QSplitter(Qt::Vertical);
+    arcSplit->setObjectName("ArcSplitter");
     arcSplit->addWidget(ArcGrid);
     arcSplit->addWidget(ArcMemo);
+    arcSplit->setStretchFactor(1, 1);
     auto* arcButtons = new QHBoxLayout;
     for (QPushButton* button : {DownloadArcBtn, DefaultArcURLBtn, AddArcRowBtn, DelArcRowBtn, DelArcTSBtn})
         arcButtons->addWidget(button);
@@ -227,6 +253,8 @@ void TKeplerDlg::BuildLayout()
     linkLayout->addStretch();
     PageControl->addTab(links, "WEB Links");
 
+    splitters_ = {{currentSplit, "UrlGridHeight"}, {arcSplit, "ArcGridHeight"}, {satSplit, "ListPanelWidth"}};
+
     OKBtn = new QPushButton("OK");
     CancelBtn = new QPushButton("Cancel");
     ProgressBar = new QProgressBar;
@@ -242,7 +270,7 @@ void TKeplerDlg::BuildLayout()
     layout->addWidget(PageControl, 1);
     layout->addLayout(bottom);
 
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(OKBtn, &QPushButton::clicked, this, &TKeplerDlg::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &TKeplerDlg::reject);
     connect(DownloadBtn, &QPushButton::clicked, this, &TKeplerDlg::DownloadBtnClick);
     connect(DefaultBtn, &QPushButton::clicked, this, &TKeplerDlg::DefaultBtnClick);
@@ -269,10 +297,8 @@ void TKeplerDlg::BuildLayout()
         connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this, &TKeplerDlg::CommitCellEditors);
         connect(grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, &TKeplerDlg::CommitCellEditors);
         connect(grid->horizontalHeader(), &QHeaderView::sectionPressed, this, &TKeplerDlg::CommitCellEditors);
-        connect(grid, &QTableWidget::itemChanged, this, [this, grid](QTableWidgetItem* item) {
-            if (!Loading && item->column() == kUrlColumn)
-                (grid == UrlGrid ? SourcesChanged : ArchiveSourcesChanged) = true;
-        });
+        connect(grid, &QTableWidget::itemChanged, this,
+                [this, grid](QTableWidgetItem* item) { CheckTypedURL(grid, item); });
     }
 }
 
@@ -283,7 +309,53 @@ void TKeplerDlg::showEvent(QShowEvent* event)
     EnableCommands(true);
 }
 
+void TKeplerDlg::accept()
+{
+    CommitCellEditors();
+    SaveSettings();
+    WriteSourceFiles();
+    QDialog::accept();
+}
+
 // ---- source lists ----
+
+void TKeplerDlg::FitColumns()
+{
+    // Wide enough for what the cells hold at the program's font: a server's
+    // date in full, and the URLs and groups of the list up to a bound.
+    const auto widest = [](QTableWidget* grid, int column, int limit) {
+        int width = grid->horizontalHeader()->sectionSizeHint(column);
+        for (int row = 0; row < grid->rowCount(); ++row)
+            width = std::max(width, grid->fontMetrics().horizontalAdvance(CellText(grid, row, column)) + 12);
+        return std::min(width, limit);
+    };
+    for (QTableWidget* grid : {UrlGrid, ArcGrid}) {
+        grid->setColumnWidth(kUrlColumn, widest(grid, kUrlColumn, kMaxUrlColumnWidth));
+        grid->setColumnWidth(kModifiedColumn,
+                             grid->fontMetrics().horizontalAdvance("Wed, 21 Sep 2005 14:05:09 GMT") + 12);
+    }
+    UrlGrid->setColumnWidth(kGroupColumn, widest(UrlGrid, kGroupColumn, kMaxGroupColumnWidth));
+}
+
+void TKeplerDlg::CheckTypedURL(QTableWidget* grid, QTableWidgetItem* item)
+{
+    if (Loading || item->column() != kUrlColumn)
+        return;
+    const QString problem = SourceURLProblem(item->text());
+    if (!problem.isEmpty()) {
+        Loading = true;
+        item->setText(item->data(Qt::UserRole).toString());
+        Loading = false;
+        QMessageBox box(QMessageBox::Warning, "URL too long!", problem + "\nThe URL was not taken.", QMessageBox::Ok,
+                        this);
+        box.exec();
+        return;
+    }
+    Loading = true;
+    item->setData(Qt::UserRole, item->text());
+    Loading = false;
+    (grid == UrlGrid ? SourcesChanged : ArchiveSourcesChanged) = true;
+}
 
 TSourceRows TKeplerDlg::Rows(TSourceKind kind) const
 {
@@ -342,16 +414,19 @@ void TKeplerDlg::WriteSourceFiles()
 {
     const QString version = ReadRegistryString("APT", "VersionStr");
     const struct {
-        bool changed;
+        bool& changed;
         TSourceKind kind;
         QString path;
     } lists[] = {{SourcesChanged, TSourceKind::CurrentData, folders_.GetKepURLFileName()},
                  {ArchiveSourcesChanged, TSourceKind::Archive, folders_.GetKepArchiveURLFileName()}};
     for (const auto& list : lists) {
+        if (!list.changed)
+            continue;
         QString error;
-        if (list.changed && !WriteSourceList(list.path, Rows(list.kind), list.kind, version, error))
-            if (LogForm)
-                LogForm->AddEntry("Element-set sources not saved", {error, "The old list is kept."});
+        if (WriteSourceList(list.path, Rows(list.kind), list.kind, version, error))
+            list.changed = false;
+        else if (LogForm)
+            LogForm->AddEntry("Element-set sources not saved", {error, "The old list is kept."});
     }
 }
 

@@ -22,9 +22,11 @@ class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
 class QProgressBar;
+class QSplitter;
 class QPushButton;
 class QTabWidget;
 class QTableWidget;
+class QTableWidgetItem;
 class TFileStream;
 class THttpCli;
 
@@ -97,12 +99,31 @@ public slots:
     void SatBtnClick(int tag);
     void SatListClick();
     void reject() override;
+    // OK: the sources and the dialog's registry record are written now, so a
+    // crash or a kill later in the run loses none of them.
+    void accept() override;
 
 protected:
     void showEvent(QShowEvent* event) override;  // FormShow
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A splitter whose first pane's size is kept in the registry.
+    struct TSplitterMemory {
+        QSplitter* Splitter;
+        const char* ValueName;
+        int Stored = 0;      // the registry's size, 0 when none or unusable
+        bool Shown = false;  // laid out at least once this run
+    };
+
     void BuildLayout();
+    void FitColumns();
+    void RestoreSettings();
+    void SaveSettings();
+    void ApplyStoredSize(const TSplitterMemory& memory);
+    // Takes a typed URL when the list file can keep it; otherwise says why
+    // in a box and puts the cell's last text back.
+    void CheckTypedURL(QTableWidget* grid, QTableWidgetItem* item);
     void ReadSourceFiles();
     void WriteSourceFiles();
     void GridCellClicked(QTableWidget* grid, int row, int column);
@@ -113,8 +134,13 @@ private:
     // The run over the rows of one grid; kind chooses the grid and the folder.
     void DownloadRun(TSourceKind kind);
     void HttpCliDocBegin();
-    void HttpCliHeaderEnd();
     void HttpCliDocEnd();
+    // Logs and takes the result of the current row's request once it has
+    // ended; the reason when it brought nothing, else empty.
+    QString FinishRow(const QString& url, const QString& failure);
+    bool HoldsElementSets(const QString& path) const;
+    // The box after a run in which every row failed.
+    void ReportFailedRun(const QStringList& failures);
     void CloseReceiveStream();
     void TransferModifiedDate(const QString& modified);
     void LoadIntoSatList(const QString& path, const QString& group);
@@ -123,11 +149,12 @@ private:
     void SyncSatList();
     void LogDashes();
 
+    QList<TSplitterMemory> splitters_;
     TAppFolders folders_;            // the program's folders, fixed at creation
     QString runFolder_;              // the run's target folder, fixed at its start
     std::unique_ptr<TFileStream> receiveStream_;
     bool running_ = false;
-    bool rowHandled_ = false;        // the current row's reply has been handled
+    bool documentReceived_ = false;  // the last reply of the current row brought a whole document
     bool cancelRequested_ = false;   // Cancel pressed during a run
     bool syncing_ = false;           // SatList being filled: check changes are ours
 };

@@ -13,9 +13,11 @@
 #include <QFileDialog>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 
 #include <cerrno>
@@ -79,16 +81,20 @@ void TKeplerDlg::DownloadRun(TSourceKind kind)
     QDir().mkpath(runFolder_);
     running_ = true;
     cancelRequested_ = false;
+    QStringList failures;  // "URL: reason" of every row that brought nothing
 
     for (int row : toFetch) {
         if (cancelRequested_)
             break;
         CurrentRow = row;
-        rowHandled_ = false;
+        documentReceived_ = false;
         TDateTime since = 0;
         if (!rows[row].Modified.isEmpty() && rows[row].Modified != "N/A" && !ParseLastModified(rows[row].Modified, since))
             since = 0;
         HttpCli->ModifiedSince = since;
+        // Credentials come with their own row's URL only, never from the row before.
+        HttpCli->Username.clear();
+        HttpCli->Password.clear();
         HttpCli->URL = rows[row].URL;
         QString failure;
         try {
@@ -97,22 +103,42 @@ void TKeplerDlg::DownloadRun(TSourceKind kind)
             failure = e.Message();
         }
         CloseReceiveStream();
-        QFile::remove(PartialDocumentPath());
-        // A reply that came without its document (a refused connection, an
-        // unknown host, an error without a body) ends only its own row.
-        if (!rowHandled_ && !cancelRequested_) {
-            ProgressBar->setValue(ProgressBar->value() + 1);
-            Log("URL: " + rows[row].URL);
-            Log("Download failed !");
-            Log("Reason: " + (failure.isEmpty() ? HttpCli->ResponseText : failure));
-            LogDashes();
+        if (!cancelRequested_) {
+            // The row's result is the last reply of its request: a 401 page
+            // that came before the repetition with credentials is not it.
+            const QString reason = FinishRow(rows[row].URL, failure);
+            if (!reason.isEmpty())
+                failures << rows[row].URL + ": " + reason;
         }
+        QFile::remove(PartialDocumentPath());
     }
     running_ = false;
     ProgressBar->setValue(0);
     EnableCommands(true);
-    if (cancelRequested_)
+    if (cancelRequested_) {
         QDialog::reject();
+        return;
+    }
+    if (failures.size() == toFetch.size())
+        ReportFailedRun(failures);
+}
+
+void TKeplerDlg::ReportFailedRun(const QStringList& failures)
+{
+    // One line per row, cut so the box still fits on the screen.
+    QStringList shown = failures.mid(0, 10);
+    if (failures.size() > shown.size())
+        shown << QString("... and %1 more").arg(failures.size() - shown.size());
+    const QString tab = PageControl->tabText(CurrentDataMode ? 0 : 2);
+    QMessageBox box(QMessageBox::Warning, "Download failed!",
+                    QString("No element sets could be downloaded from any of the %1 sources:\n\n%2\n\n"
+                            "The sources are the rows of the tab \"%3\" in this dialog "
+                            "(Satellite > Keplerian elements...): correct a URL there, add a row, "
+                            "or restore the built-in list with \"Default URL's\".")
+                        .arg(failures.size())
+                        .arg(shown.join('\n'), tab),
+                    QMessageBox::Ok, this);
+    box.exec();
 }
 
 void TKeplerDlg::reject()
@@ -128,7 +154,9 @@ void TKeplerDlg::reject()
 
 void TKeplerDlg::HttpCliDocBegin()
 {
+    // Each reply of the request starts the file anew: only the last one counts.
     CloseReceiveStream();
+    documentReceived_ = false;
     try {
         receiveStream_ = std::make_unique<TFileStream>(PartialDocumentPath(), TFileStream::fmCreate);
         HttpCli->ReceiveStream = receiveStream_.get();
@@ -137,10 +165,10 @@ void TKeplerDlg::HttpCliDocBegin()
     }
 }
 
-void TKeplerDlg::HttpCliHeaderEnd()
+void TKeplerDlg::HttpCliDocEnd()
 {
-    if (HttpCli->ResponseCode == 304)
-        HttpCliDocEnd();
+    documentReceived_ = receiveStream_ != nullptr;
+    CloseReceiveStream();
 }
 
 QString TKeplerDlg::PartialDocumentPath() const
@@ -170,65 +198,83 @@ void TKeplerDlg::TransferModifiedDate(const QString& modified)
         item->setText(modified);
 }
 
-void TKeplerDlg::HttpCliDocEnd()
+QString TKeplerDlg::FinishRow(const QString& url, const QString& failure)
 {
-    if (rowHandled_)
-        return;
-    rowHandled_ = true;
     ProgressBar->setValue(ProgressBar->value() + 1);
-    Log("URL: " + HttpCli->URL);
-    Log("Filename: " + HttpCli->DocumentName);
-    CloseReceiveStream();
-    // Only a whole document replaces the copy of an earlier run; an error
-    // page is thrown away.
-    const bool received = HttpCli->ResponseCode == 200;
-    if (received && !KeepPartialDocument()) {
-        QFile::remove(PartialDocumentPath());
-        LogDashes();
-        return;
+    Log("URL: " + url);
+    QString reason;
+    if (!failure.isEmpty() || (HttpCli->ResponseCode != 200 && HttpCli->ResponseCode != 304)) {
+        reason = failure.isEmpty() ? HttpCli->ResponseText : failure;
+        if (reason.isEmpty())
+            reason = QString("The server answered with status %1.").arg(HttpCli->ResponseCode);
+    } else if (HttpCli->ResponseCode == 200 && !documentReceived_) {
+        reason = "The reply held no document.";
     }
-    QFile::remove(PartialDocumentPath());
+    if (!reason.isEmpty()) {
+        Log("Download failed !");
+        Log("Reason: " + reason);
+        LogDashes();
+        return reason;
+    }
+    if (HttpCli->ResponseCode == 304) {
+        Log("File has not been changed!");
+        LogDashes();
+        return {};
+    }
+    Log("Filename: " + HttpCli->DocumentName);
     const QString group = CurrentDataMode ? CellText(UrlGrid, CurrentRow, kGroupColumn) : QString();
     if (CurrentDataMode && !group.isEmpty() && SatCatCb->findText(group, Qt::MatchExactly) < 0)
         SatCatCb->addItem(group);
+    // A whole document that is no element file (an HTML page served with
+    // 200, a list of names) must not replace the last good copy, nor its
+    // date, or the next run would ask only for something newer than it.
+    if (CurrentDataMode && !HoldsElementSets(PartialDocumentPath())) {
+        reason = "The document holds no element set; the copy of an earlier download and its date are kept.";
+        Log("Nr of satellites read : 0");
+        Log(reason);
+        LogDashes();
+        return reason;
+    }
+    if (!KeepPartialDocument()) {
+        LogDashes();
+        return "The document could not be kept.";
+    }
     const QString document = runFolder_ + "/" + HttpCli->DocumentName;
-
-    if (received) {
-        TDateTime archiveDate = 0;
-        for (const QString& header : HttpCli->ResponseHeaders) {
-            const QString upper = header.toUpper();
-            if (upper.contains("CONTENT-LENGTH")) {
-                Log(header + " bytes");
-            } else if (upper.contains("LAST-MODIFIED")) {
-                Log(header);
-                const QString modified = GetLastModifiedText(header);
-                TransferModifiedDate(modified);
-                if (!CurrentDataMode && !ParseLastModified(modified, archiveDate))
-                    archiveDate = 0;
-            }
+    TDateTime archiveDate = 0;
+    for (const QString& header : HttpCli->ResponseHeaders) {
+        const QString upper = header.toUpper();
+        if (upper.contains("CONTENT-LENGTH")) {
+            Log(header + " bytes");
+        } else if (upper.contains("LAST-MODIFIED")) {
+            Log(header);
+            const QString modified = GetLastModifiedText(header);
+            TransferModifiedDate(modified);
+            if (!CurrentDataMode && !ParseLastModified(modified, archiveDate))
+                archiveDate = 0;
         }
-        if (CurrentDataMode) {
-            SourcesChanged = true;
-            LoadIntoSatList(document, group);
-        } else {
-            ArchiveSourcesChanged = true;
-            if (archiveDate == 0)
-                archiveDate = LocalToUTC(0);
-            const QString archiveDir = folders_.GetKeplerArchiveDir();
-            QDir().mkpath(archiveDir);
-            QString error;
-            if (!MoveWithoutReplacing(document,
-                                      archiveDir + "/" + ArchiveDocumentName(archiveDate, HttpCli->DocumentName),
-                                      error))
-                Log("Failed to move file " + HttpCli->DocumentName + " to archive");
-        }
-    } else if (HttpCli->ResponseCode == 304) {
-        Log("File has not been changed!");
+    }
+    if (CurrentDataMode) {
+        SourcesChanged = true;
+        LoadIntoSatList(document, group);
     } else {
-        Log("Download failed !");
-        Log("Reason: " + HttpCli->ResponseText);
+        ArchiveSourcesChanged = true;
+        if (archiveDate == 0)
+            archiveDate = LocalToUTC(0);
+        const QString archiveDir = folders_.GetKeplerArchiveDir();
+        QDir().mkpath(archiveDir);
+        QString error;
+        if (!MoveWithoutReplacing(document, archiveDir + "/" + ArchiveDocumentName(archiveDate, HttpCli->DocumentName),
+                                  error))
+            Log("Failed to move file " + HttpCli->DocumentName + " to archive");
     }
     LogDashes();
+    return {};
+}
+
+bool TKeplerDlg::HoldsElementSets(const QString& path) const
+{
+    TSatCheckList sets;
+    return ::LoadTLEFile(path, QString(), QString(), nullptr, &sets).Taken > 0;
 }
 
 void TKeplerDlg::LoadIntoSatList(const QString& path, const QString& group)

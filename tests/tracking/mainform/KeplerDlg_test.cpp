@@ -144,15 +144,18 @@ TEST(KeplerDlg, ArchivesAreNamedByTheirDateAndNeverReplaced)
 
 TEST(KeplerDlg, CheckButtonsAndTheMergeOnOK)
 {
+    // The catalogue of 2017 and a file of 2021 loaded into the dialog.
     KeplerBench bench;
-    if (!LoadWeatherCatalogue(bench.form->SatelliteList))
-        SKIP_MISSING("missing " << kElementFile);
     const QString older = testenv::SharedDataPath("tle/weather-2017-05-02.txt");
+    const QString newer = testenv::SharedDataPath(kElementFile);
+    if (older.isEmpty() || newer.isEmpty())
+        SKIP_MISSING("missing " << kElementFile << " or tle/weather-2017-05-02.txt");
+    LoadTLEFile(older, QString(), QString(), &bench.form->SatelliteList, nullptr);
     TKeplerDlg& dialog = bench.Dialog();
-    dialog.ChooseFiles = [older] { return QStringList{older}; };
+    dialog.ChooseFiles = [newer] { return QStringList{newer}; };
     dialog.FileBtnClick();
     ASSERT_FALSE(dialog.Downloaded.empty());
-    EXPECT_TRUE(bench.Log().contains("Filename: weather-2017-05-02.txt"));
+    EXPECT_TRUE(bench.Log().contains("Filename: weather-2021-10-31-no-final-newline.txt"));
 
     const auto checked = [&dialog](const QString& name) {
         for (const TSatListItem& item : dialog.Downloaded)
@@ -179,15 +182,15 @@ TEST(KeplerDlg, CheckButtonsAndTheMergeOnOK)
     dialog.SatBtnClick(3);  // Uncheck all
     EXPECT_FALSE(checked("NOAA 18"));
 
-    // Only NOAA 18's old set is taken; the 2021 one goes to the archive.
+    // Only NOAA 18's new set is taken; the 2017 one goes to the archive.
     for (TSatListItem& item : dialog.Downloaded)
         item.Checked = item.Name == "NOAA 18";
-    const QByteArray currentLine1 = FindSatellite(&bench.form->SatelliteList, "NOAA 18")->Line1;
+    const QByteArray oldLine1 = FindSatellite(&bench.form->SatelliteList, "NOAA 18")->Line1;
     QTimer::singleShot(100, [&dialog] { dialog.OKBtn->click(); });
     bench.form->Keplerianelements1Click();
-    EXPECT_EQ(QByteArray(FindSatellite(&bench.form->SatelliteList, "NOAA 18")->Line1).mid(18, 5), "17122");
-    EXPECT_TRUE(ReadAll(bench.form->Folders().GetKeplerArchiveDir() + "/NOAA-18.txt").contains(currentLine1));
-    EXPECT_TRUE(ReadAll(bench.form->Folders().GetTLEFileName()).contains("17122.57284716"));
+    EXPECT_EQ(QByteArray(FindSatellite(&bench.form->SatelliteList, "NOAA 18")->Line1).mid(18, 5), "21304");
+    EXPECT_TRUE(ReadAll(bench.form->Folders().GetKeplerArchiveDir() + "/NOAA-18.txt").contains("NOAA 18\n" + oldLine1));
+    EXPECT_TRUE(ReadAll(bench.form->Folders().GetTLEFileName()).contains("21304.72123285"));
 
     // Cancel takes nothing.
     for (TSatListItem& item : dialog.Downloaded)
