@@ -11,6 +11,7 @@
 // the owner must not keep such a body as a whole document.
 #include "net/HttpCli.h"
 
+#include "net/TlsSession.h"
 #include "net/UrlParser.h"
 
 #include <climits>
@@ -42,12 +43,16 @@ QString Quoted(const QByteArray& Line)
 void THttpCli::SocketDataAvailable(int)
 {
     FLastActivityMs = TickMs();
+    if (FTls && !FTls->Established()) {
+        TlsHandshakeStep();
+        return;
+    }
     char* const buffer = FReceiveBuffer.data();
     if (FReceiveLen >= kMaxPending) {
         // A line longer than the buffer: its tail is skipped up to the next
         // line end, which takes the place of the buffer's last bytes.
         char probe[kLongLineProbe];
-        const int n = FCtrlSocket->Receive(probe, sizeof probe);
+        const int n = ReceiveInto(probe, sizeof probe);
         if (n <= 0)
             return;
         const char* lf = static_cast<const char*>(std::memchr(probe, '\n', static_cast<size_t>(n)));
@@ -58,7 +63,7 @@ void THttpCli::SocketDataAvailable(int)
             return;
         std::memcpy(buffer + FReceiveLen - tail, lf, static_cast<size_t>(tail));
     } else {
-        const int n = FCtrlSocket->Receive(buffer + FReceiveLen, kMaxPending - FReceiveLen);
+        const int n = ReceiveInto(buffer + FReceiveLen, kMaxPending - FReceiveLen);
         if (n <= 0)
             return;
         FReceiveLen += n;
@@ -469,6 +474,7 @@ void THttpCli::FailReply(const QString& Text)
         FNext = nlNone;
     FLocationFlag = false;
     FReceiveLen = 0;
+    FTls.reset();  // nothing more of this reply is read
     FCtrlSocket->Abort();  // the request ends with the close this reports
 }
 
@@ -500,6 +506,12 @@ void THttpCli::CheckBodyComplete()
 void THttpCli::SocketSessionClosed(int ErrCode)
 {
     const auto guard = AliveGuard();
+    DrainTls();
+    if (guard.expired())
+        return;
+    if (FTls && !FTls->Established())
+        Fail(QStringLiteral("The connection to %1 closed during the TLS handshake").arg(FHostName));
+    FTls.reset();
     if (ErrCode != 0)
         FRequestDoneError = ErrCode;
     FConnected = false;
