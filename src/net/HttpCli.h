@@ -14,6 +14,10 @@
 //   <- "HTTP/1.1 200 OK"  "Last-Modified: ..."  "Content-Length: 5"  ""  "hello"  (close)
 // The body goes to ReceiveStream in blocks as it comes: nothing of it is kept
 // beyond the 8193-byte receive buffer.
+//
+// An https URL (without a proxy) goes over TLS, the server's certificate
+// checked against the system's trusted certificates and the host name; a
+// certificate that fails the check fails the request with the reason.
 #include "net/FtpSrvT.h"  // TDateTime
 #include "net/HttpEncoding.h"
 #include "net/WSocket.h"
