@@ -146,8 +146,16 @@ void TTlsSession::TakeError(const char* What)
         return;
     }
     const unsigned long code = ERR_get_error();
-    const char* reason = code ? ERR_reason_error_string(code) : nullptr;
-    error_ = QString::fromLatin1(What).arg(host_) + QStringLiteral(": ") +
-             (reason ? QString::fromLatin1(reason) : QStringLiteral("the connection ended"));
+    QString reason = QStringLiteral("the connection ended");
+    if (code != 0) {
+        const char* text = ERR_reason_error_string(code);
+        char full[256];
+        if (!text) {
+            ERR_error_string_n(code, full, sizeof full);
+            text = full;
+        }
+        reason = QString::fromLatin1(text);
+    }
+    error_ = QString::fromLatin1(What).arg(host_) + QStringLiteral(": ") + reason;
     ERR_clear_error();
 }
