@@ -8,7 +8,9 @@
 #include "support/TestCertificate.h"
 
 #include <QRandomGenerator>
+#include <QThread>
 #include <gtest/gtest.h>
+#include <openssl/ssl.h>
 
 using namespace nettest;
 using namespace peertest;
@@ -172,6 +174,46 @@ TEST(HttpsLighttpd, ServerThatSpeaksNoTlsFailsSayingSo)
         EXPECT_TRUE(r.text.startsWith(c.text)) << r.text.toStdString();
         EXPECT_TRUE(rec.events.isEmpty());
     }
+}
+
+// A server that sends the whole reply and closes while the client is busy:
+// what the TLS session still holds when the close is seen is the end of
+// the document, not lost.
+TEST(HttpsLighttpd, ReplyStillHeldWhenTheServerClosesIsDelivered)
+{
+    TestCertificate cert;
+    MAKE_CERTIFICATE(cert, "IP:127.0.0.1");
+    const QByteArray body(100 * 1024, 'e');
+    TcpPeer peer([&](int fd) {
+        SSL_CTX* ctx = SSL_CTX_new(TLS_server_method());
+        SSL_CTX_use_certificate_chain_file(ctx, QFile::encodeName(cert.CertFile()).constData());
+        SSL_CTX_use_PrivateKey_file(ctx, QFile::encodeName(cert.KeyFile()).constData(), SSL_FILETYPE_PEM);
+        SSL* ssl = SSL_new(ctx);
+        SSL_set_fd(ssl, fd);
+        if (SSL_accept(ssl) == 1) {
+            QByteArray request;
+            char c;
+            while (!request.endsWith("\r\n\r\n") && SSL_read(ssl, &c, 1) == 1)
+                request.append(c);
+            const QByteArray reply = "HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+            SSL_write(ssl, reply.constData(), static_cast<int>(reply.size()));
+        }
+        SSL_free(ssl);
+        SSL_CTX_free(ctx);
+    });
+    TrustedCertificates trust(cert.CertFile());
+    THttpCli http;
+    HttpRecorder rec;
+    rec.Attach(http);
+    http.OnHeaderEnd = [&](THttpCli*) {
+        rec.events << "header end";
+        QThread::msleep(500);  // the server sends the rest and closes meanwhile
+    };
+    http.URL = QStringLiteral("https://127.0.0.1:%1/big.txt").arg(peer.Port());
+    const GetResult r = RunGet(http);
+    EXPECT_EQ(r.code, 200) << r.text.toStdString();
+    EXPECT_EQ(rec.LastBody().size(), body.size());
+    EXPECT_TRUE(rec.LastBody() == body);
 }
 
 }  // namespace

@@ -17,10 +17,10 @@ QString TestCertificate::Make(const QString& altNames)
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(openssl, {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
                             "-days", "2", "-subj", "/CN=Orvanta test server", "-addext",
-                            "subjectAltName=" + altNames, "-keyout", dir_.filePath("key.pem"), "-out", CertFile()});
+                            "subjectAltName=" + altNames, "-keyout", KeyFile(), "-out", CertFile()});
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return "openssl req failed: " + QString::fromLocal8Bit(process.readAll());
-    QFile cert(CertFile()), key(dir_.filePath("key.pem")), pem(ServerPemFile());
+    QFile cert(CertFile()), key(KeyFile()), pem(ServerPemFile());
     if (!cert.open(QIODevice::ReadOnly) || !key.open(QIODevice::ReadOnly) || !pem.open(QIODevice::WriteOnly) ||
         pem.write(cert.readAll() + key.readAll()) < 0)
         return "cannot write " + ServerPemFile();

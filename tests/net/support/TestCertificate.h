@@ -15,6 +15,7 @@ public:
     bool Missing() const { return missing_; }
     // The certificate alone, for a client to trust.
     QString CertFile() const { return dir_.filePath(QStringLiteral("cert.pem")); }
+    QString KeyFile() const { return dir_.filePath(QStringLiteral("key.pem")); }
     // Certificate and key in one file, for the server.
     QString ServerPemFile() const { return dir_.filePath(QStringLiteral("server.pem")); }
 
