@@ -14,8 +14,8 @@
 #include "net/TlsSession.h"
 #include "net/UrlParser.h"
 
-#include <climits>
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <utility>
 
@@ -229,24 +229,22 @@ void THttpCli::HeaderField(const QString& Name, const QString& Value)
         else if (FollowRelocation)
             SetLocation(Value);
     } else if (Name == QLatin1String("content-length")) {
-        bool ok = false;
         const QString value = Value.trimmed();
-        const qlonglong length = value.toLongLong(&ok);
-        const bool digits = !value.isEmpty() && std::all_of(value.begin(), value.end(), [](QChar c) {
+        const bool sign = value.startsWith(QLatin1Char('-')) || value.startsWith(QLatin1Char('+'));
+        const QStringView digits = QStringView(value).mid(sign ? 1 : 0);
+        const bool number = !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](QChar c) {
             return c.unicode() >= '0' && c.unicode() <= '9';
         });
-        const bool signedNumber = value.size() > 1 && (value[0] == QLatin1Char('-') || value[0] == QLatin1Char('+')) &&
-                                  std::all_of(value.begin() + 1, value.end(), [](QChar c) {
-                                      return c.unicode() >= '0' && c.unicode() <= '9';
-                                  });
-        if (digits && ok && length <= INT_MAX)
+        bool ok = false;
+        const qlonglong length = number ? digits.toLongLong(&ok) : -1;
+        if (!number)
+            ExpectedLength = -1;  // no number: as good as none
+        else if (!sign && ok && length <= INT_MAX)
             ExpectedLength = static_cast<int>(length);
-        else if (digits || signedNumber)
+        else
             // A length the body cannot have (negative, or more than the
             // counts hold): taken as none, a short body would pass as whole.
             FailReply(QStringLiteral("Bad Content-Length from %1: %2").arg(FHostName, Quoted(value.toLatin1())));
-        else
-            ExpectedLength = -1;
     } else if (Name == QLatin1String("transfer-encoding")) {
         ResponseTransferEncoding = Value;
     } else if (Name == QLatin1String("content-range")) {
