@@ -7,10 +7,10 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libmagickcore-6.q16-dev libsndfile1-dev zlib1g-dev libdeflate-dev libminizip-dev
-  libxml2-dev libproj-dev proj-data libasound2-dev libfontconfig-dev
+  libxml2-dev libproj-dev proj-data libasound2-dev libfontconfig-dev libssl-dev ca-certificates
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick x11-utils trayer xdotool
-  vsftpd lighttpd tinyproxy chrony dante-server python3-sgp4 python3-skyfield python3-ephem python3-numpy
+  vsftpd lighttpd lighttpd-mod-openssl openssl tinyproxy chrony dante-server python3-sgp4 python3-skyfield python3-ephem python3-numpy
   sox alsa-utils locales fonts-dejavu-core
   libxml2-utils chromium zip
   gmt gmt-gshhg-low proj-bin

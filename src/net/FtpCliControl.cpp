@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <chrono>
+#include <climits>
 #include <cstring>
 #include <typeinfo>
 
@@ -495,10 +496,21 @@ void TCustomFtpCli::ExtractMoreResults()
     case ftpFctSize: {
         const QString rest = AfterCode(FLastResponse).trimmed();
         FSizeResult = 0;
+        bool usable = !rest.isEmpty() && rest[0].unicode() >= '0' && rest[0].unicode() <= '9';
         for (const QChar c : rest) {
-            if (!c.isDigit())
+            if (c.unicode() < '0' || c.unicode() > '9')
                 break;
+            if (FSizeResult > (LLONG_MAX - 9) / 10) {
+                usable = false;
+                break;
+            }
             FSizeResult = FSizeResult * 10 + (c.unicode() - '0');
+        }
+        if (!usable) {
+            // A size taken as 0 would read as an empty file.
+            FSizeResult = 0;
+            FRequestResult = 426;
+            FErrorMessage = QStringLiteral("426 Unusable SIZE reply: ") + FLastResponse.left(80);
         }
         break;
     }

@@ -3,6 +3,7 @@
 // and the hidden target's messages.
 #include "net/HttpCli.h"
 
+#include "net/TlsSession.h"
 #include "net/UrlParser.h"
 
 #include <QCoreApplication>
@@ -228,6 +229,7 @@ void THttpCli::ClearReplyState(bool KeepRelocationURL)
 
 void THttpCli::Login()
 {
+    FTls.reset();
     FReadyPosted = false;
     FLastActivityMs = TickMs();
     StateChange(httpDnsLookup);
@@ -330,6 +332,10 @@ void THttpCli::SocketSessionConnected(int ErrCode)
         FCtrlSocket->Send(nullptr, 0);
         return;
     }
+    if (UsesTls()) {
+        StartTls();  // the request goes when the handshake is done
+        return;
+    }
     FNext = nlHeader;
     StateChange(httpWaitingHeader);
     SendRequest(QString(), FRequestVer);
@@ -348,7 +354,7 @@ void THttpCli::SendCommand(const QString& Line)
     if (OnCommand)
         OnCommand(this, line);
     const QByteArray bytes = line.toLatin1() + "\r\n";
-    FCtrlSocket->PutDataInSendBuffer(bytes.constData(), static_cast<int>(bytes.size()));
+    PutOut(bytes.constData(), static_cast<int>(bytes.size()));
 }
 
 void THttpCli::SendRequest(const QString& Method, const QString& Version)
@@ -445,6 +451,11 @@ void THttpCli::WndProc(TMessage& Msg)
         case WM_HTTP_REQUEST_DONE:
             if (current && OnRequestDone)
                 OnRequestDone(this, FRequestType, FRequestDoneError);
+            break;
+        case WM_HTTP_TLS_READ:
+            FTlsReadPosted = false;
+            if (current && FTls && FCtrlSocket->State() == wsConnected)
+                SocketDataAvailable(0);
             break;
         case WM_HTTP_LOGIN:
             if (!current || FState == httpReady)

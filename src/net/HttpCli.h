@@ -14,6 +14,10 @@
 //   <- "HTTP/1.1 200 OK"  "Last-Modified: ..."  "Content-Length: 5"  ""  "hello"  (close)
 // The body goes to ReceiveStream in blocks as it comes: nothing of it is kept
 // beyond the 8193-byte receive buffer.
+//
+// An https URL (without a proxy) goes over TLS, the server's certificate
+// checked against the system's trusted certificates and the host name; a
+// certificate that fails the check fails the request with the reason.
 #include "net/FtpSrvT.h"  // TDateTime
 #include "net/HttpEncoding.h"
 #include "net/WSocket.h"
@@ -62,6 +66,7 @@ enum THttpCliOption : unsigned { httpoNoBasicAuth = 1, httpoNoNTLMAuth = 2 };
 using THttpCliOptions = unsigned;
 
 class THttpCli;
+class TTlsSession;
 using THttpNotify = std::function<void(THttpCli* Sender)>;
 using THttpDataEvent = std::function<void(THttpCli* Sender, const char* Buffer, int Len)>;
 using THttpCommandEvent = std::function<void(THttpCli* Sender, QString& Line)>;
@@ -76,6 +81,7 @@ using THttpSocksAuthState = std::function<void(THttpCli* Sender, TSocksAuthState
 constexpr unsigned WM_HTTP_REQUEST_DONE = WM_USER + 1;
 constexpr unsigned WM_HTTP_SET_READY = WM_USER + 2;
 constexpr unsigned WM_HTTP_LOGIN = WM_USER + 3;
+constexpr unsigned WM_HTTP_TLS_READ = WM_USER + 4;
 
 // Seconds a blocking request may go without a byte from the peer.
 constexpr int kHttpIdleTimeoutMs = 30000;
@@ -283,12 +289,30 @@ protected:
     void StartProxyAuthBasic();
     void RestartForAuth();
 
+    // https without a proxy: TLS over the socket, certificates checked.
+    bool UsesTls() const;
+    void StartTls();
+    void TlsHandshakeStep();
+    // What the socket brings, as the reply's bytes: as it comes, or
+    // decrypted. -1 when there is nothing now.
+    int ReceiveInto(char* Buffer, int Size);
+    // Moves ciphertext from the socket into the TLS session while it holds
+    // little, so a fast server is held back by the socket, not by memory.
+    void PullCiphertext();
+    // Puts request bytes in the socket's send buffer (encrypted with TLS).
+    void PutOut(const char* Data, int Len);
+    void FlushTls();
+    // Decrypted bytes still held when the server closed are read first.
+    void DrainTls();
     void ApplySocks();
     // Milliseconds of a steady clock, for the idle time-out.
     static qint64 TickMs();
     bool TunnelWanted() const;
 
     std::unique_ptr<TWSocket> FCtrlSocket;
+    std::unique_ptr<TTlsSession> FTls;  // on an https connection
+    bool FTlsReadPosted = false;
+    qint64 FTlsPlainBytes = 0;  // decrypted so far, to see a drain move on
     TMessageTarget* FWindowHandle = nullptr;  // owned
 
     bool FMultiThreaded = false;

@@ -31,7 +31,8 @@ void THttpCli::SendBodyBlock()
         OnSendData(this, FSendBuffer.data(), static_cast<int>(n));
     if (guard.expired() || !FSending)
         return;
-    FCtrlSocket->Send(FSendBuffer.data(), static_cast<int>(n));
+    PutOut(FSendBuffer.data(), static_cast<int>(n));
+    FCtrlSocket->Send(nullptr, 0);
 }
 
 // --- Basic authentication ---------------------------------------------------------------

@@ -11,10 +11,11 @@
 // the owner must not keep such a body as a whole document.
 #include "net/HttpCli.h"
 
+#include "net/TlsSession.h"
 #include "net/UrlParser.h"
 
-#include <climits>
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <utility>
 
@@ -42,12 +43,16 @@ QString Quoted(const QByteArray& Line)
 void THttpCli::SocketDataAvailable(int)
 {
     FLastActivityMs = TickMs();
+    if (FTls && !FTls->Established()) {
+        TlsHandshakeStep();
+        return;
+    }
     char* const buffer = FReceiveBuffer.data();
     if (FReceiveLen >= kMaxPending) {
         // A line longer than the buffer: its tail is skipped up to the next
         // line end, which takes the place of the buffer's last bytes.
         char probe[kLongLineProbe];
-        const int n = FCtrlSocket->Receive(probe, sizeof probe);
+        const int n = ReceiveInto(probe, sizeof probe);
         if (n <= 0)
             return;
         const char* lf = static_cast<const char*>(std::memchr(probe, '\n', static_cast<size_t>(n)));
@@ -58,7 +63,7 @@ void THttpCli::SocketDataAvailable(int)
             return;
         std::memcpy(buffer + FReceiveLen - tail, lf, static_cast<size_t>(tail));
     } else {
-        const int n = FCtrlSocket->Receive(buffer + FReceiveLen, kMaxPending - FReceiveLen);
+        const int n = ReceiveInto(buffer + FReceiveLen, kMaxPending - FReceiveLen);
         if (n <= 0)
             return;
         FReceiveLen += n;
@@ -224,24 +229,22 @@ void THttpCli::HeaderField(const QString& Name, const QString& Value)
         else if (FollowRelocation)
             SetLocation(Value);
     } else if (Name == QLatin1String("content-length")) {
-        bool ok = false;
         const QString value = Value.trimmed();
-        const qlonglong length = value.toLongLong(&ok);
-        const bool digits = !value.isEmpty() && std::all_of(value.begin(), value.end(), [](QChar c) {
+        const bool sign = value.startsWith(QLatin1Char('-')) || value.startsWith(QLatin1Char('+'));
+        const QStringView digits = QStringView(value).mid(sign ? 1 : 0);
+        const bool number = !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](QChar c) {
             return c.unicode() >= '0' && c.unicode() <= '9';
         });
-        const bool signedNumber = value.size() > 1 && (value[0] == QLatin1Char('-') || value[0] == QLatin1Char('+')) &&
-                                  std::all_of(value.begin() + 1, value.end(), [](QChar c) {
-                                      return c.unicode() >= '0' && c.unicode() <= '9';
-                                  });
-        if (digits && ok && length <= INT_MAX)
+        bool ok = false;
+        const qlonglong length = number ? digits.toLongLong(&ok) : -1;
+        if (!number)
+            ExpectedLength = -1;  // no number: as good as none
+        else if (!sign && ok && length <= INT_MAX)
             ExpectedLength = static_cast<int>(length);
-        else if (digits || signedNumber)
+        else
             // A length the body cannot have (negative, or more than the
             // counts hold): taken as none, a short body would pass as whole.
             FailReply(QStringLiteral("Bad Content-Length from %1: %2").arg(FHostName, Quoted(value.toLatin1())));
-        else
-            ExpectedLength = -1;
     } else if (Name == QLatin1String("transfer-encoding")) {
         ResponseTransferEncoding = Value;
     } else if (Name == QLatin1String("content-range")) {
@@ -469,6 +472,7 @@ void THttpCli::FailReply(const QString& Text)
         FNext = nlNone;
     FLocationFlag = false;
     FReceiveLen = 0;
+    FTls.reset();  // nothing more of this reply is read
     FCtrlSocket->Abort();  // the request ends with the close this reports
 }
 
@@ -500,6 +504,12 @@ void THttpCli::CheckBodyComplete()
 void THttpCli::SocketSessionClosed(int ErrCode)
 {
     const auto guard = AliveGuard();
+    DrainTls();
+    if (guard.expired())
+        return;
+    if (FTls && !FTls->Established())
+        Fail(QStringLiteral("The connection to %1 closed during the TLS handshake").arg(FHostName));
+    FTls.reset();
     if (ErrCode != 0)
         FRequestDoneError = ErrCode;
     FConnected = false;

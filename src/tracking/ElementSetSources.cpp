@@ -11,50 +11,46 @@
 
 namespace {
 
-// The element-set web server of the built-in sources.
-const char kSourceHost[] = "http://elements.orvanta.example.org";
+// The public element-set service of the built-in sources: one group of
+// satellites a document, in the two-line format. It answers over https only.
+const char kSourceQuery[] = "https://celestrak.org/NORAD/elements/gp.php?FORMAT=tle&GROUP=";
 
 struct DefaultSource {
-    const char* Path;
+    const char* Name;  // the service's name of the group
     const char* Group;
 };
 
 const DefaultSource kCurrentDataSources[] = {
-    {"/NORAD/elements/noaa.txt", "NOAA"},
-    {"/NORAD/elements/weather.txt", "Weather"},
-    {"/NORAD/elements/goes.txt", "GOES"},
-    {"/NORAD/elements/resource.txt", "Earth Resources"},
-    {"/NORAD/elements/sarsat.txt", "Search & Rescue"},
-    {"/NORAD/elements/tdrss.txt", "Tracking and Data Relay Satellite System (TDRSS)"},
-    {"/NORAD/elements/geo.txt", "Geostationary"},
-    {"/NORAD/elements/intelsat.txt", "Intelsat"},
-    {"/NORAD/elements/gorizont.txt", "Gorizont"},
-    {"/NORAD/elements/raduga.txt", "Raduga"},
-    {"/NORAD/elements/molniya.txt", "Molniya"},
-    {"/NORAD/elements/iridium.txt", "Iridium"},
-    {"/NORAD/elements/orbcomm.txt", "Orbcomm"},
-    {"/NORAD/elements/globalstar.txt", "Globalstar"},
-    {"/NORAD/elements/amateur.txt", "Amateur Radio"},
-    {"/NORAD/elements/x-comm.txt", "Experimental"},
-    {"/NORAD/elements/other-comm.txt", "Other Communication Satellites"},
-    {"/NORAD/elements/gps-ops.txt", "GPS Operational"},
-    {"/NORAD/elements/glo-ops.txt", "Glonass Operational"},
-    {"/NORAD/elements/nnss.txt", "Navy Navigation Satellite System (NNSS)"},
-    {"/NORAD/elements/musson.txt", "Russian LEO Navigation"},
-    {"/NORAD/elements/science.txt", "Space & Earth Science"},
-    {"/NORAD/elements/geodetic.txt", "Geodetic"},
-    {"/NORAD/elements/engineering.txt", "Engineering"},
-    {"/NORAD/elements/education.txt", "Education"},
-    {"/NORAD/elements/military.txt", "Military"},
-    {"/NORAD/elements/tle-new.txt", "Last 30 Days' Launches"},
-    {"/NORAD/elements/stations.txt", "International Space Station"},
-    {"/NORAD/elements/visual.txt", "100 (or so) Brightest"},
-    {"/NORAD/elements/other.txt", "Miscellaneous"},
-};
-
-const char* const kArchiveSources[] = {
-    "/NORAD/archives/noaa-12.zip", "/NORAD/archives/noaa-14.zip", "/NORAD/archives/noaa-15.zip",
-    "/NORAD/archives/noaa-16.zip", "/NORAD/archives/noaa-17.zip",
+    {"noaa", "NOAA"},
+    {"weather", "Weather"},
+    {"goes", "GOES"},
+    {"resource", "Earth Resources"},
+    {"sarsat", "Search & Rescue"},
+    {"tdrss", "Tracking and Data Relay Satellite System (TDRSS)"},
+    {"geo", "Geostationary"},
+    {"intelsat", "Intelsat"},
+    {"gorizont", "Gorizont"},
+    {"raduga", "Raduga"},
+    {"molniya", "Molniya"},
+    {"iridium", "Iridium"},
+    {"orbcomm", "Orbcomm"},
+    {"globalstar", "Globalstar"},
+    {"amateur", "Amateur Radio"},
+    {"x-comm", "Experimental"},
+    {"other-comm", "Other Communication Satellites"},
+    {"gps-ops", "GPS Operational"},
+    {"glo-ops", "Glonass Operational"},
+    {"nnss", "Navy Navigation Satellite System (NNSS)"},
+    {"musson", "Russian LEO Navigation"},
+    {"science", "Space & Earth Science"},
+    {"geodetic", "Geodetic"},
+    {"engineering", "Engineering"},
+    {"education", "Education"},
+    {"military", "Military"},
+    {"last-30-days", "Last 30 Days' Launches"},
+    {"stations", "International Space Station"},
+    {"visual", "100 (or so) Brightest"},
+    {"other", "Miscellaneous"},
 };
 
 // The longest line the lists hold; a longer one reads as several lines.
@@ -156,12 +152,11 @@ bool WriteSourceList(const QString& path, const TSourceRows& rows, TSourceKind k
 TSourceRows DefaultSources(TSourceKind kind)
 {
     TSourceRows rows;
+    // No public service offers the archives of old element sets without an
+    // account: the archive list starts empty, for the user's own sources.
     if (kind == TSourceKind::CurrentData) {
         for (const DefaultSource& source : kCurrentDataSources)
-            rows << TSourceRow{QString(kSourceHost) + source.Path, "N/A", source.Group, rows.isEmpty() ? "Yes" : "No"};
-    } else {
-        for (const char* path : kArchiveSources)
-            rows << TSourceRow{QString(kSourceHost) + path, "N/A", QString(), "Yes"};
+            rows << TSourceRow{QString(kSourceQuery) + source.Name, "N/A", source.Group, rows.isEmpty() ? "Yes" : "No"};
     }
     return rows;
 }

@@ -40,8 +40,8 @@ QString SourceURLProblem(const QString& url);
 bool WriteSourceList(const QString& path, const TSourceRows& rows, TSourceKind kind,
                      const QString& versionText, QString& error);
 
-// The built-in lists: 30 current-data sources (only the first fetched) and
-// 5 archives, all on the element-set web server.
+// The built-in lists: 30 current-data sources on the public element-set
+// service (only the first, the NOAA satellites, fetched), and no archive.
 TSourceRows DefaultSources(TSourceKind kind);
 
 // The group names the group editor offers before any download.

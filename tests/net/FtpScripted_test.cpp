@@ -535,3 +535,32 @@ TEST(FtpScripted, RefusalsSendNothingAndKeepTheConnection)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FtpScripted, ASizeReplyWithoutAUsableNumberFailsTheRequest)
+{
+    const QByteArray replies[] = {"213 99999999999999999999999", "213 none", "213 123456789012"};
+    TcpPeer peer([&](int fd) {
+        Greet(fd);
+        for (const QByteArray& reply : replies) {
+            Hear(fd);  // SIZE
+            Say(fd, reply);
+        }
+        Hear(fd);  // QUIT
+        Say(fd, "221 bye");
+    });
+    TFtpClient ftp;
+    Prepare(ftp, peer);
+    ASSERT_TRUE(ftp.Connect());
+    ftp.HostFileName = "day.jpg";
+    EXPECT_FALSE(ftp.Size()) << "a size past what the count holds";
+    EXPECT_EQ(ftp.ErrorMessage().toStdString(), "426 Unusable SIZE reply: 213 99999999999999999999999");
+    EXPECT_FALSE(ftp.Size()) << "no number at all";
+    EXPECT_EQ(ftp.ErrorMessage().toStdString(), "426 Unusable SIZE reply: 213 none");
+    EXPECT_TRUE(ftp.Size()) << ftp.ErrorMessage().toStdString();
+    EXPECT_EQ(ftp.SizeResult(), 123456789012LL);
+    EXPECT_TRUE(ftp.Quit());
+}
+
+}  // namespace

@@ -45,6 +45,15 @@ QString LighttpdServer::Start(const LighttpdOptions& options)
         config += QStringLiteral("url.redirect = ( %1 )\n").arg(rules.join(QStringLiteral(", ")));
     }
     daemon_ = std::make_unique<nettest::Daemon>();
+    tls_ = !options.tlsPemFile.isEmpty();
+    if (tls_) {
+        if (!QFile::exists(QStringLiteral(LIGHTTPD_MODULE_DIR "/mod_openssl.so"))) {
+            missing_ = true;
+            return QStringLiteral("lighttpd's mod_openssl is not installed (scripts/setup-deps.sh installs it)");
+        }
+        config += QStringLiteral("server.modules += ( \"mod_openssl\" )\nssl.engine = \"enable\"\nssl.pemfile = %1\n")
+                      .arg(Quoted(options.tlsPemFile));
+    }
     if (!options.protectedFolder.isEmpty()) {
         config += QStringLiteral(
                       "auth.backend = \"plain\"\n"
@@ -69,7 +78,7 @@ QString LighttpdServer::Start(const LighttpdOptions& options)
 
 QString LighttpdServer::Url(const QString& path) const
 {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(path);
+    return QStringLiteral("%1://127.0.0.1:%2%3").arg(tls_ ? "https" : "http").arg(port_).arg(path);
 }
 
 bool LighttpdServer::Put(const QString& path, const QByteArray& content, const QDateTime& modified)

@@ -27,6 +27,8 @@ struct LighttpdOptions {
     QString protectedFolder;
     QString user = QStringLiteral("station");
     QString password = QStringLiteral("apt-137");
+    // Certificate and key (PEM) in one file: the server answers https only.
+    QString tlsPemFile;
 };
 
 class LighttpdServer {
@@ -39,7 +41,8 @@ public:
     bool Missing() const { return missing_; }
     int Port() const { return port_; }
     QString Root() const { return root_.path(); }
-    // "http://127.0.0.1:<port>" followed by path (which begins with "/").
+    // "http://127.0.0.1:<port>" (https with TLS) followed by path (which
+    // begins with "/").
     QString Url(const QString& path) const;
     // Writes a document below the root (folders made as needed); a valid
     // modified time becomes the file's time, which lighttpd sends as
@@ -51,6 +54,7 @@ private:
     std::unique_ptr<nettest::Daemon> daemon_;
     int port_ = 0;
     bool missing_ = false;
+    bool tls_ = false;
 };
 
 }  // namespace peertest

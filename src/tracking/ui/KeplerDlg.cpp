@@ -40,10 +40,9 @@ const char* const kSatButtonCaptions[] = {"Uncheck never visible", "Uncheck geos
                                           "Uncheck all",           "Check all",             "Check selected",
                                           "Uncheck selected",      "Uncheck decayed"};
 
-// Pages of the element-set web site and two other sources of element sets.
-const char* const kWebLinks[] = {"http://elements.orvanta.example.org/NORAD/elements/",
-                                 "http://elements.orvanta.example.org/NORAD/archives/",
-                                 "http://sets.orvanta.example.net/", "http://history.orvanta.example.net/"};
+// The element-set service's page of current groups, and where older
+// element sets are kept (free account).
+const char* const kWebLinks[] = {"https://celestrak.org/NORAD/elements/", "https://www.space-track.org/"};
 
 // The widest URL shown whole; a longer one is shortened in its middle, so
 // the host and the document's name both stay in view.
