@@ -1,7 +1,9 @@
 // The land cells of a map land on exactly the pixels their own projections
 // give, though most cells are placed between projected neighbours: every
 // projection at 10 km, and the ones most curved at 4 and 1 km, over a land
-// map of solid land and scattered single cells between 63 and 75 N.
+// map of solid land and scattered single cells between 63 and 75 N. Where a
+// projection stretches a cell over more than a pixel, the cell fills its area
+// and no more: solid land shows no rows or columns of water.
 #include "maps/Map.h"
 #include "maps/SwathProp.h"
 #include "support/TestEnv.h"
@@ -99,7 +101,7 @@ QString MapLandRowTest::folder;
 
 }  // namespace
 
-TEST_F(MapLandRowTest, EveryCellOnThePixelOfItsOwnProjection)
+TEST_F(MapLandRowTest, EveryCellOnThePixelOfItsOwnProjectionAndNoLandAwayFromTheCells)
 {
     struct Case {
         int projection, scale;
@@ -127,10 +129,70 @@ TEST_F(MapLandRowTest, EveryCellOnThePixelOfItsOwnProjection)
         ++drawn;
         const std::vector<char> expected = ProjectedLand(map), drawnLand = DrawnLand(map, Rgb(props.Land));
         EXPECT_GT(std::count(expected.begin(), expected.end(), 1), 1000) << name.toStdString();
-        size_t differing = 0;
-        for (size_t i = 0; i < expected.size(); ++i)
-            differing += expected[i] != drawnLand[i];
-        EXPECT_EQ(differing, 0u) << name.toStdString() << ": pixels drawn but not projected, or the reverse";
+        // Every cell on its own pixel; a pixel filled beyond that lies within
+        // the area of a cell beside it (these cells span at most 3 pixels).
+        size_t missing = 0, stray = 0;
+        auto nearCell = [&](int x, int y) {
+            for (int dy = -2; dy <= 2; ++dy)
+                for (int dx = -2; dx <= 2; ++dx)
+                    if (x + dx >= 0 && x + dx < map.Width && y + dy >= 0 && y + dy < map.Height &&
+                        expected[static_cast<size_t>(y + dy) * map.Width + x + dx])
+                        return true;
+            return false;
+        };
+        for (int y = 0; y < map.Height; ++y) {
+            for (int x = 0; x < map.Width; ++x) {
+                const size_t i = static_cast<size_t>(y) * map.Width + x;
+                missing += expected[i] && !drawnLand[i];
+                stray += drawnLand[i] && !expected[i] && !nearCell(x, y);
+            }
+        }
+        EXPECT_EQ(missing, 0u) << name.toStdString() << ": cells not drawn on their own pixels";
+        EXPECT_EQ(stray, 0u) << name.toStdString() << ": land drawn away from every cell";
     }
     EXPECT_GE(drawn, 26) << "most projections show the box";
+}
+
+TEST_F(MapLandRowTest, SolidLandStretchedOverSeveralPixelsShowsNoWater)
+{
+    // Mercator true at 30 N and Equidistant Cylindrical true at the equator
+    // stretch a cell at 70 N over more than two pixels, down or across, at
+    // 10 and 4 km alike (both sample a cell every 0.46 pixels unstretched).
+    TSwathProp props;
+    props.MapDir = folder;
+    props.MapType = 1;
+    props.MPDelta = props.MPDelta2 = 4;
+    for (const int projection : {11, 8}) {
+        for (const int scale : {2, 1}) {
+            props.Projection = projection;
+            props.Scale = scale;
+            TMap map(&props);
+            const std::string name =
+                TGeotrans::ProjectionName(projection).toStdString() + " at scale " + std::to_string(scale);
+            ASSERT_EQ(map.Setup(0, 30, 64, 74, 15, 30), mapOk) << name;
+            const QRgb land = Rgb(props.Land);
+            int squares = 0, water = 0;
+            // The solid half-degree squares inside the box, each without its
+            // outer two pixels (its neighbours' cells share those).
+            for (int row = kFirstLandRow; row + 60 <= kLastLandRow; row += 60) {
+                for (int column = (180 + 1) * 120; column + 60 <= (180 + 29) * 120; column += 60) {
+                    if ((row / 60 + column / 60) % 2 != 0)
+                        continue;  // a square of scattered cells
+                    const double north = 90 - (row - 0.5) / 120.0, south = 90 - (row + 59.5) / 120.0;
+                    const double west = -180 + (column - 0.5) / 120.0, east = -180 + (column + 59.5) / 120.0;
+                    if (north > 74 || south < 64)
+                        continue;
+                    QPoint topLeft, bottomRight;
+                    ASSERT_TRUE(map.LatLonToPixel(west, north, topLeft));
+                    ASSERT_TRUE(map.LatLonToPixel(east, south, bottomRight));
+                    ++squares;
+                    for (int y = topLeft.y() + 2; y <= bottomRight.y() - 2; ++y)
+                        for (int x = topLeft.x() + 2; x <= bottomRight.x() - 2; ++x)
+                            water += map.Bitmap->pixel(x, y) != land;
+                }
+            }
+            EXPECT_GT(squares, 50) << name;
+            EXPECT_EQ(water, 0) << name << ": pixels of water inside solid land";
+        }
+    }
 }
