@@ -2,7 +2,9 @@
 # Installs what is missing, builds Orvanta in Release and starts it.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/scripts/setup-deps.sh"
+# Tools > Volume Control and Recording Control start Debian's PulseAudio
+# mixer, which nothing else brings.
+"$root/scripts/setup-deps.sh" pavucontrol
 # A clone elsewhere reuses the compiler cache: paths are hashed relative to the
 # source root, and the build folder's own path is left out of the hash.
 export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1

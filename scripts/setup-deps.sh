@@ -15,6 +15,7 @@ packages=(
   libxml2-utils chromium zip
   gmt gmt-gshhg-low proj-bin
 )
+packages+=("$@")  # what a caller needs besides (run.sh: the mixer the program starts)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,6 @@
 // Orvanta: a receiving station for the APT images of the NOAA weather satellites.
 #include "imaging/ui/LUTDlg.h"
 #include "imaging/ui/LUTEdDlg.h"
-#include "orbit/StationPersistence.h"
 #include "platform/ProgramFolder.h"
 #include "platform/RegistryStore.h"
 #include "platform/SingleInstance.h"
@@ -53,8 +52,8 @@ int main(int argc, char** argv)
         mainForm.ShowError(registryError, "Settings file damaged");
     if (!installError.isEmpty())
         mainForm.ShowError(installError, "Program files incomplete");
-    // Passes are predicted for the station: a new user sets it first.
-    if (!IsStationStored())
-        QTimer::singleShot(0, &mainForm, &TMainForm::GroundstationClick);
+    // Once the window is up: why recording is off, the station a new user
+    // sets first, and where element sets come from.
+    QTimer::singleShot(0, &mainForm, &TMainForm::StartupGuide);
     return app.exec();
 }

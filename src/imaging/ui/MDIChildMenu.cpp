@@ -15,7 +15,6 @@
 #include "publishing/Logger.h"
 #include "publishing/ui/LogDlg.h"
 #include "shell/AppFolders.h"
-#include "shell/LogTime.h"
 #include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/ShellHelpers.h"
@@ -23,7 +22,6 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QDateTime>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
@@ -308,6 +306,7 @@ void TMDIChild::RunDailyLog(TLogger& logger, int action, const QString& page)
 {
     QApplication::processEvents();
     bool ok = false;
+    bool noImagesChosen = false;
     {
         WaitCursor busy;
         if (action & laRetry) {
@@ -321,9 +320,7 @@ void TMDIChild::RunDailyLog(TLogger& logger, int action, const QString& page)
                 logger.TouchDailyLog();
             ok = logger.WriteLog(true);
             // The writer says nothing when the settings choose no products.
-            if (!ok && logger.Messages.isEmpty() && LogForm)
-                LogForm->AddLines({FormatLogTime(QDateTime::currentDateTime()),
-                                   "The daily log was not written: no log images are chosen in the settings.", ""});
+            noImagesChosen = !ok && logger.Messages.isEmpty();
             if (ok && (action & laUpload))
                 ok = logger.UploadLog(false);
             // The log writer prepared the engine's lines for its products;
@@ -332,7 +329,11 @@ void TMDIChild::RunDailyLog(TLogger& logger, int action, const QString& page)
                 ShowView(View, vfForce | vfReloadRaw | vfSilent);
         }
     }
-    if (!ok) {
+    if (noImagesChosen) {
+        QMessageBox::information(this, "Daily log not written",
+                                 "No log images are chosen.\nChoose them in Settings > General settings..., "
+                                 "page \"General\", tab \"Images to log\".");
+    } else if (!ok) {
         if (MainForm) {
             MainForm->Processlog1Click();
         } else if (LogForm) {

@@ -10,9 +10,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 TSatOrbDlg* SatOrbDlg = nullptr;
 
@@ -25,7 +27,6 @@ TSatOrbDlg::TSatOrbDlg(QWidget* parent) : QDialog(parent)
     setObjectName("SatOrbDlg");
     setWindowTitle("Orbit data");
     setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    resize(560, 420);
 
     GroupCb = new QComboBox;
     GroupCb->setObjectName("GroupCb");
@@ -40,7 +41,10 @@ TSatOrbDlg::TSatOrbDlg(QWidget* parent) : QDialog(parent)
     OrbGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     OrbGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     OrbGrid->setColumnWidth(0, 118);
-    OrbGrid->setColumnWidth(1, 286);
+    // As wide as the longest value it shows, the age of an element set.
+    const int dataWidth = OrbGrid->fontMetrics().horizontalAdvance("9999 days ago on Wed 30 Sep 2021 23:59:59 UTC");
+    OrbGrid->setColumnWidth(1, std::max(286, dataWidth + 12));
+    OrbGrid->horizontalHeader()->setStretchLastSection(true);  // a wider window widens the data
 
     auto* panel = new QHBoxLayout;
     panel->addWidget(new QLabel("Satellite group:"));
@@ -53,6 +57,14 @@ TSatOrbDlg::TSatOrbDlg(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(panel);
     layout->addWidget(splitter, 1);
+    // At its first size the grid shows both its columns whole beside a list
+    // of satellite names; a stored placement or column width overrides it.
+    const int listWidth = 150;
+    const int gridWidth = OrbGrid->columnWidth(0) + OrbGrid->columnWidth(1) +
+                          OrbGrid->verticalScrollBar()->sizeHint().width() + 2 * OrbGrid->frameWidth();
+    splitter->setSizes({listWidth, gridWidth});
+    const QMargins margins = layout->contentsMargins();
+    resize(listWidth + splitter->handleWidth() + gridWidth + margins.left() + margins.right(), 420);
 
     // The grid's layout: titles in the header, captions in column 0.
     QList<QStringList> rows;

@@ -62,13 +62,10 @@ TStationDlg::TStationDlg(QWidget* parent) : QDialog(parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);  // a fixed dialog border
 
-    setTabOrder(OKBtn, CancelBtn);
-    setTabOrder(CancelBtn, Lat);
-    setTabOrder(Lat, Lon);
-    setTabOrder(Lon, Alt);
-    setTabOrder(Alt, LatCb);
-    setTabOrder(LatCb, LonCb);
-    setTabOrder(LonCb, StatName);
+    // Tab walks the form as it reads: each value, then its direction.
+    const QList<QWidget*> order = {StatName, Lat, LatCb, Lon, LonCb, Alt, OKBtn, CancelBtn};
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);

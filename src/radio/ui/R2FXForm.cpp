@@ -127,9 +127,17 @@ void TR2FXForm::BuildLayout()
     signalLabel->setGeometry(119, 112, 40, 16);
 }
 
+void TR2FXForm::showEvent(QShowEvent* event)
+{
+    if (!placed_)
+        PlaceOverOwner(this);
+    placed_ = true;
+    QWidget::showEvent(event);
+}
+
 void TR2FXForm::FormCreate()
 {
-    RestoreFormPlacement(this, kPlacementKey, 0);
+    placed_ = RestoreFormPlacement(this, kPlacementKey, 0);
     Freq->SetEditColor(ToQColor(kDisplayColour));
     Freq->SetEditFontColor(ToQColor(kFigureColour));
     Freq->SetEditFontStyle(TUDEdit::fsBold);
@@ -206,9 +214,10 @@ bool TR2FXForm::ConnectReceiver(bool showError)
     if (!lines) {
         if (showError) {
             const QString reason = Rig ? Rig->GetErrorText() : QString("No receiver link");
+            // Before the window is first shown the box stands over the program.
             QMessageBox box(QMessageBox::Critical, "R2FX Error",
                             reason + "\nUse the General Settings-dialog to configure your radio.", QMessageBox::Ok,
-                            this);
+                            isVisible() || !parentWidget() ? this : parentWidget()->window());
             box.exec();
         }
         if (Rig)
@@ -246,6 +255,11 @@ bool TR2FXForm::SelectChannelByFrequency(const QString& mhz)
             return true;
         }
     }
+    // The link itself did nothing wrong: without this the tracker's report
+    // would read only "Unknown error".
+    Rig->SetErrorText(QString("Tuning the R2FX on COM %1 to %2 MHz: no line of its memory holds %3 MHz")
+                          .arg(Rig->Port)
+                          .arg(mhz, QString::fromStdString(cnum::Format("%.3f", rounded))));
     return false;
 }
 

@@ -81,6 +81,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -97,6 +98,7 @@ private:
     void BuildLayout();
 
     QImage surface_;
+    bool placed_ = false;  // a stored placement, or the first showing, has put it somewhere
 };
 
 extern TR2FXForm* R2FXForm;

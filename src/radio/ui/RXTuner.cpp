@@ -129,7 +129,7 @@ void TRXTuner::BuildLayout()
 
 void TRXTuner::FormCreate()
 {
-    RestoreFormPlacement(this, kPlacementKey, 0);
+    placed_ = RestoreFormPlacement(this, kPlacementKey, 0);
 }
 
 void TRXTuner::FormDestroy()
@@ -139,6 +139,9 @@ void TRXTuner::FormDestroy()
 
 void TRXTuner::showEvent(QShowEvent* event)
 {
+    if (!placed_)
+        PlaceOverOwner(this);
+    placed_ = true;
     FormShow();
     QWidget::showEvent(event);
 }

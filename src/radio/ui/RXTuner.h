@@ -59,6 +59,8 @@ private:
     void FormShow();
     void FormClose();
     void FailureBox(const QString& caption);
+
+    bool placed_ = false;  // a stored placement, or the first showing, has put it somewhere
 };
 
 extern TRXTuner* RXTuner;

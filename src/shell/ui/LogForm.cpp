@@ -58,10 +58,8 @@ void TLogForm::showEvent(QShowEvent* event)
 {
     // Never placed before: over the middle of the main window, clear of its
     // menus and tool bars, rather than in the screen's corner on top of them.
-    if (!placed_ && parentWidget()) {
-        const QRect owner = parentWidget()->window()->frameGeometry();
-        move(owner.center() - QPoint(width() / 2, height() / 2));
-    }
+    if (!placed_)
+        PlaceOverOwner(this);
     placed_ = true;
     QWidget::showEvent(event);
 }

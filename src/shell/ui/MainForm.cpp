@@ -24,6 +24,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QStatusBar>
@@ -119,7 +120,10 @@ void TMainForm::FormCreate()
     else
         StateFlags |= msRecordingUnsupported;
 
-    LoadTLEFile(folders_.GetTLEFileName(), QString(), nullptr, nullptr, nullptr);
+    // A missing element file is what a first start has: the start-up guide
+    // says what to do about it, once.
+    if (QFileInfo::exists(folders_.GetTLEFileName()))
+        LoadTLEFile(folders_.GetTLEFileName(), QString(), nullptr, nullptr, nullptr);
     PersistRig(true);
     PersistSwathView(true);
 
@@ -131,7 +135,8 @@ void TMainForm::FormCreate()
     CreateFlatEarthParts();
     PersistFlatEarth(true);
     UpdateTrayIcon(NIM_ADD);
-    RestartTracker(0);
+    if (SatelliteList.Count > 0)
+        RestartTracker(0);
 }
 
 bool TMainForm::IsVersionChanged(const QString& caption)
@@ -146,10 +151,9 @@ void TMainForm::PersistSettings(bool load)
 
 bool TMainForm::CheckWaveInDevice()
 {
-    const char caption[] = "Recording will not be supported!";
     const char unsupported[] = "The waveform-audio input device does not support 11025 Hz 8 bit mono.";
     auto fail = [&](const QString& text) {
-        QMessageBox::critical(this, caption, text);
+        recordingProblem_ = text;
         return false;
     };
     TWaveInCaps caps;

@@ -73,9 +73,14 @@ public:
 
     // Loads (load true) or saves the settings record under "APT\Settings".
     void PersistSettings(bool load);
-    // The start-up probe of the sound input; false (after saying why) when
-    // it cannot record 11025 Hz 8-bit mono.
+    // The start-up probe of the sound input; false when it cannot record
+    // 11025 Hz 8-bit mono, with the reason kept for StartupGuide.
     bool CheckWaveInDevice();
+    // What a start tells the user once every window exists
+    // (MainFormStartup.cpp): why recording is off (a box the first time, a
+    // process-log entry after that), the ground station while none is
+    // stored, then what to do next when there are no element sets.
+    void StartupGuide();
 
     std::unique_ptr<TSetting> Settings;  // owned for the whole run
     TWaveFormat WaveFormat;              // 11025 Hz, 8-bit, mono PCM
@@ -282,6 +287,9 @@ public:
 
     // The commands (MainFormCommands.cpp).
     void GroundstationClick();
+    // The ground-station dialog; true when OK changed the station (or took it
+    // at all, with firstStart), which is then stored at once.
+    bool EditStation(bool firstStart);
     void Processlog1Click();
     void Mixer1Click();
     void RecordingControl1Click();
@@ -436,6 +444,7 @@ private:
 
     TAppFolders folders_;
     TMDIBackground* mdiArea_;
+    QString recordingProblem_;  // why the start-up probe failed, "" when it did not
     TClockThread* ClockThread = nullptr;  // frees itself once terminated
 
     // ---- Image windows and the File menu (MainFormFiles.cpp) ----

@@ -94,22 +94,28 @@ void TMainForm::HelpAbout1Execute()
 
 void TMainForm::GroundstationClick()
 {
+    if (EditStation(false))
+        RestartTracker(0);
+}
+
+bool TMainForm::EditStation(bool firstStart)
+{
     // The station is read by the tracker's pass: never edited during a
     // recording, not even to raise the open dialog.
     if (!CheckNotRecording())
-        return;
+        return false;
     if (!StationDlg)
         StationDlg = new TStationDlg(this);
     if (RaiseOpenDialog(StationDlg))
-        return;
+        return false;
     StationDlg->LoadStation(Station);
-    if (ShowDialogModal(StationDlg) != QDialog::Accepted || !StationDlg->Modified)
-        return;
+    if (ShowDialogModal(StationDlg) != QDialog::Accepted || !(StationDlg->Modified || firstStart))
+        return false;
     QApplication::processEvents();
     RestartTracker(0x200);
     StationDlg->StoreStation(Station);
     PersistStation(false);
-    RestartTracker(0);
+    return true;
 }
 
 void TMainForm::Mixer1Click()
@@ -146,6 +152,12 @@ void TMainForm::ShowlogClick(QObject* sender)
             return;
         }
     } else {
+        if (Settings->LogURL.trimmed().isEmpty()) {
+            QMessageBox::information(this, "No log URL",
+                                     "The address of the log on the server is not set.\nSet it in Settings > "
+                                     "General settings..., page \"General\", tab \"FTP-Server\", field \"URL:\".");
+            return;
+        }
         address = Settings->LogURL + "/daily/";
     }
     OpenURL(nullptr, QString(), address, false);

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QTabWidget>
 #include <QSpinBox>
 #include <QThread>
 #include <QToolButton>
@@ -91,9 +92,34 @@ void TRecordDlg::ConnectHandlers()
 
 void TRecordDlg::showEvent(QShowEvent* event)
 {
+    if (MainPageCtrl->minimumHeight() == 0)
+        HoldTallestPage();
     QDialog::showEvent(event);
     if (!event->spontaneous())
         FormShow();
+}
+
+void TRecordDlg::HoldTallestPage()
+{
+    // The pages and their inner tabs differ in height, and the dialog is as
+    // tall as the page shown: held at the tallest, OK and Cancel stay put.
+    QSize tallest = MainPageCtrl->sizeHint();
+    const QList<QTabWidget*> tabs = {MainPageCtrl, LogPageCtrl, ImagePageCtrl, AnnotationPageCtrl};
+    QList<int> shown;
+    for (QTabWidget* tab : tabs)
+        shown << tab->currentIndex();
+    for (int page = 0; page < MainPageCtrl->count(); ++page) {
+        MainPageCtrl->setCurrentIndex(page);
+        for (QTabWidget* inner : tabs.mid(1)) {
+            for (int index = 0; index < inner->count(); ++index) {
+                inner->setCurrentIndex(index);
+                tallest = tallest.expandedTo(MainPageCtrl->sizeHint());
+            }
+        }
+    }
+    for (int i = 0; i < tabs.size(); ++i)
+        tabs[i]->setCurrentIndex(shown[i]);
+    MainPageCtrl->setMinimumSize(tallest);
 }
 
 void TRecordDlg::done(int result)

@@ -257,6 +257,7 @@ protected:
 
 private:
     void BuildForm();
+    void HoldTallestPage();  // on the first showing
     QWidget* BuildGeneralPage();
     QWidget* BuildImagePage();
     QWidget* BuildFormatsPage();

@@ -108,6 +108,6 @@ QString ExecuteFile(const QString& file, const QString& parameters, int flags)
             shell::StartProgram(file, QProcess::splitCommand(parameters)));
     if ((flags & 2) && !reason.isEmpty())
         Box(nullptr, QMessageBox::Critical, "Shell Execute Error",
-            QString("Failed to execute %1 !\nReason:\n%2").arg(file, reason), QMessageBox::Ok, true);
+            QString("Failed to execute %1 !\n%2").arg(file, reason), QMessageBox::Ok, true);
     return reason;
 }

@@ -32,6 +32,14 @@ bool RestoreFormPlacement(QWidget* window, const QString& key, int flags)
     return true;
 }
 
+void PlaceOverOwner(QWidget* window)
+{
+    if (!window->parentWidget())
+        return;
+    const QRect owner = window->parentWidget()->window()->frameGeometry();
+    window->move(owner.center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
 void SaveGridColumns(const QTableWidget* grid, const QString& key)
 {
     QStringList widths;

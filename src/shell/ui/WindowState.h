@@ -10,6 +10,9 @@ class QTableWidget;
 void SaveFormPlacement(const QWidget* window, const QString& key);
 // flags bit 0: keep the window's size. False when no placement is stored.
 bool RestoreFormPlacement(QWidget* window, const QString& key, int flags = 0);
+// Centres a window that has no placement of its own over its owner's window,
+// clear of the screen's corner; nothing without an owner.
+void PlaceOverOwner(QWidget* window);
 
 void SaveGridColumns(const QTableWidget* grid, const QString& key);
 void RestoreGridColumns(QTableWidget* grid, const QString& key);

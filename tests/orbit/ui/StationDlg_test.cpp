@@ -84,3 +84,24 @@ TEST(StationDlg, OkAndCancel)
     QTest::mouseClick(dlg.CancelBtn, Qt::LeftButton);
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
 }
+
+TEST(StationDlg, TabWalksTheFormAsItReads)
+{
+    TStationDlg dlg;
+    dlg.show();
+    const QList<QWidget*> expected = {dlg.StatName, dlg.Lat, dlg.LatCb, dlg.Lon, dlg.LonCb, dlg.Alt, dlg.OKBtn,
+                                      dlg.CancelBtn};
+    QStringList walked;
+    QWidget* widget = dlg.StatName;
+    for (int i = 0; i < expected.size(); ++i) {
+        walked << widget->metaObject()->className() + QString(":") + QString::number(expected.indexOf(widget));
+        do
+            widget = widget->nextInFocusChain();
+        while (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isVisible());
+    }
+    QStringList natural;
+    for (int i = 0; i < expected.size(); ++i)
+        natural << expected[i]->metaObject()->className() + QString(":") + QString::number(i);
+    EXPECT_EQ(walked.join(" ").toStdString(), natural.join(" ").toStdString());
+    EXPECT_EQ(widget, dlg.StatName) << "and from Cancel back to the name";
+}

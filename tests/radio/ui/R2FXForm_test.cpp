@@ -127,6 +127,11 @@ TEST(R2FXForm, NoMemoryLineHoldsTheDownlink)
     ASSERT_TRUE(w.Connect());
     EXPECT_FALSE(w.form.SelectChannelByFrequency("137.9125"));
     EXPECT_FALSE(w.form.PollThread->HasFlags(rfSelectChannel));
+    EXPECT_EQ(w.bench.rig.GetErrorText().toStdString(),
+              QString("Tuning the R2FX on COM %1 to 137.9125 MHz: no line of its memory holds 137.910 MHz")
+                  .arg(w.bench.rig.Port)
+                  .toStdString())
+        << "the tracker's report says what failed on which port";
 }
 
 TEST(R2FXForm, TuneAndChannelButtonsPutTheirCommandsOnTheWire)

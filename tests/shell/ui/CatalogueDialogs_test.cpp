@@ -10,6 +10,7 @@
 #include "support/ModalCatcher.h"
 #include "support/TestEnv.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -104,6 +105,33 @@ TEST(OrbitDataDialog, ListsByGroupAndKeepsItsColumnsAndGroup)
     SatOrbDlg = new TSatOrbDlg(bench.form.get());
     EXPECT_EQ(SatOrbDlg->OrbGrid->columnWidth(0), 150);
     EXPECT_EQ(ReadRegistryString("APT\\OrbitDialog", "Group").toStdString(), "Show all");
+}
+
+TEST(OrbitDataDialog, ShowsItsDataColumnWholeAtItsFirstSize)
+{
+    CatalogueBench bench(false);
+    if (!bench.loaded)
+        SKIP_MISSING("missing " << kElementFile);
+    QStringList cut;
+    QTimer::singleShot(100, [&] {
+        QTableWidget* grid = SatOrbDlg->OrbGrid;
+        for (const char* name : {"NOAA 19", "METEOSAT-8 (MSG-1)"}) {
+            SatOrbDlg->SatList->setCurrentItem(SatOrbDlg->SatList->findItems(name, Qt::MatchExactly).first());
+            QApplication::processEvents();
+            const int right = grid->columnViewportPosition(1) + grid->columnWidth(1);
+            if (right > grid->viewport()->width())
+                cut << QString("%1: the column ends at %2 of %3").arg(name).arg(right).arg(grid->viewport()->width());
+            for (int row = 0; row < grid->rowCount(); ++row) {
+                const QString text = grid->item(row, 1) ? grid->item(row, 1)->text() : QString();
+                // The cell's text keeps a few pixels of margin on either side.
+                if (grid->fontMetrics().horizontalAdvance(text) + 8 > grid->columnWidth(1))
+                    cut << QString("%1: \"%2\"").arg(name, text);
+            }
+        }
+        SatOrbDlg->reject();
+    });
+    bench.form->Orbitdata1Click();
+    EXPECT_TRUE(cut.isEmpty()) << cut.join('\n').toStdString();
 }
 
 TEST(SatelliteMaintenance, ActionsAsTheyAreMeant)

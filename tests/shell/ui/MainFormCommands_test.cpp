@@ -366,3 +366,30 @@ TEST(MainFormCommands, TheActiveImageWindowIsActiveAgainAfterADialog)
     }
     form->close();
 }
+
+TEST(MainFormCommands, AMixerThatIsNotInstalledIsNamedOnceWithItsReason)
+{
+    auto form = MakeMainForm();
+    qunsetenv("ORVANTA_MIXER");
+    QTemporaryDir empty;
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", empty.path().toUtf8());
+    ModalCatcher boxes;
+    form->Mixer1->trigger();
+    qputenv("PATH", oldPath);
+    EXPECT_EQ(boxes.Texts, QStringList{"Failed to execute pavucontrol !\nReason:\nThe specified file was not found."});
+}
+
+TEST(MainFormCommands, TheLogOnTheServerNeedsItsAddressFirst)
+{
+    auto form = MakeMainForm();
+    RecordingPrograms programs({"xdg-open"});
+    form->Settings->LogURL.clear();
+    ModalCatcher boxes;
+    form->Showlogonserver2->trigger();
+    EXPECT_EQ(boxes.Captions, QStringList{"No log URL"});
+    EXPECT_EQ(boxes.Texts, QStringList{"The address of the log on the server is not set.\nSet it in Settings > "
+                                       "General settings..., page \"General\", tab \"FTP-Server\", field \"URL:\"."});
+    PumpUntil([] { return false; }, 300);
+    EXPECT_FALSE(QFile::exists(programs.dir.filePath("xdg-open.args"))) << "no \"/daily/\" is opened";
+}

@@ -1,13 +1,17 @@
 #include "shell/RegistryHelpers.h"
 #include "orbit/Sat.h"
 #include "shell/ui/MainForm.h"
+#include "orbit/ui/StationDlg.h"
+#include "shell/ui/LogForm.h"
 #include "support/ModalCatcher.h"
+#include "support/ModalSteps.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <cstdio>
 #include <QLabel>
+#include <QLineEdit>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -18,14 +22,8 @@ TEST(MainForm, FirstStartRecordsTheVersionAndMakesTheFolders)
     qputenv("ORVANTA_ALSA_DEVICE", "no_such_capture_device");
     ModalCatcher boxes;
     TMainForm form;
-    ASSERT_EQ(boxes.Captions.size(), 3) << "no sound input, no element sets yet, so no next pass";
-    EXPECT_EQ(boxes.Captions[0], "Recording will not be supported!");
-    EXPECT_EQ(boxes.Captions[1], "Information");
-    EXPECT_EQ(boxes.Texts[2], "No satellites loaded. Select from the menu Satellite->Keplerian elements... to download!");
-    EXPECT_TRUE(boxes.Texts[1].endsWith("sattrack.tle Doesn't exist!\nSelect from the menu Satellite->Keplerian "
-                                        "elements... to download the most recent!"));
-    EXPECT_TRUE(boxes.Texts[0].startsWith("Unable to retrieve the capabilities of the waveform-audio input device.\nError: "))
-        << boxes.Texts[0].toStdString();
+    EXPECT_TRUE(boxes.Captions.isEmpty()) << "the window is made without a box: "
+                                          << boxes.Captions.join('|').toStdString();
     EXPECT_FALSE(form.RecButton->isEnabled());
     EXPECT_TRUE(form.StateFlags & msRecordingUnsupported);
     EXPECT_EQ(MainForm, &form);
@@ -97,5 +95,41 @@ TEST(MainForm, TheTrackPanelShowsItsLongestLinesWholeAtTheDefaultWidth)
     for (QLabel* label : {form.TrackLabel, form.KeplerAge, form.TheSun, form.TheMoon, form.TheTime}) {
         EXPECT_GE(label->width(), label->sizeHint().width()) << "cut: " << label->text().toStdString();
         EXPECT_TRUE(form.TrackPanel->rect().contains(label->geometry())) << label->text().toStdString();
+    }
+}
+
+TEST(MainForm, AFirstStartAsksForTheStationThenSaysOnceWhatToDoNext)
+{
+    qputenv("ORVANTA_ALSA_DEVICE", "no_such_capture_device");
+    const QString noSatellites =
+        "No satellites loaded. Select from the menu Satellite->Keplerian elements... to download!";
+    for (const bool firstStart : {true, false}) {
+        SCOPED_TRACE(firstStart ? "first start" : "second start");
+        ModalCatcher boxes;
+        TMainForm form;
+        form.ShutdownPause = [](int) {};
+        TLogForm processLog(&form);
+        form.show();
+        ModalSteps user;
+        user.Then<TStationDlg>([](TStationDlg& dialog) {
+            dialog.StatName->setText("Harbour");
+            dialog.accept();
+        });
+        form.StartupGuide();
+        EXPECT_EQ(user.Played(), firstStart ? 1u : 0u) << "the station is asked for until it is stored";
+        if (firstStart) {
+            ASSERT_EQ(boxes.Captions.size(), 2) << boxes.Texts.join('|').toStdString();
+            EXPECT_EQ(boxes.Captions[0], "Recording will not be supported!");
+            EXPECT_TRUE(boxes.Texts[0].startsWith(
+                "Unable to retrieve the capabilities of the waveform-audio input device.\nError: "))
+                << boxes.Texts[0].toStdString();
+        } else {
+            ASSERT_EQ(boxes.Captions.size(), 1) << boxes.Texts.join('|').toStdString();
+            EXPECT_TRUE(processLog.Lines().join('\n').contains("Recording will not be supported!"))
+                << "a problem already shown goes to the process log";
+        }
+        EXPECT_EQ(boxes.Texts.last(), noSatellites) << "what to do next, once";
+        EXPECT_EQ(ReadRegistryString("APT\\Station", "Name"), "Harbour") << "stored when taken";
+        form.close();
     }
 }

@@ -10,6 +10,7 @@
 #include "support/ModalCatcher.h"
 #include "support/TestEnv.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -22,6 +23,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
@@ -333,4 +335,18 @@ TEST(RecordDlg, FoldersAreCheckedMadeAndWrittenAtOnce)
     EXPECT_EQ(ReadRegistryString("APT\\Paths", "Audio"), testenv::ProgramDir() + "audio");
     EXPECT_EQ(ReadRegistryString("APT\\Paths", "Log"), testenv::ProgramDir() + "html");
     EXPECT_TRUE(QDir(testenv::ProgramDir() + "html").exists());
+}
+
+TEST(RecordDlg, KeepsOneSizeAcrossItsPages)
+{
+    DialogBench bench;
+    QApplication::processEvents();
+    const QPoint okAt = bench.dlg.OKBtn->mapTo(&bench.dlg, QPoint());
+    const QSize size = bench.dlg.size();
+    for (int page = 0; page < bench.dlg.MainPageCtrl->count(); ++page) {
+        bench.dlg.MainPageCtrl->setCurrentIndex(page);
+        QApplication::processEvents();
+        EXPECT_EQ(bench.dlg.size(), size) << bench.dlg.MainPageCtrl->tabText(page).toStdString();
+        EXPECT_EQ(bench.dlg.OKBtn->mapTo(&bench.dlg, QPoint()), okAt) << "OK does not jump";
+    }
 }

@@ -13,7 +13,8 @@ TEST(ShellHelpers, ExecuteFileOfAMissingProgramReportsFileNotFound)
     EXPECT_EQ(reason, GetShellExecuteErrorText(2));
     ASSERT_EQ(boxes.Captions.size(), 1);
     EXPECT_EQ(boxes.Captions[0], "Shell Execute Error");
-    EXPECT_EQ(boxes.Texts[0], "Failed to execute /nonexistent/mixer !\nReason:\n" + GetShellExecuteErrorText(2));
+    EXPECT_EQ(boxes.Texts[0].toStdString(), "Failed to execute /nonexistent/mixer !\nReason:\nThe specified file was not found.")
+        << "the program and the reason, once";
 
     ModalCatcher quiet;
     EXPECT_EQ(ExecuteFile("no-such-program-anywhere", "", 0), GetShellExecuteErrorText(2));
