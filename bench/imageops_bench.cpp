@@ -113,6 +113,22 @@ void BM_MedianRadius3Displayed(benchmark::State& state)
 }
 BENCHMARK(BM_MedianRadius3Displayed)->Unit(benchmark::kMillisecond);
 
+// Effect > Median filter and Reduce noise at the menu's radii 1, 3 and 5.
+void BM_NoiseFilterDisplayed(benchmark::State& state)
+{
+    const bool median = state.range(0) != 0;
+    const int radius = static_cast<int>(state.range(1));
+    state.SetLabel(std::string(median ? "median" : "reduce noise") + ", radius " + std::to_string(radius));
+    TimeCommand(state, [median, radius](TMDIChild& child) {
+        QAction* const items[2][3] = {{child.Less1, child.More1, child.Extreme1},
+                                      {child.Less2, child.More2, child.Extreme2}};
+        items[median ? 1 : 0][radius / 2]->trigger();
+    });
+}
+BENCHMARK(BM_NoiseFilterDisplayed)
+    ->ArgsProduct({{1, 0}, {1, 3, 5}})
+    ->Unit(benchmark::kMillisecond);
+
 void BM_UndoDisplayed(benchmark::State& state)
 {
     TMDIChild& child = Window();

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMdiArea>
 #include <QFileInfo>
@@ -30,6 +31,8 @@
 namespace {
 // The window's colour (maroon), also the colour of an empty picture.
 const QColor kWindowColour(0x80, 0x00, 0x00);
+// The progress panel's backdrop: dark, so its white texts read on any picture.
+const QColor kProgressColour(0x20, 0x28, 0x38);
 }  // namespace
 
 TMDIChild::TPassIdentifier TMDIChild::IdentifyRecording = [](TMDIChild*, const QString& audioPath, TSat* pass) {
@@ -108,32 +111,47 @@ void TMDIChild::BuildForm()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(sb);
 
+    // The decode progress sits on a backdrop of its own over the picture,
+    // sized to its texts so that a long path is shown whole.
+    ProgressPanel = new QFrame(this);
+    ProgressPanel->setObjectName("ProgressPanel");
+    ProgressPanel->setFrameShape(QFrame::StyledPanel);
+    ProgressPanel->setAutoFillBackground(true);
+    QPalette backdrop = ProgressPanel->palette();
+    backdrop.setColor(QPalette::Window, kProgressColour);
+    backdrop.setColor(QPalette::WindowText, QColor(Qt::white));
+    ProgressPanel->setPalette(backdrop);
+    auto* rows = new QGridLayout(ProgressPanel);
+    rows->setContentsMargins(8, 6, 10, 8);
+    rows->setHorizontalSpacing(6);
+    rows->setVerticalSpacing(0);
+    // The panel follows its contents as texts change.
+    rows->setSizeConstraint(QLayout::SetFixedSize);
+
     auto makeLabel = [this](const char* name, const QString& text, TGLTextHorzAlign align) {
-        auto* label = new TGraphicLabel(this);
+        auto* label = new TGraphicLabel(ProgressPanel);
         label->setObjectName(name);
         label->setText(text);
         label->FSetHorzAlign(align);
-        // Light text straight on the picture behind.
         label->SetTransparent(true);
-        QPalette light = label->palette();
-        light.setColor(QPalette::WindowText, QColor(Qt::white));
-        label->setPalette(light);
-        label->resize(align == thRight ? label->sizeHint().width() + 4 : 420, 17);
-        label->hide();
+        // The layout makes a label as wide as its text: no offset, or the
+        // text would be cut at the far side.
+        label->FSetxOffset(0);
+        label->setMinimumHeight(17);
         return label;
     };
     Label1 = makeLabel("Label1", "Target:", thRight);
     Label2 = makeLabel("Label2", "Payload:", thRight);
     Label3 = makeLabel("Label3", "Status:", thRight);
-    LbTarget = makeLabel("LbTarget", QString(), thCenter);
-    LbPayload = makeLabel("LbPayload", QString(), thCenter);
-    LbStatus = makeLabel("LbStatus", QString(), thCenter);
+    LbTarget = makeLabel("LbTarget", QString(), thLeft);
+    LbPayload = makeLabel("LbPayload", QString(), thLeft);
+    LbStatus = makeLabel("LbStatus", QString(), thLeft);
 
-    GaugePanel = new QFrame(this);
+    GaugePanel = new QFrame(ProgressPanel);
     GaugePanel->setObjectName("GaugePanel");
     GaugePanel->setFrameShape(QFrame::Panel);
     GaugePanel->setFrameShadow(QFrame::Sunken);
-    GaugePanel->resize(246, 20);
+    GaugePanel->setFixedSize(246, 20);
     gauge = new QFrame(GaugePanel);
     gauge->setObjectName("gauge");
     gauge->setStyleSheet("background: #3060c0;");
@@ -142,10 +160,18 @@ void TMDIChild::BuildForm()
     LbGaugePos->setObjectName("LbGaugePos");
     LbGaugePos->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LbGaugePos->setGeometry(204, 2, 38, 16);
-    GaugePanel->hide();
-    CancelBtn = new QPushButton("Cancel", this);
+    CancelBtn = new QPushButton("Cancel", ProgressPanel);
     CancelBtn->setObjectName("CancelBtn");
-    CancelBtn->hide();
+    rows->addWidget(Label1, 0, 0);
+    rows->addWidget(LbTarget, 0, 1);
+    rows->addWidget(Label2, 1, 0);
+    rows->addWidget(LbPayload, 1, 1);
+    rows->addWidget(Label3, 2, 0);
+    rows->addWidget(LbStatus, 2, 1);
+    rows->addWidget(GaugePanel, 3, 1, Qt::AlignLeft);
+    rows->addItem(new QSpacerItem(0, 6), 4, 1);
+    rows->addWidget(CancelBtn, 5, 1, Qt::AlignLeft);
+    ProgressPanel->hide();
     connect(CancelBtn, &QPushButton::clicked, this, &TMDIChild::CancelBtnClick);
 }
 
@@ -267,27 +293,21 @@ void TMDIChild::Teardown()
 
 void TMDIChild::LayoutProgress()
 {
-    const int tops[] = {100, 117, 134};
-    TGraphicLabel* captions[] = {Label1, Label2, Label3};
-    TGraphicLabel* values[] = {LbTarget, LbPayload, LbStatus};
-    for (int i = 0; i < 3; ++i) {
-        captions[i]->move(100 - captions[i]->width() + 48, tops[i]);
-        values[i]->move(150, tops[i]);
-    }
-    GaugePanel->move(150, 153);
-    CancelBtn->move(150, 180);
+    // Near the top left of the picture, as far in as the window's width allows.
+    const QSize size = ProgressPanel->sizeHint();
+    ProgressPanel->move(std::max(4, std::min(48, width() - size.width() - 4)), 90);
 }
 
 void TMDIChild::ShowProgress(bool show)
 {
+    for (QWidget* w : std::initializer_list<QWidget*>{Label1, Label2, Label3, LbTarget, LbPayload, LbStatus,
+                                                      LbGaugePos, GaugePanel, CancelBtn})
+        w->setVisible(show);
     if (show)
         LayoutProgress();
-    for (QWidget* w : std::initializer_list<QWidget*>{Label1, Label2, Label3, LbTarget, LbPayload, LbStatus,
-                                                      LbGaugePos, GaugePanel, CancelBtn}) {
-        w->setVisible(show);
-        if (show)
-            w->raise();
-    }
+    ProgressPanel->setVisible(show);
+    if (show)
+        ProgressPanel->raise();
 }
 
 void TMDIChild::SetGauge(int lines)

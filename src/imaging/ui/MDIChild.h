@@ -255,6 +255,7 @@ public:
     // The window's controls.
     QScrollArea* sb;
     TPaintBox* pb;
+    QFrame* ProgressPanel;  // the backdrop of the labels, gauge and Cancel below
     TGraphicLabel* Label1;
     TGraphicLabel* Label2;
     TGraphicLabel* Label3;

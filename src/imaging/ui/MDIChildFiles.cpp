@@ -278,6 +278,9 @@ bool TMDIChild::SaveFile(const QString& path)
     if (local.isEmpty() || local.size() >= MaxTextExtent)
         return false;
     CopyMagickString(Image->filename, local.constData(), MaxTextExtent);
+    // A crop keeps its place on the old canvas; a viewer would show the
+    // saved picture shifted by it, so what is saved is the picture alone.
+    Image->page = RectangleInfo{};
     TSetting settings(Settings());
     const QString ext = FileExtension(FileName);
     if (ext == settings.ImageExt)

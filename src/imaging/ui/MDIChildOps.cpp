@@ -2,6 +2,7 @@
 // a new picture through MagickCore and pushes the old one onto the undo
 // stack; a failing call leaves picture and stack as they were and is
 // reported at once.
+#include "imaging/NeighbourhoodStatistic.h"
 #include "imaging/ui/MDIChild.h"
 #include "imaging/ui/WaitCursor.h"
 
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMenu>
+#include <QMessageBox>
 #include <algorithm>
 #include <cmath>
 
@@ -150,11 +152,24 @@ void TMDIChild::ReduceNoise(QAction* item)
         break;
     default: break;
     }
+    const size_t width = NeighbourhoodWidth(radius, Image.get());
+    const size_t quickest = LargestQuickWidth(Image->columns, Image->rows);
+    if (width > quickest) {
+        // A typed radius has no natural bound, and the time grows with it.
+        QMessageBox::information(
+            this, "Radius too large",
+            QString("A radius of %1 takes too long on a picture of %2 x %3 pixels.\n"
+                    "The largest radius that finishes within a few seconds is %4.")
+                .arg(radius)
+                .arg(Image->columns)
+                .arg(Image->rows)
+                .arg(static_cast<double>(quickest - 1) / 2));
+        return;
+    }
     const StatisticType statistic = median ? MedianStatistic : NonpeakStatistic;
     RunImageCommand(
-        [statistic, radius](const ::Image* image, ExceptionInfo* exception) {
-            const size_t width = NeighbourhoodWidth(radius, image);
-            return StatisticImage(image, statistic, width, width, exception);
+        [statistic, width](const ::Image* image, ExceptionInfo* exception) {
+            return FastStatisticImage(image, statistic, width, exception);
         },
         median ? "Undo Median filter" : "Reduce noise");
 }

@@ -302,6 +302,17 @@ bool TOpenMagickImageDlg::SelectFile(const QString& path, bool openMode)
     return true;
 }
 
+bool TOpenMagickImageDlg::ShowFolder(const QString& folder)
+{
+    if (!QFileInfo(folder).isDir() || !DirectoryLB->SetDirectory(folder))
+        return false;
+    FileLB->SetDirectory(DirectoryLB->Directory());
+    MI->Clear();
+    AudioInfo->hide();
+    FileNameCB->setEditText(QString());
+    return true;
+}
+
 QString TOpenMagickImageDlg::GetFileName(bool quiet)
 {
     if (Files.isEmpty()) {

@@ -30,6 +30,9 @@ public:
     // Points the dialog at path: true when it names an existing file, which
     // is then selected, named and previewed.
     bool SelectFile(const QString& path, bool openMode);
+    // Shows folder with no file named; false (and nothing changed) when it
+    // does not exist.
+    bool ShowFolder(const QString& folder);
     // The first validated path; "" (with a box unless quiet) when none.
     QString GetFileName(bool quiet);
     // 1: image filters, 2: audio filters ("All Files (*.*)" first and chosen).

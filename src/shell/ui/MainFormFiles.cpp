@@ -173,16 +173,25 @@ void TMainForm::BringDialogToFront(QWidget* dialog)
 
 void TMainForm::FileOpen1Execute()
 {
+    // The dialog is shared: what another command chose in it last (a colour
+    // table, a saved image) is no place to look for a recording. Open starts
+    // at the file it opened last, else in the recordings folder.
+    static QString lastOpened;
     TOpenMagickImageDlg* dialog = SharedOpenMagickImageDlg(this);
-    const QString last = dialog->GetFileName(true);
     dialog->OpenMode = true;
     dialog->setWindowTitle("Open an image- or audio-file");
-    dialog->SelectFile(last, true);
+    if (!dialog->SelectFile(lastOpened, true)) {
+        const QString lastFolder = lastOpened.isEmpty() ? QString() : QFileInfo(lastOpened).absolutePath();
+        if (lastFolder.isEmpty() || !dialog->ShowFolder(lastFolder))
+            dialog->ShowFolder(Folders().GetAudioDir());
+    }
     if (dialog->exec() != QDialog::Accepted)
         return;
     QApplication::processEvents();
     WaitCursor busy;
     const QStringList files = dialog->Files;
+    if (!files.isEmpty())
+        lastOpened = files.first();
     for (const QString& path : files)
         CreateMDIChild(path, 0);
 }

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QInputDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -185,6 +186,30 @@ TEST_F(ImageOps, TheBandCropsOnlyAfterChopAndOnlyWhenDrawn)
     EXPECT_EQ(child.ChopState, -1);
     Drag(QPoint(2, 2), QPoint(20, 20));
     EXPECT_EQ(child.UndoList.Count, 0) << "disarmed after the click";
+}
+
+TEST_F(ImageOps, ACroppedPictureIsSavedWithoutAPageOffset)
+{
+    child.Chop1->trigger();
+    Drag(QPoint(6, 4), QPoint(26, 18));
+    ASSERT_EQ(child.UndoList.Count, 1);
+    ASSERT_EQ(child.Image->columns, 20u);
+    const QString path = testenv::ProgramDir() + "cropped.png";
+    ASSERT_TRUE(child.SaveFile(path));
+
+    // Viewers place a picture by its page: a leftover canvas and offset of
+    // the crop would show the saved picture shifted.
+    MagickImageInfoPtr info(CloneImageInfo(nullptr));
+    CopyMagickString(info->filename, QFile::encodeName(path).constData(), MaxTextExtent);
+    MagickExceptionPtr exception(AcquireExceptionInfo());
+    const MagickImagePtr saved(ReadImage(info.get(), exception.get()));
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->columns, 20u);
+    EXPECT_EQ(saved->rows, 14u);
+    EXPECT_EQ(saved->page.x, 0);
+    EXPECT_EQ(saved->page.y, 0);
+    EXPECT_TRUE(saved->page.width == 0 || saved->page.width == 20u) << saved->page.width;
+    EXPECT_TRUE(saved->page.height == 0 || saved->page.height == 14u) << saved->page.height;
 }
 
 TEST_F(ImageOps, FiltersChangeThePictureAndUndoRestoresItExactly)

@@ -1,12 +1,15 @@
-// Cancel on the decode progress panel ends the whole image window, frame and
-// all; Close all leaves no frame behind either.
+// The decode progress panel: drawn on a backdrop that fits its texts, and its
+// Cancel ends the whole image window, frame and all; Close all leaves no
+// frame behind either.
 #include "../PassFixtures.h"
 #include "MainFormFixture.h"
 #include "imaging/ui/MDIChild.h"
+#include "shell/ui/GraphicLabel.h"
 #include "support/TestEnv.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -45,7 +48,7 @@ void SettleClosedWindows()
 
 }  // namespace
 
-TEST(DecodeCancel, CancelClosesTheWholeWindowAndTheWindowMenuForgetsIt)
+TEST(DecodeProgress, CancelClosesTheWholeWindowAndTheWindowMenuForgetsIt)
 {
     const QString path = apttest::WritePass(LongPass(), "cancelled.wav", 8);
     std::unique_ptr<TMainForm> form = MakeMainForm();
@@ -65,7 +68,7 @@ TEST(DecodeCancel, CancelClosesTheWholeWindowAndTheWindowMenuForgetsIt)
     EXPECT_TRUE(ListedWindows(*form).isEmpty()) << ListedWindows(*form).join(", ").toStdString();
 }
 
-TEST(DecodeCancel, CloseAllLeavesNoEmptyFrame)
+TEST(DecodeProgress, CloseAllLeavesNoEmptyFrame)
 {
     const QString path = apttest::WritePass(LongPass(), "emptied.wav", 8);
     std::unique_ptr<TMainForm> form = MakeMainForm();
@@ -81,4 +84,30 @@ TEST(DecodeCancel, CloseAllLeavesNoEmptyFrame)
     form->WindowClose1->trigger();
     SettleClosedWindows();
     EXPECT_TRUE(form->MDIArea()->subWindowList().isEmpty());
+}
+
+TEST(DecodeProgress, ThePanelHasABackdropAndShowsTheWholePath)
+{
+    const QString path = apttest::WritePass(LongPass(), "a-recording-with-a-rather-long-name.wav", 8);
+    std::unique_ptr<TMainForm> form = MakeMainForm();
+    QPointer<TMDIChild> child = form->CreateMDIChild(path, 0);
+    ASSERT_TRUE(child);
+    QFrame* panel = child->ProgressPanel;
+    ASSERT_TRUE(panel->isVisible()) << "still decoding";
+    EXPECT_TRUE(panel->autoFillBackground()) << "not drawn straight over the picture";
+    EXPECT_NE(panel->palette().color(QPalette::Window), child->palette().color(QPalette::Window));
+
+    ASSERT_EQ(child->LbTarget->text(), path);
+    for (QWidget* part : std::initializer_list<QWidget*>{child->LbTarget, child->LbStatus, child->GaugePanel,
+                                                         child->CancelBtn}) {
+        EXPECT_EQ(part->parentWidget(), panel) << part->objectName().toStdString();
+        EXPECT_TRUE(panel->rect().contains(part->geometry())) << part->objectName().toStdString();
+    }
+    const int pathWidth = QFontMetrics(child->LbTarget->font()).horizontalAdvance(path);
+    EXPECT_GE(child->LbTarget->width(), pathWidth + child->LbTarget->xOffset()) << "the path is not cut";
+    const QRect onWindow(panel->pos(), panel->size());
+    EXPECT_TRUE(child->rect().contains(onWindow)) << "the window is wide enough for all of it";
+
+    child->CancelBtn->click();
+    SettleClosedWindows();
 }
