@@ -11,6 +11,8 @@
 namespace {
 
 constexpr int NameLineLimit = 1023;
+// The file holds a name a line for each satellite shown: this is thousands.
+constexpr qint64 LargestFileBytes = 1 << 20;
 const char SatellitesSection[] = "[Satellites]";
 
 int ReadInt(const char* name)
@@ -36,7 +38,7 @@ void ReadFlatEarthSatellites(TEarthView& view, const QString& path, PList* catal
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    QList<QByteArray> lines = file.readAll().split('\n');
+    QList<QByteArray> lines = file.read(LargestFileBytes).split('\n');
     for (QByteArray& line : lines)
         if (line.endsWith('\r'))
             line.chop(1);
@@ -49,7 +51,9 @@ void ReadFlatEarthSatellites(TEarthView& view, const QString& path, PList* catal
             break;
         if (name.isEmpty())
             continue;
-        if (const TSat* sat = FindSatellite(catalogue, QString::fromLatin1(name)))
+        // A name listed twice is one satellite: it is shown and saved once.
+        const TSat* sat = FindSatellite(catalogue, QString::fromLatin1(name));
+        if (sat && !FindSatellite(&view.Satellites, QString::fromLatin1(name)))
             AddCopy(view, *sat);
     }
 }

@@ -5,7 +5,8 @@
 //   [TLE]        name, line 1, line 2 (rebuilt, fresh checksums)
 //   [Time]       "9270.500000, Sat 19 May 2005 12:00:00 UTC" for the start, then the stop
 //   [Info]       the downlink in MHz, an empty line when none
-//   [Station]    name, latitude (north +), longitude (WEST +), altitude (m), "%g" each
+//   [Station]    name, latitude (north +), longitude (WEST +), altitude (m), each number
+//                in the shortest text that reads back as itself ("52.52", "-13.4", "34")
 //
 // A reader looks each section up by its whole line, so their order does not
 // matter, and the comment's "* [TLE]" lines are never taken for sections.
@@ -16,6 +17,7 @@
 
 #include <QFile>
 #include <QList>
+#include <charconv>
 #include <cstring>
 
 namespace {
@@ -23,6 +25,11 @@ namespace {
 constexpr double PassStepBack = 0.014;
 constexpr double LastDayNumber = 44196;  // 1 January 2101 00:00 UTC
 constexpr int TLELineLimit = 74;
+// A recording lasts minutes; a longer window, or one ending before it
+// starts, is a damaged file's.
+constexpr double LongestWindowDays = 1.0;
+// The file is about a kilobyte; a larger one is not a pass-information file.
+constexpr qint64 LargestFileBytes = 64 * 1024;
 
 const char* const CommentBlock[] = {
     "/*", "* Satellite pass info file.", nullptr /* header */, "* Please do NOT modify this file!",
@@ -37,6 +44,15 @@ QByteArray TimeLine(double day)
            TSat::DayNumberToText(day, 12).toLatin1() + " UTC";
 }
 
+// The shortest text that reads back as the same number ("52.52", "-13.4",
+// "34"): the general format's six digits would move a station by metres.
+QByteArray ExactNumber(double value)
+{
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return QByteArray(text, result.ptr - text);
+}
+
 // The file's lines without their line ends (CR LF or LF).
 QList<QByteArray> ReadLines(const QString& path, bool& ok)
 {
@@ -45,7 +61,11 @@ QList<QByteArray> ReadLines(const QString& path, bool& ok)
     QList<QByteArray> lines;
     if (!ok)
         return lines;
-    lines = file.readAll().split('\n');
+    const QByteArray text = file.read(LargestFileBytes + 1);
+    ok = text.size() <= LargestFileBytes;
+    if (!ok)
+        return lines;
+    lines = text.split('\n');
     for (QByteArray& line : lines)
         if (line.endsWith('\r'))
             line.chop(1);
@@ -85,11 +105,10 @@ bool TSat::WritePassInfoFile(const QString& header, const QString& path, TStatio
 
     QByteArray out;
     const auto line = [&out](const QByteArray& text) { out += text + '\n'; };
-    // One line, whatever the caller's header holds.
-    QByteArray headerLine = header.toUtf8();
-    headerLine.replace('\r', ' ').replace('\n', ' ');
+    // Each text one line, whatever it holds, so the lines after it stay in place.
+    const auto oneLine = [](const QString& text) { return text.toUtf8().replace('\r', ' ').replace('\n', ' '); };
     for (const char* comment : CommentBlock)
-        line(comment ? QByteArray(comment) : "* " + headerLine);
+        line(comment ? QByteArray(comment) : "* " + oneLine(header));
     line("");
 
     char work[80], out1[80], out2[80];
@@ -102,12 +121,12 @@ bool TSat::WritePassInfoFile(const QString& header, const QString& path, TStatio
     line(TimeLine(WindowStart));
     line(TimeLine(WindowStop));
     line("[Info]");
-    line(Downlink.toUtf8());
+    line(oneLine(Downlink));
     line("[Station]");
-    line(station->Name.toUtf8());
-    line(QByteArray::fromStdString(cnum::Format("%g", station->Latitude)));
-    line(QByteArray::fromStdString(cnum::Format("%g", station->Longitude)));
-    line(QByteArray::fromStdString(cnum::Format("%g", station->Altitude)));
+    line(oneLine(station->Name));
+    line(ExactNumber(station->Latitude));
+    line(ExactNumber(station->Longitude));
+    line(ExactNumber(station->Altitude));
 
     QString reason;
     if (!WriteFileAtomically(path, out, reason)) {
@@ -145,6 +164,8 @@ bool TSat::ReadPassInfoFile(const QString& path)
     // Day numbers run from 1980 on; past 2100 a time is no recording's but
     // a damaged file's, and would not survive being turned into a date.
     if (!(WindowStart > 0 && WindowStart < LastDayNumber) || !(WindowStop > 0 && WindowStop < LastDayNumber))
+        return false;
+    if (WindowStop < WindowStart || WindowStop - WindowStart > LongestWindowDays)
         return false;
 
     StationGeodetic = {};

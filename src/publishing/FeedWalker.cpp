@@ -3,6 +3,7 @@
 #include "platform/CNumbers.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <libxml/parser.h>
 
 // Table spellings are the labels of the printed lines.
@@ -89,6 +90,8 @@ bool DeeperThan(const xmlNode* nodes, int limit)
 
 TXmlDocument ReadFeedDocument(const QString& path)
 {
+    if (QFileInfo(path).size() > kMaxFeedFileBytes)
+        return TXmlDocument(nullptr, xmlFreeDoc);
     // No XML_PARSE_NOENT or XML_PARSE_DTDLOAD: an entity naming a file or an
     // address stays an unresolved reference, and its content never shows.
     xmlDocPtr doc = xmlReadFile(QFile::encodeName(path).constData(), nullptr,

@@ -41,8 +41,12 @@ extern const char* const ItemElements[kItemElementCount];
 
 using TXmlDocument = std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)>;
 
+// Feeds are tens of kilobytes; a larger file is not parsed at all.
+inline constexpr qint64 kMaxFeedFileBytes = 16 << 20;
+
 // Parses a feed file without touching the network and without loading a
-// DTD or external entities; null when it does not parse.
+// DTD or external entities; null when it does not parse or is larger than
+// kMaxFeedFileBytes.
 TXmlDocument ReadFeedDocument(const QString& path);
 
 // The channel title of a feed document (a scan that shows nothing, not

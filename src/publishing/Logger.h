@@ -151,6 +151,8 @@ private:
     void SendPendingNames();
     void AppendPendingUploads(const QStringList& names);
     void KeepPending(const QStringList& names);
+    // Lines of the pending list that name no image of the log, one message each.
+    void ReportRefusedNames(const QStringList& refused);
     bool UploadListedFiles(QStringList& names);
     QString RemoteDir() const;
     QString PendingListPath() const;

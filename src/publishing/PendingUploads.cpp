@@ -4,10 +4,20 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 namespace pending {
 
-bool ReadPendingList(const QString& path, QStringList& names, QString& error)
+namespace {
+
+bool IsPlainFileName(const QString& name)
+{
+    return name != "." && name != ".." && !name.contains('/') && !name.contains('\\');
+}
+
+}  // namespace
+
+bool ReadPendingList(const QString& path, QStringList& names, QString& error, QStringList* refused)
 {
     names.clear();
     if (!QFileInfo::exists(path))
@@ -17,17 +27,31 @@ bool ReadPendingList(const QString& path, QStringList& names, QString& error)
         error = "Cannot read " + path + ": " + file.errorString();
         return false;
     }
-    const QByteArray data = file.readAll();
+    const QByteArray data = file.read(kMaxPendingListBytes + 1);
     if (file.error() != QFile::NoError) {
         error = "Cannot read " + path + ": " + file.errorString();
         return false;
     }
+    if (data.size() > kMaxPendingListBytes) {
+        error = QString("Cannot read %1: it is larger than %2 bytes, more than a pending-upload list can be")
+                    .arg(path)
+                    .arg(kMaxPendingListBytes);
+        return false;
+    }
+    QSet<QString> listed;
     for (QByteArray line : data.split('\n')) {
         if (line.endsWith('\r'))
             line.chop(1);
         const QString name = QString::fromUtf8(line);
-        if (!name.isEmpty() && !names.contains(name))
-            names << name;
+        if (name.isEmpty() || listed.contains(name))
+            continue;
+        if (!IsPlainFileName(name)) {
+            if (refused)
+                *refused << name;
+            continue;
+        }
+        listed.insert(name);
+        names << name;
     }
     return true;
 }
@@ -47,10 +71,10 @@ bool WritePendingList(const QString& path, const QStringList& names, QString& er
     return dailylog::WriteDailyFile(path, text, error);
 }
 
-bool AppendPendingNames(const QString& path, const QStringList& names, QString& error)
+bool AppendPendingNames(const QString& path, const QStringList& names, QString& error, QStringList* refused)
 {
     QStringList listed;
-    if (!ReadPendingList(path, listed, error))
+    if (!ReadPendingList(path, listed, error, refused))
         return false;
     const qsizetype before = listed.size();
     for (const QString& name : names)

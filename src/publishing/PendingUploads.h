@@ -12,14 +12,23 @@
 
 namespace pending {
 
+// The list is read up to this size: tens of thousands of names.
+inline constexpr qint64 kMaxPendingListBytes = 1 << 20;
+
 // The names in file order, each once; empty lines are skipped, CR LF and LF
 // both end a line. A missing file is an empty list. False with error when
-// the file exists but cannot be read.
-bool ReadPendingList(const QString& path, QStringList& names, QString& error);
+// the file exists but cannot be read or is larger than a list can be. A
+// line that is no plain file name (a path, "..") names no image of the
+// daily log: it is left out, and into refused when given, so no file
+// outside the log's folders is ever uploaded.
+bool ReadPendingList(const QString& path, QStringList& names, QString& error, QStringList* refused = nullptr);
 
 // Adds the names the list does not hold yet, after the ones it has. False
 // with error when the list cannot be read or written; the old file stays.
-bool AppendPendingNames(const QString& path, const QStringList& names, QString& error);
+// Lines of the old list that are no file names go into refused and are not
+// written again.
+bool AppendPendingNames(const QString& path, const QStringList& names, QString& error,
+                        QStringList* refused = nullptr);
 
 // Replaces the list with names, or deletes it when names is empty. False
 // with error when it cannot be written or deleted.

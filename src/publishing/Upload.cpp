@@ -186,19 +186,29 @@ void TLogger::KeepPending(const QStringList& names)
 void TLogger::AppendPendingUploads(const QStringList& names)
 {
     QString error;
-    if (!names.isEmpty() && !pending::AppendPendingNames(PendingListPath(), names, error))
+    QStringList refused;
+    if (!names.isEmpty() && !pending::AppendPendingNames(PendingListPath(), names, error, &refused))
         AddMessage("Failed to keep the images " + names.join(", ") + " for a later upload: " + error);
+    ReportRefusedNames(refused);
+}
+
+void TLogger::ReportRefusedNames(const QStringList& refused)
+{
+    for (const QString& name : refused)
+        AddMessage("Not an image of the daily log, not uploaded: " + name);
 }
 
 void TLogger::SendPendingNames()
 {
-    QStringList names;
+    QStringList names, refused;
     QString error;
-    if (!pending::ReadPendingList(PendingListPath(), names, error)) {
+    const bool read = pending::ReadPendingList(PendingListPath(), names, error, &refused);
+    ReportRefusedNames(refused);
+    if (!read) {
         AddMessage(error);
         return;
     }
-    if (names.isEmpty())
+    if (names.isEmpty() && refused.isEmpty())
         return;
     // The newest first.
     for (qsizetype i = names.size() - 1; i >= 0; --i) {
@@ -294,9 +304,11 @@ bool TLogger::RetryUpload()
     localDir_ = dailylog::DailyDir(logDir_);
     const bool sent = Guard(
         [&] {
-            QStringList names;
+            QStringList names, refused;
             QString error;
-            if (!pending::ReadPendingList(PendingListPath(), names, error)) {
+            const bool read = pending::ReadPendingList(PendingListPath(), names, error, &refused);
+            ReportRefusedNames(refused);
+            if (!read) {
                 AddMessage(error);
                 return false;
             }

@@ -109,23 +109,36 @@ private:
     TRecordingCandidates& found_;
 };
 
-void WalkTextFile(const QString& path, SetWalker& walker)
+// A file is read as far as an archive entry would be, and a line only as
+// far as its buffer, so a huge file or line costs no more than a set file.
+qint64 WalkTextFile(const QString& path, SetWalker& walker)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return;
-    walker.Walk(SetNameOf(path), [&file](QByteArray& line) {
-        if (file.atEnd())
+        return 0;
+    const auto within = [&file] { return !file.atEnd() && file.pos() < kZipEntryReadLimit; };
+    const auto readPiece = [&file] {
+        char piece[kLineBufferSize + 1];
+        const qint64 room = std::min<qint64>(sizeof piece, kZipEntryReadLimit - file.pos() + 1);
+        return QByteArray(piece, std::max<qint64>(0, file.readLine(piece, room)));
+    };
+    walker.Walk(SetNameOf(path), [&](QByteArray& line) {
+        if (!within())
             return false;
-        line = WithoutLineEnd(file.readLine()).left(kMaxLineLength);
+        line = readPiece();
+        if (!line.endsWith('\n'))
+            while (within() && !readPiece().endsWith('\n')) {
+            }
+        line = WithoutLineEnd(line).left(kMaxLineLength);
         return true;
     });
+    return file.pos();
 }
 
-void WalkZipArchive(const QString& path, TZip& zip, SetWalker& walker)
+qint64 WalkZipArchive(const QString& path, TZip& zip, SetWalker& walker)
 {
     if (!zip.Open(path))
-        return;
+        return 0;
     for (bool more = zip.GoToFirstFile(); more; more = zip.GoToNextFile()) {
         const QString name = zip.GetCurrentFileName(1);
         // A folder entry ("data/") has no name of its own: pass it over.
@@ -143,7 +156,9 @@ void WalkZipArchive(const QString& path, TZip& zip, SetWalker& walker)
         });
         zip.CloseCurrentFile(false);
     }
+    const qint64 bytesRead = zip.BytesRead;
     zip.Close();
+    return bytesRead;
 }
 
 }  // namespace
@@ -194,19 +209,21 @@ bool CheckRecordingCandidate(TSat& candidate, TStation* station, TDateTime t, do
     return true;
 }
 
-void CollectArchivedCandidates(const QString& archiveDir, TStation* station, TDateTime t, double halfSeconds,
-                               TRecordingCandidates& found)
+qint64 CollectArchivedCandidates(const QString& archiveDir, TStation* station, TDateTime t, double halfSeconds,
+                                 TRecordingCandidates& found)
 {
     Candidate candidate;
     SetWalker walker(candidate, station, t, halfSeconds, found);
     TZip zip;
+    qint64 bytesRead = 0;
     const QFileInfoList files = QDir(archiveDir).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     for (const QFileInfo& file : files) {
         if (file.suffix().toLower() == "zip")
-            WalkZipArchive(file.filePath(), zip, walker);
+            bytesRead += WalkZipArchive(file.filePath(), zip, walker);
         else
-            WalkTextFile(file.filePath(), walker);
+            bytesRead += WalkTextFile(file.filePath(), walker);
     }
+    return bytesRead;
 }
 
 void CollectCatalogueCandidates(PList& catalogue, TStation* station, TDateTime t, double halfSeconds,

@@ -2,16 +2,28 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <minizip/unzip.h>
-#include <vector>
 
 namespace {
 
 // The library's limits for a name and a comment.
 constexpr int kNameLimit = 260;
 constexpr int kCommentLimit = 16384;
+// The library is asked for this much at a time; a byte a call was slow
+// enough to make a small archive take minutes.
+constexpr int kBlockSize = 64 * 1024;
 
 unzFile Handle(void* reader) { return static_cast<unzFile>(reader); }
+
+QByteArray CurrentName(unzFile reader)
+{
+    unz_file_info info{};
+    char name[kNameLimit + 1] = {};
+    if (unzGetCurrentFileInfo(reader, &info, name, kNameLimit, nullptr, 0, nullptr, 0) != UNZ_OK)
+        return {};
+    return QByteArray(name);
+}
 
 }  // namespace
 
@@ -25,6 +37,7 @@ bool TZip::Open(const QString& path)
     ArchiveName.clear();
     Comment.clear();
     EntryNames.clear();
+    BytesRead = 0;
     LastError = zeNotOpen;
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
@@ -59,14 +72,32 @@ bool TZip::ReadDirectory()
         if (length > 0)
             Comment = QString::fromLatin1(text.data(), length);
     }
+    QSet<QByteArray> listed;
     for (result = unzGoToFirstFile(Handle(Reader)); result == UNZ_OK; result = unzGoToNextFile(Handle(Reader))) {
         unz_file_info info{};
         char name[kNameLimit + 1] = {};
         if (unzGetCurrentFileInfo(Handle(Reader), &info, name, kNameLimit, nullptr, 0, nullptr, 0) != UNZ_OK)
             return false;
-        EntryNames << QString::fromLatin1(name);
+        if (!listed.contains(name)) {
+            listed.insert(name);
+            EntryNames << QString::fromLatin1(name);
+        }
     }
     return result == UNZ_END_OF_LIST_OF_FILE;
+}
+
+bool TZip::SkipListedNames(int result)
+{
+    while (result == UNZ_OK) {
+        const QByteArray name = CurrentName(Handle(Reader));
+        if (!namesMet_.contains(name)) {
+            namesMet_.insert(name);
+            break;
+        }
+        result = unzGoToNextFile(Handle(Reader));
+    }
+    LastError = result;
+    return result == UNZ_OK;
 }
 
 bool TZip::GoToFirstFile()
@@ -75,8 +106,8 @@ bool TZip::GoToFirstFile()
         LastError = zeBadArchive;
         return false;
     }
-    LastError = unzGoToFirstFile(Handle(Reader));
-    return LastError == UNZ_OK;
+    namesMet_.clear();
+    return SkipListedNames(unzGoToFirstFile(Handle(Reader)));
 }
 
 bool TZip::GoToNextFile()
@@ -85,8 +116,7 @@ bool TZip::GoToNextFile()
         LastError = zeBadArchive;
         return false;
     }
-    LastError = unzGoToNextFile(Handle(Reader));
-    return LastError == UNZ_OK;
+    return SkipListedNames(unzGoToNextFile(Handle(Reader)));
 }
 
 QString TZip::GetCurrentFileName(int flags)
@@ -121,6 +151,7 @@ bool TZip::OpenCurrentFile()
         LastError = zeNotOpen;
         return false;
     }
+    ResetEntry();
     LastError = unzOpenCurrentFile(Handle(Reader));
     EndOfEntry = LastError != UNZ_OK;
     return LastError == UNZ_OK;
@@ -131,14 +162,26 @@ int TZip::ReadLine(char* buffer, int max)
     if (!Reader || !buffer)
         return -1;
     int stored = 0;
-    while (stored < max) {
-        char byte = 0;
-        if (unzReadCurrentFile(Handle(Reader), &byte, 1) != 1) {
+    while (stored < max && !EndOfEntry) {
+        if (blockUsed_ == blockLength_) {
+            const qint64 left = kZipEntryReadLimit - entryBytesRead_;
+            if (block_.empty())
+                block_.resize(kBlockSize);
             // 0 is the entry's end, a negative result a damaged entry: either
             // way nothing more comes of it.
-            EndOfEntry = true;
-            break;
+            const int got = left > 0 ? unzReadCurrentFile(Handle(Reader), block_.data(),
+                                                         static_cast<unsigned>(std::min<qint64>(left, kBlockSize)))
+                                     : 0;
+            if (got <= 0) {
+                EndOfEntry = true;
+                break;
+            }
+            blockUsed_ = 0;
+            blockLength_ = got;
+            entryBytesRead_ += got;
+            BytesRead += got;
         }
+        const char byte = block_[blockUsed_++];
         if (byte == '\n')
             break;
         buffer[stored++] = byte;
@@ -147,11 +190,18 @@ int TZip::ReadLine(char* buffer, int max)
     return stored;
 }
 
+void TZip::ResetEntry()
+{
+    EndOfEntry = false;
+    blockUsed_ = blockLength_ = 0;
+    entryBytesRead_ = 0;
+}
+
 void TZip::CloseCurrentFile(bool closeArchive)
 {
     if (Reader)
         unzCloseCurrentFile(Handle(Reader));
-    EndOfEntry = false;
+    ResetEntry();
     if (closeArchive)
         Close();
 }
@@ -161,5 +211,6 @@ void TZip::Close()
     if (Reader)
         unzClose(Handle(Reader));
     Reader = nullptr;
-    EndOfEntry = false;
+    ResetEntry();
+    namesMet_.clear();
 }

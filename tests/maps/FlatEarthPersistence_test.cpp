@@ -139,6 +139,12 @@ TEST_F(FlatEarthPersistence, ReaderTakesKnownNamesUpToTheNextSection)
         PersistFlatEarth(none, true, station, &catalogue, files);
         EXPECT_EQ(none.Satellites.Count, 0) << "no \"[Satellites]\" line: " << content.toStdString();
     }
+    // Each satellite once, however often the file lists it.
+    WriteAll(files.SatelliteFile, "[Satellites]\n" + QByteArray("NOAA 15\nNOAA 18\n").repeated(1000));
+    TEarthView repeated;
+    PersistFlatEarth(repeated, true, station, &catalogue, files);
+    EXPECT_EQ(Names(repeated.Satellites), (QStringList{"NOAA 15", "NOAA 18"}));
+
     QFile::remove(files.SatelliteFile);
     TEarthView missing;
     PersistFlatEarth(missing, true, station, &catalogue, files);

@@ -174,12 +174,52 @@ TEST_F(PassInfoFile, MissingAndDamagedSections)
     TSat none;
     EXPECT_FALSE(none.ReadPassInfoFile(dir + "/missing.txt"));
 
-    // The last moment of 2100 is still a time.
-    const QString late = dir + "/late.txt";
-    WriteAll(late, parts[1] + parts[2].left(parts[2].indexOf('\n', startAt) + 1) + "44195.999988, y\n");
-    TSat lateStop;
-    EXPECT_TRUE(lateStop.ReadPassInfoFile(late));
-    EXPECT_DOUBLE_EQ(lateStop.WindowStop, 44195.999988);
+    // The window runs forwards and for a day at most: a stop before the
+    // start or decades after it is a damaged file's.
+    const double start = pass.WindowStart;
+    const auto withStop = [&](double stop) {
+        return parts[1] + "[Time]\n" + QByteArray::fromStdString(cnum::Format("%f", start)) + ", x\n" +
+               QByteArray::fromStdString(cnum::Format("%f", stop)) + ", y\n";
+    };
+    struct WindowCase {
+        const char* name;
+        double stop;
+        bool ok;
+    };
+    const WindowCase windows[] = {
+        {"stop a second before the start", start - Second, false},
+        {"stop at the start", start, true},
+        {"a second short of a day", start + 1 - Second, true},
+        {"a day and a second long", start + 1 + 2 * Second, false},
+        {"stop in 2100", 44195.999988, false},
+    };
+    for (const WindowCase& c : windows) {
+        const QString file = dir + "/window.txt";
+        WriteAll(file, withStop(c.stop));
+        TSat sat;
+        EXPECT_EQ(sat.ReadPassInfoFile(file), c.ok) << c.name;
+    }
+
+    // A file too large to be one is not read at all.
+    QByteArray large = ReadAll(path);
+    large.prepend(QByteArray(64 * 1024, ' ') + "\n");
+    const QString big = dir + "/big.txt";
+    WriteAll(big, large);
+    TSat tooLarge;
+    EXPECT_FALSE(tooLarge.ReadPassInfoFile(big));
+}
+
+TEST_F(PassInfoFile, StationValuesReadBackAsWritten)
+{
+    const QString path = dir + "/station.txt";
+    TStation exact = Station(52.5234567891, -0.0001234567, 1234.5678, "Roof\nnorth side");
+    ASSERT_TRUE(pass.WritePassInfoFile("header", path, &exact, 1));
+    TSat read;
+    ASSERT_TRUE(read.ReadPassInfoFile(path));
+    EXPECT_EQ(read.StationName, "Roof north side") << "a line break in the name does not move the numbers";
+    EXPECT_DOUBLE_EQ(read.StationGeodetic.Latitude, 52.5234567891 * DegreesToRadians);
+    EXPECT_DOUBLE_EQ(read.StationGeodetic.Longitude, -0.0001234567 * DegreesToRadians);
+    EXPECT_DOUBLE_EQ(read.StationGeodetic.Altitude, 1.2345678);
 }
 
 TEST_F(PassInfoFile, SavedBesideTheRecordingAndWriteFailures)

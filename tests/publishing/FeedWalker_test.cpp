@@ -335,6 +335,15 @@ TEST(FeedWalker, UnparsableFileGivesNoDocument)
     EXPECT_FALSE(r.parsed);
     Walk(testenv::ProgramDir() + "missing.xml", kWalkShow, r);
     EXPECT_FALSE(r.parsed);
+
+    // A well-formed feed padded with comments up to and just past the size a feed can have.
+    const QByteArray feed = Rss("2.0", "<title>T</title><link>http://l.example/</link>");
+    const QByteArray comment = "<!-- padding -->\n";
+    const QByteArray largest = feed + comment.repeated((kMaxFeedFileBytes - feed.size()) / comment.size());
+    Walk(WriteFixture("large.xml", largest + comment), kWalkShow, r);
+    EXPECT_FALSE(r.parsed) << "too large to be a feed";
+    Walk(WriteFixture("large.xml", largest), kWalkShow, r);
+    EXPECT_TRUE(r.parsed) << "just under the limit";
 }
 
 TEST(FeedWalker, TableLookupIgnoresCase)

@@ -74,6 +74,27 @@ TEST(PendingList, ReadsNamesOnceInFileOrderAndShrinksToNothing)
     EXPECT_TRUE(error.contains(path)) << error.toStdString();
 }
 
+TEST(PendingList, OnlyPlainFileNamesAreTakenAndAListTooLargeIsRefused)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("upload.txt");
+    WriteBytes(path, "img_000.jpg\n../../../home/user/.ssh/id_rsa\n/etc/passwd\n..\nsub\\img.jpg\nimg_001.jpg\n");
+    QStringList names, refused;
+    QString error;
+    ASSERT_TRUE(pending::ReadPendingList(path, names, error, &refused));
+    EXPECT_EQ(names, QStringList({"img_000.jpg", "img_001.jpg"}));
+    EXPECT_EQ(refused, QStringList({"../../../home/user/.ssh/id_rsa", "/etc/passwd", "..", "sub\\img.jpg"}));
+
+    refused.clear();
+    ASSERT_TRUE(pending::AppendPendingNames(path, {"img_002.jpg"}, error, &refused));
+    EXPECT_EQ(refused.size(), 4);
+    EXPECT_EQ(ReadText(path), "img_000.jpg\nimg_001.jpg\nimg_002.jpg\n") << "what names no image is not kept";
+
+    WriteBytes(path, QByteArray(pending::kMaxPendingListBytes + 1, 'a'));
+    EXPECT_FALSE(pending::ReadPendingList(path, names, error));
+    EXPECT_TRUE(error.contains(path) && error.contains("larger than")) << error.toStdString();
+}
+
 TEST(RemotePaths, PartsAreJoinedWithExactlyOneSlash)
 {
     struct Case {
@@ -162,6 +183,12 @@ TEST_F(UploadWithoutServer, AnUnreachableServerLeavesTheListAsItWas)
 
     TLogger retry(ServerSettings({0}), Source(Noaa18Pass(0)), nullptr);
     EXPECT_FALSE(retry.RetryUpload());
+    EXPECT_EQ(ReadText(uploadList()), listed);
+
+    // A line naming a file elsewhere is said and never taken for an image.
+    WriteBytes(uploadList(), listed.toUtf8() + "../../../secret.txt\n");
+    EXPECT_FALSE(retry.RetryUpload());
+    EXPECT_EQ(Texts(retry.Messages).value(0), "Not an image of the daily log, not uploaded: ../../../secret.txt");
     EXPECT_EQ(ReadText(uploadList()), listed);
 
     // "Upload all files" sends only images that have their thumbnail; what

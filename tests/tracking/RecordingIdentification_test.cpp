@@ -6,6 +6,8 @@
 #include "support/TestEnv.h"
 #include "tracking/RecordingIdentification.h"
 #include "tracking/TrackingFixtures.h"
+#include "tracking/Zip.h"
+#include "RepeatedEntryZip.h"
 
 #include <QDir>
 #include <QFile>
@@ -117,6 +119,28 @@ TEST_F(RecordingIdentification, ZipArchivesAreReadEntryByEntryPastBlankLinesAndF
     CollectArchivedCandidates(archive.folder, &station, t, 300, found);
     ASSERT_EQ(found.size(), 1u) << "the folder entry \"sets/\" is passed over, blank lines are no end";
     EXPECT_STREQ(found[0].Sat->Line1, noaa18->Line1);
+}
+
+TEST_F(RecordingIdentification, ArchivesAndFilesAreReadOnlyUpToASetFilesSize)
+{
+    // The entry's sets come first: a directory listing it 60 times once gave
+    // the same candidate 60 times.
+    Archive archive;
+    const QByteArray sets = ThreeSets();
+    ASSERT_TRUE(WriteRepeatedEntryZip(archive.folder + "repeated.zip", "NOAA-18.txt", sets, 60))
+        << "Debian's zip is needed";
+    TRecordingCandidates found;
+    EXPECT_EQ(CollectArchivedCandidates(archive.folder, &station, t, 300, found), sets.size());
+    EXPECT_EQ(found.size(), 1u);
+
+    // 16 MiB without a set, listed 60 times, next to a plain file as large
+    // with one line that never ends: read to the limit, once each.
+    Archive hostile;
+    ASSERT_TRUE(WriteRepeatedEntryZip(hostile.folder + "bomb.zip", "NOAA-18.txt", QByteArray(16 << 20, '\n'), 60));
+    hostile.Write("NOAA-19.txt", QByteArray(16 << 20, '1'));
+    found.clear();
+    EXPECT_EQ(CollectArchivedCandidates(hostile.folder, &station, t, 300, found), 2 * kZipEntryReadLimit);
+    EXPECT_TRUE(found.empty());
 }
 
 TEST_F(RecordingIdentification, AWindowEndBelowTheHorizonIsClippedToTheRiseOrRefused)

@@ -1,6 +1,7 @@
 // The ZIP reader on archives made by Debian's zip at test time.
 #include "support/TestEnv.h"
 #include "tracking/Zip.h"
+#include "RepeatedEntryZip.h"
 
 #include <QDir>
 #include <QFile>
@@ -153,4 +154,32 @@ TEST(Zip, ALongLineContinuesInTheNextCall)
     ASSERT_TRUE(zip.Open(Folder() + "long.zip"));
     ASSERT_TRUE(zip.OpenFirstFile());
     EXPECT_EQ(ReadLines(zip, 4), QList<QByteArray>({"aaaa", "aaaa", "aa"}));
+}
+
+TEST(Zip, AnEntryListedTwiceIsReadOnceAndOnlyUpToTheLimit)
+{
+    // 16 MiB of blank lines, which deflate to a few kilobytes.
+    const QByteArray content(16 << 20, '\n');
+    const QString path = Folder() + "repeated.zip";
+    ASSERT_TRUE(trackingfixtures::WriteRepeatedEntryZip(path, "noaa-18.txt", content, 60))
+        << "Debian's zip is needed (scripts/setup-deps.sh)";
+    EXPECT_LT(QFileInfo(path).size(), 64 * 1024);
+
+    TZip zip;
+    ASSERT_TRUE(zip.Open(path));
+    EXPECT_EQ(zip.EntryNames, QStringList({"noaa-18.txt"}));
+    int entries = 0;
+    char buffer[80];
+    for (bool more = zip.GoToFirstFile(); more; more = zip.GoToNextFile()) {
+        ++entries;
+        ASSERT_TRUE(zip.OpenCurrentFile());
+        int lines = 0;
+        while (zip.ReadLine(buffer, 75) >= 0 && !zip.AtEndOfEntry())
+            ++lines;
+        EXPECT_EQ(lines, kZipEntryReadLimit) << "every byte up to the limit is a line, none after it";
+        zip.CloseCurrentFile(false);
+    }
+    EXPECT_EQ(entries, 1) << "the directory's 59 repetitions are stepped over";
+    EXPECT_EQ(zip.LastError, zeEndOfList);
+    EXPECT_EQ(zip.BytesRead, kZipEntryReadLimit);
 }

@@ -19,12 +19,14 @@
 #include <QFile>
 #include <QFontDialog>
 #include <QKeyEvent>
+#include <QModelIndex>
 #include <QMessageBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <algorithm>
 
 TRSSForm* RSSForm = nullptr;
 
@@ -76,8 +78,9 @@ void TRSSForm::FormCreate()
 {
     RestoreFormPlacement(this, kKey);
     if (!ReadRegistryString(kKey, QString()).isEmpty()) {
-        const int treeWidth = ReadRegistryString(kKey, "twWidth").toInt();
-        if (treeWidth > 0 && treeWidth < width())
+        // A width saved below the minimum (dragged narrow) comes back as the minimum.
+        const int treeWidth = std::max(ReadRegistryString(kKey, "twWidth").toInt(), kMinTreeWidth);
+        if (treeWidth < width())
             Splitter1->setSizes({treeWidth, width() - treeWidth});
         QFont font = memo->font();
         const QString name = ReadRegistryString(kKey, "FontName");
@@ -212,6 +215,13 @@ TFeedInfo* TRSSForm::RecordOf(const QTreeWidgetItem* node)
     return node ? static_cast<TFeedInfo*>(node->data(0, Qt::UserRole).value<void*>()) : nullptr;
 }
 
+QString TRSSForm::NodeCaption(const QModelIndex& index)
+{
+    const auto* record = static_cast<const TFeedInfo*>(index.data(Qt::UserRole).value<void*>());
+    const QString title = record && !index.parent().isValid() ? record->Title.simplified() : QString();
+    return title.isEmpty() ? index.data(Qt::DisplayRole).toString() : title;
+}
+
 QTreeWidgetItem* TRSSForm::NodeOf(const TFeedInfo* record) const
 {
     for (int i = 0; record && i < tw->topLevelItemCount(); ++i)
@@ -266,8 +276,10 @@ void TRSSForm::AddFeedNode(std::unique_ptr<TFeedInfo> record)
     node->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<void*>(feed)));
     node->setFlags(node->flags() | Qt::ItemIsEditable);
     AddChildLines(node, *feed);
-    if (feed->CheckCache())
+    if (feed->CheckCache()) {
         feed->Flags |= TFeedInfo::Read;
+        feed->Title = ReadFeedTitle(feed->DocFile);  // the list keeps no title
+    }
     node->setIcon(0, NodeIcon(node));
 }
 
@@ -423,6 +435,8 @@ void TRSSForm::twEdited(QTreeWidgetItem* node)
         record = new TFeedInfo;
         node->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<void*>(record)));
     }
+    if (record->URL != text)
+        record->Title.clear();  // the old feed's, until the new one is walked
     node->setText(0, text);
     record->URL = text;
 }

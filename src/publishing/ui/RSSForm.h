@@ -23,6 +23,7 @@
 class QAction;
 class QFontDialog;
 class QMenu;
+class QModelIndex;
 class QSplitter;
 class QStatusBar;
 class QToolBar;
@@ -32,6 +33,10 @@ class QTreeWidgetItem;
 class TFeedMemo;
 class TMagickImage;
 class TOLEImage;
+
+// The tree is kept at least this wide, so a feed's title stays readable
+// however narrow it was dragged or saved.
+inline constexpr int kMinTreeWidth = 150;
 
 // Bits of TRSSForm::State.
 enum : int {
@@ -127,6 +132,9 @@ public:
     void ShowError(const QString& text, const QString& caption) override;
 
     static TFeedInfo* RecordOf(const QTreeWidgetItem* node);
+    // What the tree shows for a node: a feed's channel title when known,
+    // else its text (the URL, or a child's line).
+    static QString NodeCaption(const QModelIndex& index);
 
 protected:
     // Every way of closing (Exit, the close box, Escape) writes the list.

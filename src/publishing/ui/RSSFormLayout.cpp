@@ -7,13 +7,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QFontDialog>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -21,6 +24,29 @@ namespace {
 
 constexpr int kTreeWidth = 225;
 constexpr int kIconSide = 16;
+
+// A feed's node reads as its channel's title once a walk has found it; the
+// node's own text, which the user edits, stays the feed's URL and is its hint.
+class TFeedCaptionDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override
+    {
+        if (event->type() != QEvent::ToolTip || index.parent().isValid())
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        QToolTip::showText(event->globalPos(), index.data(Qt::DisplayRole).toString(), view);
+        return true;
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text = TRSSForm::NodeCaption(index);
+    }
+};
 
 // A feed's page with a corner mark: orange for new, grey for read.
 QIcon FeedIcon(const QColor& mark)
@@ -143,6 +169,8 @@ void TRSSForm::BuildLayout()
     Splitter1->setChildrenCollapsible(false);
     tw = new QTreeWidget(Splitter1);
     tw->setObjectName("tw");
+    tw->setMinimumWidth(kMinTreeWidth);
+    tw->setItemDelegate(new TFeedCaptionDelegate(tw));
     tw->setHeaderHidden(true);
     tw->setColumnCount(1);
     tw->setMouseTracking(true);  // hot tracking

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
+#include <QStringDecoder>
 #include <QTextBlock>
 
 TTimeDlg* TimeDlg = nullptr;
@@ -26,7 +27,21 @@ TTimeDlg* TimeDlg = nullptr;
 namespace {
 
 const char kClockKey[] = "APT\\Clock";
+// A server name is a host name (at most 253 characters) or an address: a
+// longer line is no name, and the list file never holds one.
 constexpr int kMaxServerLine = 511;
+// The list is read this far at most: some thousands of names.
+constexpr qint64 kMaxServerListBytes = 1 << 20;
+
+// A line as the list holds it: UTF-8 as written; a file from elsewhere in a
+// single-byte code page is read as Latin-1, so the name is written back as
+// UTF-8 of the same characters instead of growing replacement characters.
+QString ServerName(const QByteArray& line)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString name = utf8(line);
+    return utf8.hasError() ? QString::fromLatin1(line) : name;
+}
 
 // The public NTP pool: its main name, four continents, 22 countries; and
 // two servers of a national time service.
@@ -178,11 +193,23 @@ void TTimeDlg::ReadServerList()
     QFile file(serverListFile_);
     if (!file.open(QIODevice::ReadOnly) || !FindLineInFile("[Servers]\n", &file, false))
         return;
-    while (!file.atEnd()) {
-        QByteArray line = file.readLine(kMaxServerLine + 1);  // a longer line comes as several
+    while (!file.atEnd() && file.pos() < kMaxServerListBytes) {
+        // Room for the longest name and its CR LF.
+        QByteArray line = file.readLine(kMaxServerLine + 3);
+        if (!line.endsWith('\n') && !file.atEnd()) {
+            // Too long for a name: passed over whole, as its pieces would be
+            // names that never were.
+            while (!file.atEnd() && file.pos() < kMaxServerListBytes &&
+                   !file.readLine(kMaxServerLine + 3).endsWith('\n')) {
+            }
+            continue;
+        }
         while (line.endsWith('\n') || line.endsWith('\r'))
             line.chop(1);
-        const QString name = QString::fromUtf8(line);
+        const QString name = ServerName(line);
+        // Measured as written back, so what is taken can be written and read again.
+        if (name.toUtf8().size() > kMaxServerLine)
+            continue;
         if (name.isEmpty() || ServerCb->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive) >= 0)
             continue;
         ServerCb->addItem(name);
@@ -195,8 +222,12 @@ void TTimeDlg::WriteServerList()
     QByteArray text = "/*\n *      File creation date: " +
                       FormatDateTime("dddd d mmmm hh:nn:ss", NowLocal()).toUtf8() +
                       "\n *\n *\tOrvanta Time server list file.\n *\n */\n\n[Servers]\n";
-    for (int i = 0; i < ServerCb->count(); ++i)
-        text += ServerCb->itemText(i).toUtf8() + '\n';
+    for (int i = 0; i < ServerCb->count(); ++i) {
+        // Only what reads back as the same name: one line, short enough.
+        const QByteArray name = ServerCb->itemText(i).toUtf8();
+        if (name.size() <= kMaxServerLine && !name.contains('\n') && !name.contains('\r'))
+            text += name + '\n';
+    }
     QString error;
     if (!WriteFileAtomically(serverListFile_, text, error))
         qWarning("%s", qPrintable(error));  // the dialog is going away: nowhere else to say it

@@ -6,12 +6,14 @@
 #include "publishing/FeedList.h"
 #include "publishing/ui/RSSMemo.h"
 #include "publishing/ui/RSSOleImage.h"
+#include "shell/RegistryHelpers.h"
 #include "shell/ui/LogForm.h"
 #include "support/ModalCatcher.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBlock>
@@ -242,6 +244,43 @@ TEST(RSSForm, PictureIsACopyAtTheCaret)
 
     image.Clear(true);
     EXPECT_FALSE(image.Insert(bitmap)) << "released";
+}
+
+TEST(RSSForm, TreeKeepsAUsableWidthAndShowsEachFeedsTitle)
+{
+    const Folders folders = MakeFolders();
+    const QString doc = folders.Cache + "/201210_101010_001.xml";
+    ASSERT_TRUE(WriteFile(doc, Rss2Feed("Station log", "")));
+    ASSERT_TRUE(WriteFile(QDir(folders.Config).filePath(kFeedListFileName),
+                          ListFile({{"http://one.example.org/feed.xml", "", "0", doc},
+                                    {"http://two.example.org/feed.xml"}})));
+    // Dragged to 48 px and saved so in an earlier run.
+    WriteRegistryString("APT\\RSS", QString(), "1");
+    WriteRegistryString("APT\\RSS", "twWidth", "48");
+    auto reader = MakeReader();
+    reader->resize(758, 547);
+    reader->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(reader.get()));
+    EXPECT_GE(reader->tw->width(), kMinTreeWidth) << "a saved width below the minimum is not restored";
+    reader->Splitter1->setSizes({48, 758 - 48});
+    EXPECT_GE(reader->tw->width(), kMinTreeWidth) << "nor can the tree be dragged that narrow";
+
+    const QAbstractItemModel* model = reader->tw->model();
+    EXPECT_EQ(TRSSForm::NodeCaption(model->index(0, 0)), "Station log") << "the cached feed's title, from the start";
+    EXPECT_EQ(TRSSForm::NodeCaption(model->index(1, 0)), "http://two.example.org/feed.xml")
+        << "a feed never downloaded shows its URL";
+    EXPECT_EQ(TRSSForm::NodeCaption(model->index(0, 0, model->index(0, 0))), "Link: " + QString(kPlaceholderFeedLink));
+    EXPECT_EQ(reader->tw->topLevelItem(0)->text(0), "http://one.example.org/feed.xml") << "the URL stays the text";
+
+    // Edited to another URL, the node forgets the old feed's title.
+    QTreeWidgetItem* node = reader->tw->topLevelItem(0);
+    node->setText(0, "http://three.example.org/feed.xml");
+    reader->twEdited(node);
+    EXPECT_EQ(TRSSForm::NodeCaption(model->index(0, 0)), "http://three.example.org/feed.xml");
+
+    reader->close();
+    reader.reset();
+    EXPECT_GE(ReadRegistryString("APT\\RSS", "twWidth").toInt(), kMinTreeWidth);
 }
 
 TEST(RSSForm, ACachedNameOutsideTheCacheIsLoggedAndNeverDeleted)

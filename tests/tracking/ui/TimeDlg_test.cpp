@@ -10,8 +10,10 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -232,4 +234,52 @@ TEST(TimeDlg, NoServerOrAnUnknownNameIsSaidAndNothingIsSent)
     EXPECT_FALSE(bench.dlg->SetRequested);
     EXPECT_EQ(bench.server.Requests(), 0);
     EXPECT_TRUE(setter.calls.isEmpty());
+}
+
+TEST(TimeDlg, TheServerListReadsBackWhatItWrote)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("timeservers.txt");
+    const QByteArray latin1Name = "ntp.m\xfcnchen.example";  // from a Windows-1252 editor
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Servers]\r\n" + latin1Name + "\r\n" + QByteArray(400, '\xe9') + "\r\n" +
+                   QByteArray(600, 'a') + "\r\n" + "\xe6\x97\xa5.example\r\nlast.example");
+    }
+    const auto names = [](const TTimeDlg& dlg) {
+        QStringList list;
+        for (int i = 0; i < dlg.ServerCb->count(); ++i)
+            list << dlg.ServerCb->itemText(i);
+        return list;
+    };
+    const auto fileBody = [&path] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().split('\n').mid(7) : QList<QByteArray>();
+    };
+
+    QStringList first;
+    {
+        TTimeDlg dlg(nullptr, path);
+        first = names(dlg);
+    }
+    const QString munich = QString::fromUtf8("ntp.m\xc3\xbcnchen.example");
+    EXPECT_TRUE(first.contains(munich)) << "a single-byte name keeps its characters";
+    EXPECT_TRUE(first.contains(QString::fromUtf8("\xe6\x97\xa5.example")));
+    EXPECT_TRUE(first.contains("last.example"));
+    EXPECT_EQ(first.filter(QChar(0xfffd)).size(), 0) << "no replacement characters";
+    EXPECT_EQ(first.filter(QRegularExpression("^a+$")).size(), 0) << "a line too long for a name is passed over whole";
+    EXPECT_EQ(first.filter(QRegularExpression(QString::fromUtf8("^\xc3\xa9+$"))).size(), 0)
+        << "so is one that would be too long when written back";
+    const QList<QByteArray> written = fileBody();
+    EXPECT_TRUE(written.contains("ntp.m\xc3\xbcnchen.example"));
+
+    QStringList second;
+    {
+        TTimeDlg dlg(nullptr, path);
+        second = names(dlg);
+        dlg.ServerListChanged = true;  // written again
+    }
+    EXPECT_EQ(second, first) << "the list reads back what it wrote";
+    EXPECT_EQ(fileBody(), written) << "and writes the same again";
 }
