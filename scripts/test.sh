@@ -16,6 +16,22 @@ export ORVANTA_SHARED_DATA="${ORVANTA_SHARED_DATA:-$root/../shared/data}"
 cd "$build"
 # The receiver and server tests wait on simulated devices and loopback peers
 # with real time-outs; on a machine loaded by every test at once one of them
-# can miss its moment. A failed test is run once more, and its first failure
-# stays in the output above.
-ctest --output-on-failure -j"$(nproc)" --repeat until-pass:2 "$@"
+# can miss its moment. A failed test is run once more and the run may still
+# pass, but each test that needed it is named at the end, and its first
+# failure stays in the output above: a race must not hide behind the rerun.
+log="$(mktemp)"
+trap 'rm -f "$log"' EXIT
+status=0
+ctest --output-on-failure -j"$(nproc)" --repeat until-pass:2 "$@" 2>&1 | tee "$log" || status=$?
+# ctest prints one result line per run of a test: "[i/n] Test #k: Name .... Status".
+awk '
+  match($0, /Test +#[0-9]+: [^ ]+ /) {
+    split(substr($0, RSTART, RLENGTH), field, ": ")
+    name = field[2]; sub(/ $/, "", name)
+    result = substr($0, RSTART + RLENGTH)
+    if (result ~ /Passed/) passed[name] = 1
+    else if (result !~ /Skipped|Not Run/) failed[name] = 1
+  }
+  END { for (name in failed) if (name in passed) print "passed on a second run: " name }
+' "$log" | sort
+exit "$status"
