@@ -77,6 +77,17 @@ double Clamp(double v, double low, double high)
     return v > high ? high : v;
 }
 
+// Wedges 1..8 of a frame step up from dark to white and the black wedge 9
+// lies below wedge 8. The frame search always settles on some line, even in
+// pure noise; only a frame that reads as this grey scale is telemetry.
+bool IsGreyScale(const std::array<double, 16>& raw)
+{
+    for (int m = 0; m < 7; ++m)
+        if (!(raw[m + 1] >= raw[m]))
+            return false;
+    return raw[8] < raw[7];
+}
+
 int ImageToTelemetryColumn(int imageCol) { return imageCol == 86 ? 995 : 2035; }
 int ImageToSpaceColumn(int imageCol) { return imageCol == 86 ? 39 : 1079; }
 
@@ -206,8 +217,8 @@ int TAPT::CalibrateChannel(int imageCol, bool identifyOnly)
     }
     const double* work = WorkColumn.get();
 
-    // One cubic per complete frame; a frame whose wedges give a singular fit
-    // borrows the cubic of the nearest fitted frame.
+    // One cubic per complete frame; a frame whose wedges are no grey scale or
+    // give a singular fit borrows the cubic of the nearest fitted frame.
     std::vector<Cubic>& cubics = frameCubics_;
     cubics.clear();
     std::vector<bool> fitted;
@@ -217,7 +228,7 @@ int TAPT::CalibrateChannel(int imageCol, bool identifyOnly)
         for (int m = 0; m < 16; ++m)
             raw[m] = work[p + kWedgeLines * m];
         Cubic cubic;
-        fitted.push_back(FitWedgeCubic(raw.data(), cubic));
+        fitted.push_back(IsGreyScale(raw) && FitWedgeCubic(raw.data(), cubic));
         cubics.push_back(cubic);
         raws.push_back(raw);
     }
@@ -235,8 +246,15 @@ int TAPT::CalibrateChannel(int imageCol, bool identifyOnly)
     }
 
     int id = -1;
-    const int middle = Lines / 256;
-    if (middle < frames) {
+    // The channels and the space are read in the frame in the middle of the
+    // pass, or in the fitted frame nearest to it: wedges that are no grey
+    // scale name no channel either.
+    const int centre = Lines / 256;
+    if (centre < frames) {
+        int middle = -1;
+        for (int r = 0; r < frames; ++r)
+            if (fitted[r] && (middle < 0 || std::abs(r - centre) < std::abs(middle - centre)))
+                middle = r;
         const auto& raw = raws[middle];
         const Cubic& cubic = cubics[middle];
         for (int m = 0; m < 16; ++m)

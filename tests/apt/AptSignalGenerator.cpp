@@ -108,4 +108,18 @@ bool WriteWav(const std::string& path, const std::vector<double>& samples, int b
     return written == sf_count_t(data->size());
 }
 
+bool WriteWavBytes(const std::string& path, const std::vector<std::uint8_t>& samples, int sampleRate)
+{
+    SF_INFO info{};
+    info.samplerate = sampleRate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_U8;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!file)
+        return false;
+    const sf_count_t written = sf_write_raw(file, samples.data(), sf_count_t(samples.size()));
+    sf_close(file);
+    return written == sf_count_t(samples.size());
+}
+
 }  // namespace aptgen

@@ -6,6 +6,7 @@
 // 2400 Hz sub-carrier. Every word value is in the calibrated domain (0..255)
 // and goes through a gain curve before modulation, as a receiver would bend it.
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -57,5 +58,7 @@ std::vector<double> Synthesize(const PassSpec& spec);
 // Writes a mono 11025 Hz WAV, 8-bit unsigned or 16-bit signed.
 bool WriteWav(const std::string& path, const std::vector<double>& samples, int bits, int sampleRate = kFileRate,
               int channels = 1);
+// Writes 8-bit unsigned samples byte for byte, as the recorder stores them.
+bool WriteWavBytes(const std::string& path, const std::vector<std::uint8_t>& samples, int sampleRate = kFileRate);
 
 }  // namespace aptgen

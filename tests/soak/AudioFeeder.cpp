@@ -17,8 +17,8 @@ constexpr int kPipeBytes = 1 << 20;
 const std::vector<std::uint8_t> kSilence(kChunk, 128);
 }  // namespace
 
-TAudioFeeder::TAudioFeeder(const QString& fifo, const TSharedClock& clock, TSky sky)
-    : fifo_(fifo), clock_(clock), sky_(std::move(sky))
+TAudioFeeder::TAudioFeeder(const QString& fifo, const TSharedClock& clock, TSky sky, TSent sent)
+    : fifo_(fifo), clock_(clock), sky_(std::move(sky)), sent_(std::move(sent))
 {
     ok_ = ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0;
     if (ok_)
@@ -72,8 +72,12 @@ void TAudioFeeder::Stream(int fd, TFeedSession& session)
         if (sent <= 0)
             return;  // EPIPE: the station closed the device
         session.Written += std::size_t(sent);
-        std::lock_guard lock(mutex_);
-        sessions_.back().Written = session.Written;
+        {
+            std::lock_guard lock(mutex_);
+            sessions_.back().Written = session.Written;
+        }
+        if (sent_)
+            sent_(session);
     }
 }
 

@@ -31,8 +31,11 @@ public:
     // What is up at a simulated moment (UTC ms): the pass index, its audio
     // and the byte offset into it; a session with Loop null gets silence.
     using TSky = std::function<TFeedSession(qint64 simulatedMs)>;
+    // Called on the feeder's thread after each write, before the next: what
+    // it does happens at that point of the sky's sending.
+    using TSent = std::function<void(const TFeedSession&)>;
 
-    TAudioFeeder(const QString& fifo, const TSharedClock& clock, TSky sky);
+    TAudioFeeder(const QString& fifo, const TSharedClock& clock, TSky sky, TSent sent = {});
     ~TAudioFeeder();
     bool Ok() const { return ok_; }
     std::vector<TFeedSession> Sessions();
@@ -44,6 +47,7 @@ private:
     QString fifo_;
     const TSharedClock& clock_;
     TSky sky_;
+    TSent sent_;
     bool ok_ = false;
     std::mutex mutex_;
     std::vector<TFeedSession> sessions_;  // guarded by mutex_

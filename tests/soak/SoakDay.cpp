@@ -183,7 +183,9 @@ QString TSoakDay::Prepare()
     noise_ = NoiseLoop();
     for (std::size_t i = 0; i < expected_.size(); ++i)
         loops_[int(i)] = PassLoop(int(i) + 1);
-    feeder_ = std::make_unique<TAudioFeeder>(root.filePath("sky"), *clock_, [this](qint64 ms) { return Sky(ms); });
+    feeder_ = std::make_unique<TAudioFeeder>(
+        root.filePath("sky"), *clock_, [this](qint64 ms) { return Sky(ms); },
+        [this](const TFeedSession& session) { FreezeForKill(session); });
     if (!feeder_->Ok())
         return "cannot make the sky's FIFO";
     if (!StartServer())
@@ -320,6 +322,7 @@ QString TSoakDay::StartStation(bool setUp)
     station_->start(QCoreApplication::applicationDirPath() + "/soak_station", {});
     if (!station_->waitForStarted(10000))
         return "the station did not start: " + station_->errorString();
+    stationPid_ = station_->processId();
     return {};
 }
 
@@ -346,6 +349,21 @@ QStringList TSoakDay::Snapshot(const QStringList& folders) const
         for (const QString& file : FilesUnder(folder))
             out << file + " " + QCryptographicHash::hash(Read(file), QCryptographicHash::Sha1).toHex();
     return out;
+}
+
+void TSoakDay::FreezeForKill(const TFeedSession& session)
+{
+    // Stopped on the feeder's thread the moment half the window is sent: the
+    // station reads the sky far faster than the driver looks, so a kill the
+    // driver timed itself could come after the recording was already done.
+    if (frozenForKill_ || session.Pass < 0 || expected_[std::size_t(session.Pass)].Fault != TFault::Kill)
+        return;
+    const TExpectedPass& e = expected_[std::size_t(session.Pass)];
+    const double windowSeconds = (e.WindowStop - e.WindowStart) * 86400;
+    if (double(session.Written) < windowSeconds / 2 * kSampleRate)
+        return;
+    if (const qint64 pid = stationPid_; pid > 0 && ::kill(pid_t(pid), SIGSTOP) == 0)
+        frozenForKill_ = true;
 }
 
 void TSoakDay::PlayFaults(qint64 now, std::vector<bool>& done)
@@ -380,11 +398,9 @@ void TSoakDay::PlayFaults(qint64 now, std::vector<bool>& done)
             }
             break;
         case TFault::Kill: {
-            // Halfway through the recording: the sky has sent half the window.
-            const std::vector<TFeedSession> sessions = feeder_->Sessions();
-            const double windowSeconds = (e.WindowStop - e.WindowStart) * 86400;
-            if (sessions.empty() || sessions.back().Pass != int(i) || !sessions.back().Open ||
-                double(sessions.back().Written) < windowSeconds / 2 * kSampleRate)
+            // Halfway through the recording: the sky has sent half the window
+            // and the station stands still there (FreezeForKill) until the kill.
+            if (!frozenForKill_)
                 break;
             const QStringList folders{audio_, program_ + "/html"};
             const QByteArray registry = Read(registry_);

@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <vector>
@@ -124,6 +125,7 @@ private:
     TFeedSession Sky(qint64 ms);
     TResources Measure() const;
     void PlayFaults(qint64 now, std::vector<bool>& done);
+    void FreezeForKill(const TFeedSession& session);
     bool StartServer();
     QStringList Snapshot(const QStringList& folders) const;
 
@@ -155,6 +157,8 @@ private:
     TResources afterFirst_, afterLast_;
     int restarts_ = 0;
     int baselinePass_ = 0;  // the pass after which the resources are first measured
+    std::atomic<qint64> stationPid_{0};
+    std::atomic<bool> frozenForKill_{false};  // the station stopped (SIGSTOP) for the kill
     bool survivedKill_ = false;
     QString killReport_;
 };

@@ -1,8 +1,11 @@
-// The CI's slice of a day at the station: three passes with two faults (the
-// server gone for the first two passes, the receiver's port gone when the
-// second is tuned), each pass recorded, decoded, logged and in the end
-// uploaded, nothing sent twice, nothing half-written, and the station no
-// bigger after the last pass than after the first.
+// The CI's slice of a day at the station: five passes with every kind of
+// fault the whole day holds, one on each (the server gone for the first two
+// passes, the receiver's port gone when the second is tuned, pure noise on
+// the third, the station killed halfway through recording the fourth, the
+// disk full for the fifth). Every pass that may be is recorded, decoded,
+// logged and in the end uploaded, nothing is sent twice or left half-written,
+// and the station is no bigger after the last pass than after the first. The
+// table names each pass's fault.
 #include "soak/SoakChecks.h"
 #include "support/TestEnv.h"
 
@@ -10,12 +13,13 @@
 
 using namespace soak;
 
-TEST(SoakSlice, ThreePassesWithTheServerAndTheReceiverPortGoneForAWhile)
+TEST(SoakSlice, FivePassesWithEveryKindOfFaultOfTheDay)
 {
     TSoakOptions options;
     options.StartUtc = QDateTime(QDate(2021, 11, 1), QTime(6, 0), Qt::UTC);
-    options.Passes = 3;
-    options.Faults = {{0, TFault::FtpDown}, {1, TFault::PortGone}};
+    options.Passes = 5;
+    options.Faults = {{0, TFault::FtpDown}, {1, TFault::PortGone}, {2, TFault::Noise}, {3, TFault::Kill},
+                      {4, TFault::DiskFull}};
     options.WindowElevationDeg = 25;  // short recordings: the slice is about the road, not the pictures
     options.SlowSpeed = 90;
     TSoakDay day(options);
@@ -23,14 +27,18 @@ TEST(SoakSlice, ThreePassesWithTheServerAndTheReceiverPortGoneForAWhile)
     if (prepared.startsWith("missing"))
         SKIP_MISSING(prepared.toStdString());
     ASSERT_TRUE(prepared.isEmpty()) << prepared.toStdString();
-    ASSERT_EQ(day.Expected().size(), 3u);
+    ASSERT_EQ(day.Expected().size(), 5u);
     const QString run = day.Run();
     const TDayTable table = JudgeDay(day);
     PrintTable(day, table, stdout);
     ASSERT_TRUE(run.isEmpty()) << run.toStdString();
-    EXPECT_EQ(table.Recorded, 3);
-    EXPECT_EQ(table.Logged, 3);
-    EXPECT_EQ(table.FaultsSurvived, 2);
+    // The noise pass is recorded but not logged; the full disk's pass is
+    // decoded and logged as it comes in, but not recorded.
+    EXPECT_EQ(table.Recorded, 4);
+    EXPECT_EQ(table.Logged, 4);
+    EXPECT_EQ(table.Faults, 5);
+    EXPECT_EQ(table.FaultsSurvived, 5);
+    EXPECT_EQ(day.Restarts(), 1);
     EXPECT_TRUE(table.Problems.isEmpty()) << table.Problems.join('\n').toStdString() << "\n"
                                           << day.Report().join('\n').toStdString();
 }
