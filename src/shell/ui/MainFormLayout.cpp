@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -82,14 +83,16 @@ void TMainForm::BuildLayout()
     trackBar->setMovable(false);
     TrackPanel = new QWidget(trackBar);
     TrackPanel->setObjectName("TrackPanel");
-    TrackPanel->setFixedHeight(62);
     TrackPanel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);  // grows with its texts and the window
     // White text on the night colour of the MDI area; the overlap warning in yellow.
     TrackPanel->setAttribute(Qt::WA_StyledBackground);
     TrackPanel->setStyleSheet("#TrackPanel { background: #201030; } QLabel { color: white; }"
                               " #OverlapLabel { color: yellow; }");
-    auto* grid = new QGridLayout(TrackPanel);
-    grid->setContentsMargins(6, 2, 6, 2);
+    auto* rows = new QVBoxLayout(TrackPanel);
+    rows->setContentsMargins(6, 2, 6, 2);
+    rows->setSpacing(0);
+    auto* grid = new QGridLayout;
+    grid->setContentsMargins(0, 0, 0, 0);
     grid->setVerticalSpacing(0);
     grid->setHorizontalSpacing(18);
     TheTime = PanelLabel(TrackPanel, "TheTime");
@@ -98,10 +101,9 @@ void TMainForm::BuildLayout()
     OverlapLabel = PanelLabel(TrackPanel, "OverlapLabel");
     TheSun = PanelLabel(TrackPanel, "TheSun");
     TheMoon = PanelLabel(TrackPanel, "TheMoon");
-    // Three rows: the tracking line is the longest text of the panel and
-    // gets a row of its own, so that it fits the default window width.
+    // The tracking line is the longest text of the panel and gets the
+    // panel's whole width below the other rows.
     grid->addWidget(TheTime, 0, 0);
-    grid->addWidget(TrackLabel, 2, 0, 1, 5);
     grid->addWidget(PanelLabel(TrackPanel, "KeplerCaption"), 0, 1);
     static_cast<QLabel*>(grid->itemAtPosition(0, 1)->widget())->setText("Element Set Issued Date:");
     grid->addWidget(KeplerAge, 0, 2);
@@ -113,6 +115,15 @@ void TMainForm::BuildLayout()
     static_cast<QLabel*>(grid->itemAtPosition(1, 3)->widget())->setText("Moon:");
     grid->addWidget(TheMoon, 1, 4);
     grid->setColumnStretch(5, 1);
+    rows->addLayout(grid);
+    rows->addWidget(TrackLabel, 1);
+    // During a pass the tracking line (receive frequency, path loss, delay)
+    // is longer than the default window is wide: it wraps onto a fourth row
+    // rather than losing its end.
+    TrackLabel->setWordWrap(true);
+    TrackLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    TrackLabel->ensurePolished();
+    TrackPanel->setFixedHeight(4 + 4 * TrackLabel->fontMetrics().lineSpacing());
     trackBar->addWidget(TrackPanel);
 
     StatusBar = statusBar();

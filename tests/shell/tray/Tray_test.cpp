@@ -82,6 +82,17 @@ std::unique_ptr<TMainForm> MakeMainForm()
 QPoint IconCentre(TMainForm& form)
 {
     PumpUntil([&] { return form.TrayIcon && form.TrayIcon->geometry().isValid(); });
+    // The tray may still move the icon just after embedding it: wait until it
+    // stays put for a moment.
+    QRect last;
+    PumpUntil([&] {
+        const QRect now = form.TrayIcon ? form.TrayIcon->geometry() : QRect();
+        const bool still = now == last;
+        last = now;
+        if (!still)
+            PumpUntil([] { return false; }, 300);
+        return still;
+    });
     return form.TrayIcon ? form.TrayIcon->geometry().center() : QPoint();
 }
 
