@@ -31,7 +31,23 @@ void AddCopy(TEarthView& view, const TSat& sat)
     view.Satellites.Add(new TSat(sat));
 }
 
+void AddActiveAPTSatellites(TEarthView& view, const TStation& station, PList* catalogue)
+{
+    const double latitudeRad = station.Latitude * DegreesToRadians;
+    for (int i = 0; catalogue && i < catalogue->Count; ++i) {
+        auto* sat = static_cast<TSat*>(catalogue->Get(i));
+        if (sat->APTSatellite && sat->IsPredictable(latitudeRad, 0, 1))
+            AddCopy(view, *sat);
+    }
+}
+
 }  // namespace
+
+void ShowDefaultSatellitesWhenEmpty(TEarthView& view, const TStation& station, PList* catalogue)
+{
+    if (view.Satellites.Count == 0)
+        AddActiveAPTSatellites(view, station, catalogue);
+}
 
 void ReadFlatEarthSatellites(TEarthView& view, const QString& path, PList* catalogue)
 {
@@ -66,12 +82,7 @@ bool PersistFlatEarth(TEarthView& view, bool load, const TStation& station, PLis
         const QString marker = ReadRegistryString(kFlatEarthKey, "");
         if (marker.isEmpty() || marker == "0") {
             view.EarthImage = defaultImage;
-            const double latitudeRad = station.Latitude * DegreesToRadians;
-            for (int i = 0; catalogue && i < catalogue->Count; ++i) {
-                auto* sat = static_cast<TSat*>(catalogue->Get(i));
-                if (sat->APTSatellite && sat->IsPredictable(latitudeRad, 0, 1))
-                    AddCopy(view, *sat);
-            }
+            AddActiveAPTSatellites(view, station, catalogue);
             return true;
         }
         view.Modes = ReadInt("Modes");

@@ -27,6 +27,12 @@ struct TFlatEarthFiles {
 // the catalogue holds (exact names); other names are skipped.
 void ReadFlatEarthSatellites(TEarthView& view, const QString& path, PList* catalogue);
 
+// An empty list, because nothing was saved yet or the list was saved before
+// any element set was loaded, gives way to copies of every APT satellite of
+// the catalogue that can rise at the station; a list with satellites in it is
+// the user's choice and is kept.
+void ShowDefaultSatellitesWhenEmpty(TEarthView& view, const TStation& station, PList* catalogue);
+
 // Load: never saved, the default background and copies of every APT
 // satellite of the catalogue that can rise at the station; saved, the values
 // (a background that no longer exists gives way to the default when that

@@ -1,7 +1,8 @@
-// The main window's side of the Flat Earth Monitor's settings: the
-// "Flat Earth Monitor..." command fills the settings dialog from the view,
-// shows it, and applies what the user changed.
+// The main window's side of the Flat Earth Monitor: opening the window, and
+// the "Flat Earth Monitor..." command, which fills the settings dialog from
+// the view, shows it, and applies what the user changed.
 #include "imaging/ui/MDIChild.h"
+#include "maps/FlatEarthPersistence.h"
 #include "maps/ui/BkSetupDialog.h"
 #include "orbit/OrbitMath.h"
 #include "shell/ui/MainForm.h"
@@ -14,6 +15,26 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollArea>
+#include <algorithm>
+
+namespace {
+
+// The whole map when the workspace holds it, else the whole workspace: a
+// smaller window shows no more than a continent of it.
+void FitToMap(QMdiArea* area, TMDIChild* monitor)
+{
+    auto* window = qobject_cast<QMdiSubWindow*>(monitor->parentWidget());
+    if (!window || !monitor->EarthView)
+        return;
+    const QSize frame = window->size() - monitor->sb->maximumViewportSize();
+    const QSize space = area->viewport()->size();
+    window->resize((monitor->EarthView->GetMapSize() + frame).boundedTo(space));
+    const QSize room = space - window->size();
+    window->move(std::min(window->x(), room.width()), std::min(window->y(), room.height()));
+}
+
+}  // namespace
 
 void TMainForm::CreateFlatEarthParts()
 {
@@ -32,6 +53,10 @@ void TMainForm::FlatEarthTracker1Click()
     TBkSetupDlg* dialog = BkSetupDlg;
     if (!dialog || !CheckSatellitesLoaded())
         return;
+    // Without a list of its own the monitor will open on the active APT
+    // satellites, so they are the ones ticked; an open monitor shows what it
+    // draws.
+    const bool defaults = EarthView->Satellites.Count == 0 && !FindMDIChild(0x10);
     {
         // Filling the list is not a change of the user's.
         const QSignalBlocker quiet(dialog->SatList);
@@ -45,7 +70,9 @@ void TMainForm::FlatEarthTracker1Click()
             auto* item = new QListWidgetItem(name);
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(sat)));
-            item->setCheckState(FindSatellite(&EarthView->Satellites, name) ? Qt::Checked : Qt::Unchecked);
+            const bool shown =
+                defaults ? sat->APTSatellite : FindSatellite(&EarthView->Satellites, name) != nullptr;
+            item->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
             dialog->SatList->addItem(item);
         }
     }
@@ -91,9 +118,12 @@ void TMainForm::FlatEarthTrackerClick()
 {
     TMDIChild* monitor = FindMDIChild(0x10);
     if (!monitor) {
-        CreateMDIChild("The Flat Earth Monitor", mcFlatEarth);
+        // Shown first: a hidden window's workspace has no size to fit to.
         if (!(StateFlags & msShown))
             TrayShowClick();
+        ShowDefaultSatellitesWhenEmpty(*EarthView, Station, &SatelliteList);
+        if ((monitor = CreateMDIChild("The Flat Earth Monitor", mcFlatEarth)))
+            FitToMap(MDIArea(), monitor);
         return;
     }
     auto* window = qobject_cast<QMdiSubWindow*>(monitor->parentWidget());

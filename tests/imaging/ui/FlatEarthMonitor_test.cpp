@@ -1,6 +1,6 @@
-// The Flat Earth Monitor window: opening it from the Tools menu, its map,
-// restarts after a settings change, the hint and the read-out under the
-// mouse, and closing.
+// The Flat Earth Monitor window: opening it from the Tools menu, its size
+// and the satellites it shows first, its map, restarts after a settings
+// change, the hint and the read-out under the mouse, and closing.
 #include "MainFormFixture.h"
 #include "imaging/ui/MDIChild.h"
 #include "maps/EarthView.h"
@@ -16,12 +16,17 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
 #include <QMouseEvent>
 #include <QThread>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -306,6 +311,91 @@ TEST_F(FlatEarthMonitorTest, ClosesWithoutAQuestionWhileAnotherWindowIsModified)
     EXPECT_EQ(form->FindMDIChild(0x10), nullptr);
     EXPECT_FALSE(form->EarthView->IsReady());
     other->Flags &= ~mcModified;
+}
+
+TEST_F(FlatEarthMonitorTest, OpensShowingTheWholeMapOrFillingTheWorkspace)
+{
+    const QSize space = form->MDIArea()->viewport()->size();
+    ASSERT_GT(space.width(), 400);
+    ASSERT_GT(space.height(), 200);
+    struct Case {
+        QSize map;
+        bool fits;
+    };
+    for (const Case& c : {Case{{360, 180}, true}, Case{space + QSize(600, 300), false}}) {
+        QImage image(c.map, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        ASSERT_TRUE(image.save(picture));
+        TMDIChild* monitor = Open();
+        ASSERT_NE(monitor, nullptr);
+        const QWidget* window = monitor->parentWidget();
+        if (c.fits) {
+            // Every pixel of the map in view, and no empty margin around it.
+            EXPECT_EQ(monitor->sb->viewport()->size(), c.map);
+            EXPECT_EQ(monitor->sb->horizontalScrollBar()->maximum(), 0);
+            EXPECT_EQ(monitor->sb->verticalScrollBar()->maximum(), 0);
+        } else {
+            EXPECT_EQ(window->geometry(), QRect(QPoint(0, 0), space));
+        }
+        Close(monitor);
+    }
+}
+
+TEST_F(FlatEarthMonitorTest, ShowsTheActiveAptSatellitesUnlessTheUserChoseSome)
+{
+    // Element sets that arrived after start-up, when the view took its list.
+    const struct {
+        const char* line0;
+        const char* line1;
+        const char* line2;
+        bool apt;
+    } sets[] = {
+        {"NOAA 15", "1 25338U 98030A   21304.76410651  .00000084  00000-0  53505-4 0  9995",
+         "2 25338  98.6711 331.9984 0009474 240.8500 119.1732 14.26066672220676", false},
+        {"NOAA 18", "1 28654U 05018A   21304.72123285  .00000119  00000-0  88668-4 0  9990",
+         "2 28654  98.9797  10.0313 0013370 256.3100 103.6583 14.12652139847778", true},
+    };
+    for (const auto& set : sets) {
+        auto* sat = new TSat;
+        char name[32];
+        std::snprintf(name, sizeof name, "%s", set.line0);
+        ASSERT_TRUE(sat->ParseTLE(name, set.line1, set.line2));
+        sat->APTSatellite = set.apt;
+        form->SatelliteList.Add(sat);
+    }
+    TEarthView& view = *form->EarthView;
+    ASSERT_EQ(view.Satellites.Count, 0);
+    const auto shown = [&] {
+        QStringList names;
+        for (int i = 0; i < view.Satellites.Count; ++i)
+            names << QString::fromLatin1(static_cast<TSat*>(view.Satellites.Get(i))->Name);
+        return names;
+    };
+    // What the settings dialog ticks, answered with Cancel.
+    const auto ticked = [&] {
+        QStringList names;
+        QTimer::singleShot(0, BkSetupDlg, [&] {
+            for (int row = 0; row < BkSetupDlg->SatList->count(); ++row)
+                if (BkSetupDlg->SatList->item(row)->checkState() == Qt::Checked)
+                    names << BkSetupDlg->SatList->item(row)->text();
+            BkSetupDlg->reject();
+        });
+        form->FlatEarthTracker1Click();
+        return names;
+    };
+
+    EXPECT_EQ(ticked(), QStringList{"NOAA 18"}) << "the dialog before the monitor was ever opened";
+    TMDIChild* monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_EQ(shown(), QStringList{"NOAA 18"});
+    Close(monitor);
+
+    view.ClearSatellites();
+    view.Satellites.Add(new TSat(*static_cast<TSat*>(form->SatelliteList.Get(0))));
+    EXPECT_EQ(ticked(), QStringList{"NOAA 15"});
+    monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_EQ(shown(), QStringList{"NOAA 15"}) << "the user's choice is kept";
 }
 
 }  // namespace

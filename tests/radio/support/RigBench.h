@@ -1,10 +1,14 @@
 #pragma once
-// A receiver link wired to a simulated line on COM1, with the reply pause
-// shortened so a tuning takes a fraction of a second.
+// A receiver link wired to a simulated line on COM1, with the reply limit
+// shortened so a receiver that never stops talking is cut short sooner.
 #include "radio/Rig.h"
 #include "support/PtyLine.h"
 
-constexpr int kTestReplyPauseMs = 150;
+// The program's own reply pause: the simulated receiver answers from a thread
+// of the test, and on a machine loaded by every test at once that thread can
+// wait longer than a shorter pause for its turn, which read as a silent
+// receiver.
+constexpr int kTestReplyPauseMs = 500;
 constexpr int kTestReplyLimitMs = 2000;
 
 // The far end of a RIG RX2 or EMGO: they never answer.
