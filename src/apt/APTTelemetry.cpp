@@ -77,15 +77,24 @@ double Clamp(double v, double low, double high)
     return v > high ? high : v;
 }
 
-// Wedges 1..8 of a frame step up from dark to white and the black wedge 9
-// lies below wedge 8. The frame search always settles on some line, even in
-// pure noise; only a frame that reads as this grey scale is telemetry.
-bool IsGreyScale(const std::array<double, 16>& raw)
+// Wedges 1..8 of the frame starting at line p step up from dark to white and
+// the black wedge 9 lies below wedge 8. The frame search always settles on
+// some line, even in pure noise: a pass none of whose frames reads as this
+// grey scale has no telemetry. Each wedge is read as the median of its lines,
+// so a drop-out over a few lines does not hide a real frame.
+bool IsGreyScale(const double* work, int p)
 {
+    double wedges[9];
+    for (int m = 0; m < 9; ++m) {
+        double lines[kWedgeLines];
+        std::copy_n(work + p + kWedgeLines * m, kWedgeLines, lines);
+        std::nth_element(lines, lines + kWedgeLines / 2, lines + kWedgeLines);
+        wedges[m] = lines[kWedgeLines / 2];
+    }
     for (int m = 0; m < 7; ++m)
-        if (!(raw[m + 1] >= raw[m]))
+        if (!(wedges[m + 1] >= wedges[m]))
             return false;
-    return raw[8] < raw[7];
+    return wedges[8] < wedges[7];
 }
 
 int ImageToTelemetryColumn(int imageCol) { return imageCol == 86 ? 995 : 2035; }
@@ -217,8 +226,8 @@ int TAPT::CalibrateChannel(int imageCol, bool identifyOnly)
     }
     const double* work = WorkColumn.get();
 
-    // One cubic per complete frame; a frame whose wedges are no grey scale or
-    // give a singular fit borrows the cubic of the nearest fitted frame.
+    // One cubic per complete frame; a frame whose wedges give a singular fit
+    // borrows the cubic of the nearest fitted frame.
     std::vector<Cubic>& cubics = frameCubics_;
     cubics.clear();
     std::vector<bool> fitted;
@@ -228,13 +237,18 @@ int TAPT::CalibrateChannel(int imageCol, bool identifyOnly)
         for (int m = 0; m < 16; ++m)
             raw[m] = work[p + kWedgeLines * m];
         Cubic cubic;
-        fitted.push_back(IsGreyScale(raw) && FitWedgeCubic(raw.data(), cubic));
+        fitted.push_back(FitWedgeCubic(raw.data(), cubic));
         cubics.push_back(cubic);
         raws.push_back(raw);
     }
     const int frames = static_cast<int>(cubics.size());
     if (std::find(fitted.begin(), fitted.end(), true) == fitted.end())
         return -1;  // no frame could be fitted: no telemetry
+    bool greyScale = false;
+    for (int p = FramePhase; p < Lines - kFrameLines && !greyScale; p += kFrameLines)
+        greyScale = IsGreyScale(work, p);
+    if (!greyScale)
+        return -1;  // no frame reads as telemetry: noise
     for (int q = 0; q < frames; ++q) {
         if (fitted[q])
             continue;
@@ -246,15 +260,8 @@ int TAPT::CalibrateChannel(int imageCol, bool identifyOnly)
     }
 
     int id = -1;
-    // The channels and the space are read in the frame in the middle of the
-    // pass, or in the fitted frame nearest to it: wedges that are no grey
-    // scale name no channel either.
-    const int centre = Lines / 256;
-    if (centre < frames) {
-        int middle = -1;
-        for (int r = 0; r < frames; ++r)
-            if (fitted[r] && (middle < 0 || std::abs(r - centre) < std::abs(middle - centre)))
-                middle = r;
+    const int middle = Lines / 256;
+    if (middle < frames) {
         const auto& raw = raws[middle];
         const Cubic& cubic = cubics[middle];
         for (int m = 0; m < 16; ++m)

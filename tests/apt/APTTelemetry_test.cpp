@@ -131,28 +131,6 @@ TEST(APTTelemetry, NoisyTelemetryStillGivesTheFrameAndTheChannels)
     }
 }
 
-TEST(APTTelemetry, OnlyFramesThatReadAsAGreyScaleCalibrate)
-{
-    // A fade over wedges 3..5 of the second frame (lines 181..204), the
-    // middle one of the pass: the channels are read in the first frame, and
-    // the faded frame borrows its cubic, so the lines after it still
-    // calibrate to the sent values.
-    const aptgen::PassSpec spec = CalibratedPass(400);
-    TAPT apt;
-    apttest::FillLines(apt, spec);
-    for (int line = 165 + 16; line < 165 + 40; ++line)
-        for (int w = 0; w < aptgen::kWords; ++w)
-            apt.LineStore[line][w] *= 0.3;
-    apt.SpacecraftModel = scNOAA18;
-    apt.Calibrate();
-    EXPECT_FALSE(apt.Flags & aptNoTelemetry);
-    EXPECT_EQ(apt.ChannelA, avhrrCh2);
-    EXPECT_EQ(apt.ChannelB, avhrrCh4);
-    const auto words = aptgen::LineWords(spec, 250);
-    for (int c = 86; c < 995; c += 37)
-        ASSERT_NEAR(apt.LineStore[250][c], words[c], 1.5) << "word " << c;
-}
-
 TEST(APTTelemetry, ChannelTwoOnSideBOnlyForNoaa18)
 {
     aptgen::PassSpec spec = CalibratedPass(400);
