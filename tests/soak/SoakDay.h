@@ -156,7 +156,7 @@ private:
     QString stationErrors_;
     TResources afterFirst_, afterLast_;
     int restarts_ = 0;
-    int baselinePass_ = 0;  // the pass after which the resources are first measured
+    int baselinePass_ = 0;  // the pass after which the resources are first measured: one the station decoded
     std::atomic<qint64> stationPid_{0};
     std::atomic<bool> frozenForKill_{false};  // the station stopped (SIGSTOP) for the kill
     bool survivedKill_ = false;
