@@ -18,13 +18,17 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString& e
     }
     const QString temporary = path + ".tmp";
     QFile file(temporary);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         error = QString("Unable to write %1: %2").arg(temporary, file.errorString());
         return false;
     }
     file.setPermissions(permissions);
-    const bool written = file.write(data) == data.size() && file.flush() && ::fsync(file.handle()) == 0;
-    const QString writeError = file.errorString();
+    QString writeError;
+    if (!WriteWhole(file, data.constData(), data.size()))
+        writeError = file.errorString();
+    else if (::fsync(file.handle()) != 0)
+        writeError = QString::fromLocal8Bit(std::strerror(errno));
+    const bool written = writeError.isEmpty();
     file.close();
     if (!written) {
         error = QString("Unable to write %1: %2").arg(temporary, writeError);
@@ -32,6 +36,18 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString& e
         return false;
     }
     return ReplaceFile(temporary, path, error);
+}
+
+bool WriteWhole(QFileDevice& file, const char* data, qint64 size)
+{
+    while (size > 0) {
+        const qint64 n = file.write(data, size);
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+    }
+    return true;
 }
 
 bool ReplaceFile(const QString& temporaryPath, const QString& finalPath, QString& error)

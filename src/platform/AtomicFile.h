@@ -13,6 +13,12 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString& e
                                                                 QFileDevice::ReadGroup |
                                                                 QFileDevice::ReadOther);
 
+// Writes all of data to file. The system may take part of a write and
+// refuse the rest (the disk filled, the file reached its limit) without a
+// reason; writing on until it refuses outright leaves its reason in
+// file.errorString(), instead of "Unknown error".
+bool WriteWhole(QFileDevice& file, const char* data, qint64 size);
+
 // Renames a finished temporary file over its final name, keeping the same
 // promise; error as above.
 bool ReplaceFile(const QString& temporaryPath, const QString& finalPath, QString& error);

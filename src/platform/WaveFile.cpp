@@ -76,17 +76,18 @@ bool WriteWaveFile(const QString& path, const TWaveFormat& format, const std::ui
     }
     const QString temporary = path + ".tmp";
     QFile file(temporary);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         error = QString("Unable to write %1: %2").arg(temporary, file.errorString());
         return false;
     }
     const QByteArray header = Header(format, byteCount);
-    bool written = file.write(header) == header.size() &&
-                   file.write(reinterpret_cast<const char*>(samples), byteCount) == qint64(byteCount);
+    const char pad = '\0';
+    bool written = WriteWhole(file, header.constData(), header.size()) &&
+                   WriteWhole(file, reinterpret_cast<const char*>(samples), qint64(byteCount));
     if (written && (byteCount & 1))
-        written = file.putChar('\0');
+        written = WriteWhole(file, &pad, 1);
     QString writeError;
-    if (!written || !file.flush())
+    if (!written)
         writeError = file.errorString();
     else if (::fsync(file.handle()) != 0)
         writeError = QString::fromLocal8Bit(std::strerror(errno));

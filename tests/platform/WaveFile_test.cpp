@@ -1,10 +1,13 @@
+#include "platform/AtomicFile.h"
 #include "platform/WaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <csignal>
 #include <sndfile.h>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -28,6 +31,27 @@ QStringList FilesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
 }
+
+// While it lives, no file of this process can grow past limitBytes: the
+// system takes a write up to the limit and refuses the rest, as a disk that
+// fills part-way through does.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t limitBytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit lowered = saved;
+        lowered.rlim_cur = limitBytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+    rlimit saved{};
+    void (*oldHandler)(int) = nullptr;
+};
 
 }  // namespace
 
@@ -134,4 +158,22 @@ TEST(WaveFile, FailureLeavesNoPartialFileAndNamesPathAndReason)
     }
     EXPECT_EQ(FilesIn(dir.path()), (QStringList{"audio", "taken.wav"})) << "no partial or temporary file";
     EXPECT_EQ(QFileInfo(dir.filePath("audio")).size(), 0);
+}
+
+TEST(WaveFile, ADiskThatFillsPartWayNamesTheSystemsReason)
+{
+    QTemporaryDir dir;
+    const std::vector<std::uint8_t> samples = Samples(64 << 10);
+    QString waveError, fileError;
+    bool waveWritten = true, fileWritten = true;
+    {
+        FileSizeLimit limit(10 << 10);
+        waveWritten = WriteWaveFile(dir.filePath("pass.wav"), TWaveFormat{}, samples.data(), samples.size(), waveError);
+        fileWritten = WriteFileAtomically(dir.filePath("index.html"), QByteArray(64 << 10, 'x'), fileError);
+    }
+    EXPECT_FALSE(waveWritten);
+    EXPECT_FALSE(fileWritten);
+    EXPECT_TRUE(waveError.contains("File too large")) << waveError.toStdString();
+    EXPECT_TRUE(fileError.contains("File too large")) << fileError.toStdString();
+    EXPECT_EQ(FilesIn(dir.path()), QStringList{}) << "no partial or temporary file";
 }
