@@ -17,10 +17,7 @@ struct ReferenceTable {
 inline ReferenceTable LoadReferenceTable(const char* name)
 {
     ReferenceTable table;
-    QString path = testenv::FixturePath(QString("orbit/") + name);
-    if (qEnvironmentVariableIsEmpty("ORVANTA_TEST_DATA"))
-        path = QString(ORBIT_REFERENCE_DIR "/") + name;
-    QFile file(path);
+    QFile file(testenv::FixturePath(QString("orbit/") + name));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return table;
     while (!file.atEnd()) {
