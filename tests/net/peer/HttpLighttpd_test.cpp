@@ -18,14 +18,6 @@ namespace {
 const QByteArray kElements = "NOAA 15\n1 25338U 98030A   17122.50000000  .00000000  00000-0  00000-0 0  9990\n";
 const QDateTime kModified(QDate(2017, 5, 2), QTime(10, 0, 0), Qt::UTC);
 
-QString LastModified(const THttpCli& http)
-{
-    for (const QString& line : http.ResponseHeaders)
-        if (line.toUpper().startsWith("LAST-MODIFIED:"))
-            return line.mid(14).trimmed();
-    return {};
-}
-
 TEST(HttpLighttpd, ConditionalGetIsAnswered304WithoutDocumentEvents)
 {
     LighttpdServer server;

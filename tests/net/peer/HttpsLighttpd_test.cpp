@@ -20,14 +20,6 @@ namespace {
 const QByteArray kElements = "NOAA 19\n1 33591U 09005A   24122.50000000  .00000000  00000-0  00000-0 0  9993\n";
 const QDateTime kModified(QDate(2024, 5, 2), QTime(10, 0, 0), Qt::UTC);
 
-QString LastModified(const THttpCli& http)
-{
-    for (const QString& line : http.ResponseHeaders)
-        if (line.toUpper().startsWith("LAST-MODIFIED:"))
-            return line.mid(14).trimmed();
-    return {};
-}
-
 #define MAKE_CERTIFICATE(cert, altNames)                                                  \
     do {                                                                                  \
         const QString problem = (cert).Make(altNames);                                    \

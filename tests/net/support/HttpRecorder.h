@@ -65,4 +65,13 @@ inline GetResult RunGet(THttpCli& http)
     return r;
 }
 
+// The Last-Modified value of the reply's header, "" when it has none.
+inline QString LastModified(const THttpCli& http)
+{
+    for (const QString& line : http.ResponseHeaders)
+        if (line.toUpper().startsWith("LAST-MODIFIED:"))
+            return line.mid(14).trimmed();
+    return {};
+}
+
 }  // namespace nettest
