@@ -3,9 +3,9 @@
 #include "MainFormFixture.h"
 #include "ModalAnswer.h"
 #include "PassWindow.h"
-#include "maps/JpdPacker.h"
 #include "maps/Map.h"
 #include "maps/SwathProp.h"
+#include "maps/TinyVectorMap.h"
 #include "maps/ui/SwathForm.h"
 #include "orbit/Satutil.h"
 #include "support/ModalCatcher.h"
@@ -13,24 +13,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 using namespace passwindow;
 
 namespace {
-
-// A vector map with one coast along 50 N in the main window's map folder.
-void WriteTinyVectorMap(const QString& folder)
-{
-    QDir().mkpath(folder);
-    const QByteArray packed = PackJpd({{16, "> coast\n0 50\n30 50\n"}});
-    gzFile file = gzopen(QFile::encodeName(folder + "/CIA_WDB2.jpd.gz").constData(), "wb");
-    ASSERT_NE(file, nullptr);
-    gzwrite(file, packed.constData(), static_cast<unsigned>(packed.size()));
-    gzclose(file);
-}
 
 class ShowSwath : public ::testing::Test {
 protected:

@@ -1,10 +1,10 @@
 // The swath viewer offscreen, on a NOAA 18 pass over a station in Berlin and
 // a small vector map made by the packer.
 #include "imaging/ui/ModalAnswer.h"
-#include "maps/JpdPacker.h"
 #include "maps/Geotrans.h"
 #include "maps/Map.h"
 #include "maps/SwathProp.h"
+#include "maps/TinyVectorMap.h"
 #include "maps/ui/SwathForm.h"
 #include "maps/ui/SwathSetupDialog.h"
 #include "orbit/Sat.h"
@@ -18,10 +18,7 @@
 #include <QScrollBar>
 #include <QCoreApplication>
 #include <QSpinBox>
-#include <QDir>
-#include <QFile>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 namespace {
 
@@ -30,12 +27,7 @@ protected:
     void SetUp() override
     {
         const QString folder = testenv::ProgramDir() + "maps";
-        QDir().mkpath(folder);
-        const QByteArray packed = PackJpd({{16, "> coast\n0 50\n30 50\n"}});
-        gzFile file = gzopen(QFile::encodeName(folder + "/CIA_WDB2.jpd.gz").constData(), "wb");
-        ASSERT_NE(file, nullptr);
-        gzwrite(file, packed.constData(), static_cast<unsigned>(packed.size()));
-        gzclose(file);
+        ASSERT_NO_FATAL_FAILURE(WriteTinyVectorMap(folder));
         props.MapDir = folder;
         props.MapType = 0;
         props.Scale = 2;

@@ -4,17 +4,14 @@
 // and in the default Orthographic projection, every sub-point of the pass
 // lies on the drawn map, inside its box, and on the drawn track; nothing of
 // the swath is drawn along the bitmap's border.
-#include "maps/JpdPacker.h"
 #include "maps/Map.h"
 #include "maps/SwathProp.h"
 #include "maps/SwathTrack.h"
+#include "maps/TinyVectorMap.h"
 #include "maps/ui/SwathForm.h"
 #include "../SwathPassFixture.h"
 
-#include <QDir>
-#include <QFile>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 namespace {
 
@@ -48,12 +45,7 @@ int SwathOnBorder(const QImage& map, QRgb swath)
 TEST(SwathPasses, EverySubPointLiesOnTheDrawnMapAndTrack)
 {
     const QString folder = testenv::ProgramDir() + "maps";
-    QDir().mkpath(folder);
-    const QByteArray packed = PackJpd({{16, "> coast\n0 50\n30 50\n"}});
-    gzFile file = gzopen(QFile::encodeName(folder + "/CIA_WDB2.jpd.gz").constData(), "wb");
-    ASSERT_NE(file, nullptr);
-    gzwrite(file, packed.constData(), static_cast<unsigned>(packed.size()));
-    gzclose(file);
+    ASSERT_NO_FATAL_FAILURE(WriteTinyVectorMap(folder));
 
     for (const swathpasses::Pass& pass : swathpasses::ReadPasses()) {
         for (const int projection : {11, 16}) {  // Mercator, Orthographic

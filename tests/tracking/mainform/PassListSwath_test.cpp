@@ -1,9 +1,9 @@
 // The pass list's "Show swath...": the chosen pass in the swath viewer,
 // which then follows the rows clicked while it is open. On the 2021 weather
 // sets over Berlin, the program's clock set to 1 November 2021.
-#include "maps/JpdPacker.h"
 #include "maps/Map.h"
 #include "maps/SwathProp.h"
+#include "maps/TinyVectorMap.h"
 #include "maps/ui/SwathForm.h"
 #include "orbit/Sat.h"
 #include "platform/SystemTime.h"
@@ -14,13 +14,11 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFile>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 using namespace trackingfixtures;
 
@@ -28,16 +26,6 @@ namespace {
 
 constexpr double kSecond = 1 / 86400.0;
 const QDateTime kNoon(QDate(2021, 11, 1), QTime(12, 0, 0), Qt::UTC);
-
-void WriteTinyVectorMap(const QString& folder)
-{
-    QDir().mkpath(folder);
-    const QByteArray packed = PackJpd({{16, "> coast\n0 50\n30 50\n"}});
-    gzFile file = gzopen(QFile::encodeName(folder + "/CIA_WDB2.jpd.gz").constData(), "wb");
-    ASSERT_NE(file, nullptr);
-    gzwrite(file, packed.constData(), static_cast<unsigned>(packed.size()));
-    gzclose(file);
-}
 
 double RowAOS(int row)
 {
