@@ -137,6 +137,14 @@ double EpochKey(const TSat& sat)
 
 QString LineText(const QString& path, int index) { return QString("%1, line %2").arg(path).arg(index + 1); }
 
+// The name line of a set as the loader takes it back: a line that starts
+// with '#' is a comment, so a name that does (taken from an indented line)
+// keeps one blank before it, which the loader trims again.
+QByteArray NameLine(const char* name)
+{
+    return name[0] == '#' ? QByteArray(" ") + name : QByteArray(name);
+}
+
 }  // namespace
 
 bool HasLaterEpoch(const TSat& candidate, const TSat& current)
@@ -228,7 +236,7 @@ TTLELoadResult LoadTLEFile(const QString& path, const QString& dbPath, const QSt
         }
         if (!elementsFollow) {
             // The name is dropped; the line is read again as the next name.
-            result.Problems << LineText(path, i) + ": \"" + name + "\" is not followed by line 1 of a set; skipped";
+            result.Problems << LineText(path, nameIndex) + ": \"" + name + "\" is not followed by line 1 of a set; skipped";
             continue;
         }
         const QByteArray line1 = lines[i++].left(TLELineLimit);
@@ -310,7 +318,7 @@ bool SaveTLEFile(PList& catalogue, const QString& path, const QString& dbPath,
     for (int i = 0; i < catalogue.Count; ++i) {
         auto* sat = static_cast<TSat*>(catalogue.Get(i));
         sat->WriteTLE(nullptr, work, out1, out2, 0);  // rebuilds Line1 and Line2
-        out += QByteArray(sat->Name) + '\n' + sat->Line1 + '\n' + sat->Line2 + '\n';
+        out += NameLine(sat->Name) + '\n' + sat->Line1 + '\n' + sat->Line2 + '\n';
     }
     if (!WriteFileAtomically(path, out, error))
         return false;
@@ -345,7 +353,7 @@ int MergeElementSets(PList& catalogue, const TSatCheckList& downloaded,
         char work[80], out1[80], out2[80];
         known->WriteTLE(nullptr, work, out1, out2, 1);
         QFile archive(ArchiveFileName(archiveDir, QString::fromLatin1(known->Name)));
-        const QByteArray lines = QByteArray(known->Name) + '\n' + known->Line1 + '\n' + known->Line2 + '\n';
+        const QByteArray lines = NameLine(known->Name) + '\n' + known->Line1 + '\n' + known->Line2 + '\n';
         if (!archive.open(QIODevice::WriteOnly | QIODevice::Append) || archive.write(lines) != lines.size() ||
             !archive.flush()) {
             if (problems)

@@ -164,7 +164,7 @@ TEST_F(Catalogue, DamagedSetsAreReportedAndTheRestKept)
     EXPECT_EQ(r.Taken, 2);
     EXPECT_EQ(r.BadSets, 3);
     ASSERT_EQ(r.Problems.size(), 4) << r.Problems.join('\n').toStdString();
-    EXPECT_TRUE(r.Problems[0].contains("line 2:")) << r.Problems[0].toStdString();
+    EXPECT_TRUE(r.Problems[0].contains("line 1:")) << "the stray name's own line: " << r.Problems[0].toStdString();
     EXPECT_TRUE(r.Problems[1].contains("NOAA 19")) << r.Problems[1].toStdString();
     EXPECT_TRUE(r.Problems[2].contains("NOAA 15"));
     EXPECT_TRUE(r.Problems[3].contains("TRUNCATED"));
@@ -174,6 +174,40 @@ TEST_F(Catalogue, DamagedSetsAreReportedAndTheRestKept)
     ASSERT_TRUE(SaveTLEFile(catalogue, tle, db, "v", nullptr, error));
     TSatelliteList again;
     EXPECT_EQ(LoadTLEFile(tle, db, "", &again, nullptr).Taken, 2);
+}
+
+TEST_F(Catalogue, ANamesOnlyFileNamesTheLineOfEachName)
+{
+    const TTLELoadResult r = LoadText("NOAA 1 [-]\nNOAA 2 [-]\nNOAA 3 [-]\n");
+    EXPECT_EQ(r.Taken, 0);
+    ASSERT_EQ(r.Problems.size(), 3) << r.Problems.join('\n').toStdString();
+    EXPECT_TRUE(r.Problems[0].endsWith(", line 1: \"NOAA 1 [-]\" is not followed by line 1 of a set; skipped"))
+        << r.Problems[0].toStdString();
+    EXPECT_TRUE(r.Problems[1].contains(", line 2: \"NOAA 2 [-]\"")) << r.Problems[1].toStdString();
+    EXPECT_TRUE(r.Problems[2].contains(", line 3: \"NOAA 3 [-]\" has no element lines"))
+        << r.Problems[2].toStdString();
+}
+
+TEST_F(Catalogue, EveryNameTakenReadsBackAfterASave)
+{
+    // Only a line that starts with '#' is a comment: an indented one before
+    // a set is that set's name, as in the public SGP4 verification file, and
+    // so is one that starts with a digit.
+    const TTLELoadResult r = LoadText("     # negative around 1130 min\n" + QByteArray(Noaa18.line1) + "\n" +
+                                      Noaa18.line2 + "\n" + "# a comment\n1999 NAME\n" + Noaa19.line1 +
+                                      "\n" + Noaa19.line2 + "\n");
+    ASSERT_EQ(r.Taken, 2) << r.Problems.join('\n').toStdString();
+    const QStringList names = Names(catalogue);
+    EXPECT_EQ(names, QStringList({"# negative around 1130 m", "1999 NAME"})) << "cut to 24 characters";
+
+    QString error;
+    ASSERT_TRUE(SaveTLEFile(catalogue, tle, db, "v", nullptr, error)) << error.toStdString();
+    TSatelliteList again;
+    const TTLELoadResult back = LoadTLEFile(tle, db, "", &again, nullptr);
+    EXPECT_EQ(back.Taken, 2) << back.Problems.join('\n').toStdString();
+    EXPECT_TRUE(back.Problems.isEmpty()) << back.Problems.join('\n').toStdString();
+    EXPECT_EQ(Names(again), names);
+    EXPECT_TRUE(ReadAll(db).contains("\n[# negative around 1130 m]\n")) << "its database entry is found by its name";
 }
 
 TEST_F(Catalogue, DatabaseEntriesGroupsAndDamagedLines)
