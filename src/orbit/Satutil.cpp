@@ -66,8 +66,10 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int
 {
     const double days = static_cast<double>(QDate(year, month, day).toJulianDay() -
                                             DateTimeEpochJulianDay);
-    return days + (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + milliSecond) /
-                      MilliSecondsPerDay;
+    const double time = (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + milliSecond) /
+                        MilliSecondsPerDay;
+    // Before day 0 the time of day is the fraction's magnitude, as decoding reads it.
+    return days < 0 ? days - time : days + time;
 }
 
 TDateTime NowUTC()
@@ -200,6 +202,11 @@ bool ParseLastModified(const QString& text, TDateTime& result)
         return false;
     const QDate date(year.toInt(), at / 3 + 1, day.toInt());
     if (!date.isValid() || hour.toInt() > 23 || minute.toInt() > 59 || second.toInt() > 59)
+        return false;
+    // No document was modified before day 0 (30 December 1899): such a date
+    // is the server's error, and before day 0 a time no longer counts
+    // forwards, so it could not be compared or sent back as a date.
+    if (date.toJulianDay() < DateTimeEpochJulianDay)
         return false;
     result = EncodeDateTime(date.year(), date.month(), date.day(), hour.toInt(), minute.toInt(),
                             second.toInt());

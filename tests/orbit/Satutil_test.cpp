@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <vector>
 #include <gtest/gtest.h>
 
 namespace {
@@ -46,6 +47,24 @@ TEST(Satutil, DayNumbersAndCalendarDates)
                 TSat::DayNumberOfDate(1, 0, 21) + 304.72123285, 1e-8);
 }
 
+TEST(Satutil, DatesBeforeDayZeroDecodeAsTheyWereEncoded)
+{
+    struct Case { int year, month, day, hour, minute, second, ms; const char* text; };
+    const Case cases[] = {
+        {1002, 3, 8, 14, 5, 9, 0, "Mon, 08 Mar 1002 14:05:09 GMT"},  // the proleptic calendar's weekday
+        {1899, 12, 29, 6, 0, 0, 0, "Fri, 29 Dec 1899 06:00:00 GMT"},
+        {1899, 12, 29, 23, 59, 59, 999, "Fri, 29 Dec 1899 23:59:59 GMT"},
+        {1899, 12, 30, 6, 0, 0, 0, "Sat, 30 Dec 1899 06:00:00 GMT"},
+    };
+    for (const Case& c : cases) {
+        const TDateParts p = DecodeDateTime(EncodeDateTime(c.year, c.month, c.day, c.hour, c.minute, c.second, c.ms));
+        EXPECT_EQ(FormatRFC822Date(EncodeDateTime(c.year, c.month, c.day, c.hour, c.minute, c.second)).toStdString(), c.text);
+        EXPECT_EQ((std::vector<int>{p.Year, p.Month, p.Day, p.Hour, p.Minute, p.Second, p.MilliSecond}),
+                  (std::vector<int>{c.year, c.month, c.day, c.hour, c.minute, c.second, c.ms}))
+            << c.text;
+    }
+}
+
 TEST(Satutil, FormatsWithEnglishNames)
 {
     const TDateTime t = EncodeDateTime(2021, 6, 9, 10, 18, 14);
@@ -79,6 +98,8 @@ TEST(Satutil, LastModifiedHeaders)
         {"no such day", "Thu, 31 Feb 2021 10:18:14 GMT"},
         {"hour 25", "Wed, 09 Jun 2021 25:18:14 GMT"},
         {"letters in the year", "Wed, 09 Jun 20x1 10:18:14 GMT"},
+        {"before the calendar's day 0", "Tue, 08 Mar 1002 14:05:09 GMT"},
+        {"the day before day 0", "Fri, 29 Dec 1899 00:00:00 GMT"},
         {"empty", ""},
     };
     for (const Case& c : bad) {
@@ -86,6 +107,9 @@ TEST(Satutil, LastModifiedHeaders)
         EXPECT_FALSE(ParseLastModified(c.text, t)) << c.name;
         EXPECT_EQ(t, 0) << c.name;
     }
+    ASSERT_TRUE(ParseLastModified("Sat, 30 Dec 1899 23:59:59 GMT", t)) << "day 0 itself is a date";
+    EXPECT_EQ(FormatRFC822Date(t), "Sat, 30 Dec 1899 23:59:59 GMT");
+
     // The program's own date texts are not changed by a parse.
     EXPECT_EQ(FormatDateTime("ddd d mmm yyyy hh:nn:ss", EncodeDateTime(2021, 6, 9, 10, 18, 14)),
               "Wed 9 Jun 2021 10:18:14");
