@@ -53,6 +53,14 @@ QByteArray ExactNumber(double value)
     return QByteArray(text, result.ptr - text);
 }
 
+// A text as one line of the file, so the lines after it stay in place: a
+// carriage return or line feed inside it is a blank, when written and when
+// read, so what is read writes back the same.
+QByteArray OneLine(QByteArray text)
+{
+    return text.replace('\r', ' ').replace('\n', ' ');
+}
+
 // The file's lines without their line ends (CR LF or LF).
 QList<QByteArray> ReadLines(const QString& path, bool& ok)
 {
@@ -105,25 +113,23 @@ bool TSat::WritePassInfoFile(const QString& header, const QString& path, TStatio
 
     QByteArray out;
     const auto line = [&out](const QByteArray& text) { out += text + '\n'; };
-    // Each text one line, whatever it holds, so the lines after it stay in place.
-    const auto oneLine = [](const QString& text) { return text.toUtf8().replace('\r', ' ').replace('\n', ' '); };
     for (const char* comment : CommentBlock)
-        line(comment ? QByteArray(comment) : "* " + oneLine(header));
+        line(comment ? QByteArray(comment) : "* " + OneLine(header.toUtf8()));
     line("");
 
     char work[80], out1[80], out2[80];
     WriteTLE(nullptr, work, out1, out2, 0);
     line("[TLE]");
-    line(Name);
+    line(OneLine(Name));
     line(Line1);
     line(Line2);
     line("[Time]");
     line(TimeLine(WindowStart));
     line(TimeLine(WindowStop));
     line("[Info]");
-    line(oneLine(Downlink));
+    line(OneLine(Downlink.toUtf8()));
     line("[Station]");
-    line(oneLine(station->Name));
+    line(OneLine(station->Name.toUtf8()));
     line(ExactNumber(station->Latitude));
     line(ExactNumber(station->Longitude));
     line(ExactNumber(station->Altitude));
@@ -147,7 +153,7 @@ bool TSat::ReadPassInfoFile(const QString& path)
     const int tle = SectionStart(lines, "[TLE]");
     if (tle < 0)
         return false;
-    QByteArray name = LineAt(lines, tle).left(TLELineLimit);
+    QByteArray name = OneLine(LineAt(lines, tle).left(TLELineLimit));
     const QByteArray line1 = LineAt(lines, tle + 1).left(TLELineLimit);
     const QByteArray line2 = LineAt(lines, tle + 2).left(TLELineLimit);
     if (!ParseTLE(name.data(), line1.constData(), line2.constData()))
@@ -173,7 +179,7 @@ bool TSat::ReadPassInfoFile(const QString& path)
     Station = nullptr;
     const int station = SectionStart(lines, "[Station]");
     if (station >= 0) {
-        StationName = QString::fromUtf8(LineAt(lines, station));
+        StationName = QString::fromUtf8(OneLine(LineAt(lines, station)));
         const auto number = [&](int offset) {
             return cnum::ParseFloat(std::string_view(LineAt(lines, station + offset).toStdString()));
         };
@@ -184,7 +190,7 @@ bool TSat::ReadPassInfoFile(const QString& path)
     Downlink.clear();
     const int info = SectionStart(lines, "[Info]");
     if (info >= 0)
-        Downlink = QString::fromUtf8(LineAt(lines, info));
+        Downlink = QString::fromUtf8(OneLine(LineAt(lines, info)));
     PrepareElements();
 
     // The pass around the recording's start.

@@ -222,6 +222,31 @@ TEST_F(PassInfoFile, StationValuesReadBackAsWritten)
     EXPECT_DOUBLE_EQ(read.StationGeodetic.Altitude, 1.2345678);
 }
 
+TEST_F(PassInfoFile, ACarriageReturnInsideAValueReadsAsItIsWritten)
+{
+    // A file edited elsewhere: carriage returns inside the name, the
+    // downlink and the station name, and CR LF line ends.
+    const QString path = dir + "/edited.txt";
+    ASSERT_TRUE(pass.WritePassInfoFile("header", path, &berlin, 1));
+    QByteArray text = ReadAll(path);
+    text.replace("\nNOAA 18\n", "\nNOAA\r18\n").replace("\n137.9125\n", "\n137.9\r125\n");
+    text.replace("\nBerlin roof\n", "\nBerlin\rroof\n").replace("\n", "\r\n");
+    WriteAll(path, text);
+
+    TSat first;
+    ASSERT_TRUE(first.ReadPassInfoFile(path));
+    TStation station = berlin;
+    station.Name = first.StationName;
+    const QString again = dir + "/again.txt";
+    ASSERT_TRUE(first.WritePassInfoFile("header", again, &station, 1));
+    TSat second;
+    ASSERT_TRUE(second.ReadPassInfoFile(again));
+    EXPECT_EQ(QByteArray(second.Name), QByteArray(first.Name));
+    EXPECT_EQ(second.Downlink, first.Downlink);
+    EXPECT_EQ(second.StationName, first.StationName);
+    EXPECT_EQ(first.StationName, "Berlin roof") << "read as it would be written: one line, a blank";
+}
+
 TEST_F(PassInfoFile, SavedBesideTheRecordingAndWriteFailures)
 {
     pass.FileBaseName.clear();
