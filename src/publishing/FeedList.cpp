@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/CNumbers.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -36,10 +37,19 @@ QString SectionHeader(int index)
 }
 
 // Every value is one line of the file: a line break in it would move the
-// values after it into the wrong fields.
+// values after it into the wrong fields. A carriage return or line feed
+// inside a value is a blank, when written and when read, so what is read
+// writes back the same.
 QString OneLine(QString value)
 {
     return value.replace('\r', ' ').replace('\n', ' ');
+}
+
+// A channel link is taken from the document as it stands, line breaks and
+// indentation included; the list holds it as one line without them.
+QString OneLineLink(const QString& link)
+{
+    return OneLine(link).trimmed();
 }
 
 // The cached files of the feeds read so far: a name is taken only when it
@@ -86,15 +96,27 @@ private:
 
 }  // namespace
 
+bool ReadLinkLine(QIODevice& file, QByteArray& line)
+{
+    line = file.readLine();
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return !line.isEmpty();
+}
+
 int ReadFeedList(const QString& path, const QString& cacheDir, const TFeedReceiver& add, QStringList* ignored)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
-    QList<QByteArray> lines = file.read(kFeedListMaxBytes).split('\n');
-    for (QByteArray& line : lines)
-        while (line.endsWith('\r'))
-            line.chop(1);
+    QBuffer text;
+    text.setData(file.read(kFeedListMaxBytes));
+    text.open(QIODevice::ReadOnly);
+    QList<QByteArray> lines;
+    for (QByteArray line; !text.atEnd();) {
+        ReadLinkLine(text, line);
+        lines << line;
+    }
     // Each header's first line, so every section is found as from the top
     // of the file without reading it once per section.
     QHash<QByteArray, qsizetype> headers;
@@ -117,7 +139,8 @@ int ReadFeedList(const QString& path, const QString& cacheDir, const TFeedReceiv
             if (line.startsWith('['))
                 break;  // the section was cut short by the next header
             if (fields[i])
-                *fields[i] = QString::fromUtf8(line);
+                *fields[i] = fields[i] == &feed->Link ? OneLineLink(QString::fromUtf8(line))
+                                                      : OneLine(QString::fromUtf8(line));
             else
                 feed->Stories = static_cast<int>(cnum::ParseInt(std::string_view(line.constData(), line.size())));
         }
@@ -153,10 +176,8 @@ QByteArray FormatFeedList(const QList<TFeedListEntry>& entries, const QString& p
             continue;
         }
         const TFeedInfo& f = *entry.Feed;
-        // A channel link is taken from the document as it stands, line
-        // breaks and indentation included; the list holds it as one line.
-        const QString link = QString(f.GetLink()).replace('\r', ' ').replace('\n', ' ').trimmed();
-        for (const QString& value : {OneLine(f.GetURL()), link, QString::number(f.Stories), OneLine(f.DocFile),
+        for (const QString& value : {OneLine(f.GetURL()), OneLineLink(f.GetLink()), QString::number(f.Stories),
+                                     OneLine(f.DocFile),
                                      OneLine(f.DocLastModified), OneLine(f.ImageFile), OneLine(f.ImageLastModified)})
             out += value + "\n";
     }

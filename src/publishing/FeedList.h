@@ -22,6 +22,7 @@
 // the feed cache folder that no other feed of the list names.
 #include "publishing/FeedInfo.h"
 
+#include <QIODevice>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -36,6 +37,10 @@ inline constexpr int kFeedListMinimum = 2;
 inline constexpr qint64 kFeedListMaxBytes = 4 << 20;
 
 using TFeedReceiver = std::function<void(std::unique_ptr<TFeedInfo>)>;
+
+// The next line of file without its line end (LF, CR LF), whatever its
+// length; false at the end of the file or for an empty line (line empty then).
+bool ReadLinkLine(QIODevice& file, QByteArray& line);
 
 // Hands every feed of the list file to add in section order and returns how
 // many there were (0 when the file cannot be opened). A cached file name

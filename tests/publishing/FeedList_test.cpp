@@ -187,6 +187,53 @@ TEST(FeedList, EveryValueIsOneLineOfTheFile)
     EXPECT_EQ(FormatFeedList({{again[0].get(), "x"}, {again[1].get(), "y"}}, "v", "now"), first);
 }
 
+TEST(FeedList, ACarriageReturnInsideAValueIsReadAsItIsWritten)
+{
+    // Edited elsewhere: carriage returns inside values, a channel link with
+    // blanks around it, CR LF line ends.
+    const QByteArray text = "[Feed-0]\r\nhttp://a.example/\rrss.xml\r\n  http://a.example/\r \r\n3\r\n"
+                            "/cache/a\r.xml\r\nLast-Modified:\rThu, 01 Apr 2021 08:00:00 GMT\r\n"
+                            "/cache/b\r.png\r\nLast-Modified: Wed,\r31 Mar 2021 08:00:00 GMT\r\n";
+    const auto feeds = Read(WriteFixture("cr.txt", text));
+    ASSERT_EQ(feeds.size(), 1u);
+    const TFeedInfo& f = *feeds[0];
+    EXPECT_EQ(f.URL, "http://a.example/ rss.xml");
+    EXPECT_EQ(f.Link, "http://a.example/") << "trimmed, as the list writes it";
+    EXPECT_EQ(f.Stories, 3);
+    EXPECT_EQ(f.DocFile, "/cache/a .xml");
+    EXPECT_EQ(f.DocLastModified, "Last-Modified: Thu, 01 Apr 2021 08:00:00 GMT");
+    EXPECT_EQ(f.ImageFile, "/cache/b .png");
+    EXPECT_EQ(f.ImageLastModified, "Last-Modified: Wed, 31 Mar 2021 08:00:00 GMT");
+
+    // Written and read again, every value is the same.
+    const auto again = Read(WriteFixture("cr-again.txt", FormatFeedList({{&f, "x"}}, "v", "now")));
+    ASSERT_EQ(again.size(), 1u);
+    const TFeedInfo& g = *again[0];
+    EXPECT_EQ(QStringList({g.URL, g.Link, QString::number(g.Stories), g.DocFile, g.DocLastModified, g.ImageFile,
+                           g.ImageLastModified}),
+              QStringList({f.URL, f.Link, QString::number(f.Stories), f.DocFile, f.DocLastModified, f.ImageFile,
+                           f.ImageLastModified}));
+}
+
+TEST(FeedList, ReadLinkLineGivesEachLineWholeWithoutItsLineEnd)
+{
+    const QByteArray longLine(3000, 'a');
+    const QString path = WriteFixture("lines.txt", "one\r\n\n" + longLine + "\nlast");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray line = "stale";
+    EXPECT_TRUE(ReadLinkLine(file, line));
+    EXPECT_EQ(line, "one");
+    EXPECT_FALSE(ReadLinkLine(file, line)) << "an empty line";
+    EXPECT_TRUE(line.isEmpty());
+    EXPECT_TRUE(ReadLinkLine(file, line));
+    EXPECT_EQ(line, longLine);
+    EXPECT_TRUE(ReadLinkLine(file, line)) << "the last line without a line end";
+    EXPECT_EQ(line, "last");
+    EXPECT_FALSE(ReadLinkLine(file, line)) << "the end of the file";
+    EXPECT_TRUE(line.isEmpty());
+}
+
 TEST(FeedList, CrLfListsAndMissingFiles)
 {
     const auto feeds = Read(WriteFixture("crlf.txt", "[Feed-0]\r\nhttp://a.example/\r\nhttp://b.example/\r\n5\r\n"));
