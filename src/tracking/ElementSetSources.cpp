@@ -53,10 +53,20 @@ const DefaultSource kCurrentDataSources[] = {
     {"other", "Miscellaneous"},
 };
 
-// The longest line the lists hold; a longer one reads as several lines.
+// The longest line the list files are meant to hold, which a typed URL must
+// fit. The reader takes every line whole, a longer one too, so no value
+// (a URL written by hand, a long server date, text that grew to UTF-8 on
+// being written back) ever reads as two fields.
 constexpr int kMaxLineLength = 511;
 
-// Lines of the file without their line ends (CR LF or LF).
+// A value as one line of the file: a carriage return or line feed inside it
+// is a blank, when written and when read, so what is read writes back the same.
+QByteArray OneLine(const QString& value)
+{
+    return value.toUtf8().replace('\r', ' ').replace('\n', ' ');
+}
+
+// Lines of the file without their line ends (CR LF or LF), each whole.
 QList<QByteArray> ReadLines(const QString& path, bool& opened)
 {
     QFile file(path);
@@ -66,10 +76,7 @@ QList<QByteArray> ReadLines(const QString& path, bool& opened)
         QByteArray line = file.readLine();
         while (line.endsWith('\n') || line.endsWith('\r'))
             line.chop(1);
-        do {
-            lines << line.left(kMaxLineLength);
-            line.remove(0, kMaxLineLength);
-        } while (!line.isEmpty());
+        lines << line.replace('\r', ' ');
     }
     return lines;
 }
@@ -91,8 +98,8 @@ QString SourceURLProblem(const QString& url)
     const qsizetype limit = kMaxLineLength - 2;  // the brackets around it
     const qsizetype length = url.toUtf8().size();
     if (length > limit)
-        return QString("This URL is %1 characters long; the list of sources can keep URLs of at most %2 "
-                       "characters, and a longer one would come back cut at the next start.")
+        return QString("This URL is %1 characters long; the list of sources keeps URLs of at most %2 "
+                       "characters.")
             .arg(length)
             .arg(limit);
     return {};
@@ -140,11 +147,11 @@ bool WriteSourceList(const QString& path, const TSourceRows& rows, TSourceKind k
     for (const TSourceRow& row : rows) {
         if (row.URL.isEmpty())
             continue;
-        text += "[" + row.URL.toUtf8() + "]\n";
-        text += (row.Modified.isEmpty() ? QString("N/A") : row.Modified).toUtf8() + "\n";
+        text += "[" + OneLine(row.URL) + "]\n";
+        text += OneLine(row.Modified.isEmpty() ? QString("N/A") : row.Modified) + "\n";
         if (withGroup)
-            text += row.Group.toUtf8() + "\n";
-        text += (row.Download.isEmpty() ? QString("No") : row.Download).toUtf8() + "\n";
+            text += OneLine(row.Group) + "\n";
+        text += OneLine(row.Download.isEmpty() ? QString("No") : row.Download) + "\n";
     }
     return WriteFileAtomically(path, text, error);
 }

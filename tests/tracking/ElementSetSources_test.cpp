@@ -62,6 +62,38 @@ TEST(ElementSetSources, ReadingTakesRecordsAsTheyCome)
         << "archive records have three lines";
 }
 
+TEST(ElementSetSources, ALongLineIsOneFieldAndEveryRowReadsBackAsWritten)
+{
+    // A URL line longer than a typed URL may be, and one that is no UTF-8
+    // and so grows when written back: neither moves the fields after it.
+    const QByteArray longURL = "http://long.example/" + QByteArray(700, 'a');
+    const QByteArray latin1URL = "http://latin1.example/" + QByteArray(400, '\xe9');
+    const QByteArray longGroup(600, 'g');
+    const QString path = WriteList("[" + longURL + "]\nN/A\n" + longGroup + "\nYes\n[" + latin1URL +
+                                   "]\nN/A\nG\nYes\n[http://last.example/]\nN/A\nL\nNo\n");
+    const TSourceRows rows = ReadSourceList(path, TSourceKind::CurrentData);
+    ASSERT_EQ(rows.size(), 3) << Describe(rows).toStdString();
+    EXPECT_EQ(rows[0].URL.toUtf8(), longURL);
+    EXPECT_EQ(rows[0].Group.toUtf8(), longGroup);
+    EXPECT_EQ(rows[0].Download, "Yes");
+    EXPECT_EQ(rows[1].Group, "G");
+    EXPECT_EQ(rows[2].URL, "http://last.example/");
+
+    const QString again = testenv::ProgramDir() + "again.txt";
+    QString error;
+    ASSERT_TRUE(WriteSourceList(again, rows, TSourceKind::CurrentData, "v", error)) << error.toStdString();
+    EXPECT_EQ(Describe(ReadSourceList(again, TSourceKind::CurrentData)), Describe(rows));
+
+    // Line breaks inside values: a carriage return read, a line feed written.
+    const TSourceRows broken = ReadSourceList(WriteList("[http://a/\rx]\nWed,\r21 Sep\r\nG\r1\nYes\r\r\n"),
+                                              TSourceKind::CurrentData);
+    EXPECT_EQ(Describe(broken).toStdString(), "http://a/ x|Wed, 21 Sep|G 1|Yes");
+    ASSERT_TRUE(WriteSourceList(again, {{"http://b/", "N/A", "two\nlines", "Yes"}, {"http://c/", "", "", ""}},
+                                TSourceKind::CurrentData, "v", error));
+    EXPECT_EQ(Describe(ReadSourceList(again, TSourceKind::CurrentData)).toStdString(),
+              "http://b/|N/A|two lines|Yes / http://c/|N/A||No");
+}
+
 TEST(ElementSetSources, WritingSkipsRowsWithoutURLAndReadsBack)
 {
     const TSourceRows rows = {{"http://a/x.txt", "", "", ""},
