@@ -43,6 +43,16 @@ QString ServerName(const QByteArray& line)
     return utf8.hasError() ? QString::fromLatin1(line) : name;
 }
 
+// Whether the list file can hold name so that it reads back the same: one
+// line, short enough. A server name holds neither a carriage return nor a
+// line feed, so a line with one inside is no name; the reader passes it
+// over as the writer would leave it out.
+bool StorableServerName(const QString& name)
+{
+    const QByteArray text = name.toUtf8();
+    return !text.isEmpty() && text.size() <= kMaxServerLine && !text.contains('\n') && !text.contains('\r');
+}
+
 // The public NTP pool: its main name, four continents, 22 countries; and
 // two servers of a national time service.
 const char* const kBuiltInServers[] = {
@@ -208,9 +218,7 @@ void TTimeDlg::ReadServerList()
             line.chop(1);
         const QString name = ServerName(line);
         // Measured as written back, so what is taken can be written and read again.
-        if (name.toUtf8().size() > kMaxServerLine)
-            continue;
-        if (name.isEmpty() || ServerCb->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive) >= 0)
+        if (!StorableServerName(name) || ServerCb->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive) >= 0)
             continue;
         ServerCb->addItem(name);
         ServerListChanged = true;
@@ -223,10 +231,8 @@ void TTimeDlg::WriteServerList()
                       FormatDateTime("dddd d mmmm hh:nn:ss", NowLocal()).toUtf8() +
                       "\n *\n *\tOrvanta Time server list file.\n *\n */\n\n[Servers]\n";
     for (int i = 0; i < ServerCb->count(); ++i) {
-        // Only what reads back as the same name: one line, short enough.
-        const QByteArray name = ServerCb->itemText(i).toUtf8();
-        if (name.size() <= kMaxServerLine && !name.contains('\n') && !name.contains('\r'))
-            text += name + '\n';
+        if (StorableServerName(ServerCb->itemText(i)))
+            text += ServerCb->itemText(i).toUtf8() + '\n';
     }
     QString error;
     if (!WriteFileAtomically(serverListFile_, text, error))

@@ -245,7 +245,7 @@ TEST(TimeDlg, TheServerListReadsBackWhatItWrote)
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("[Servers]\r\n" + latin1Name + "\r\n" + QByteArray(400, '\xe9') + "\r\n" +
-                   QByteArray(600, 'a') + "\r\n" + "\xe6\x97\xa5.example\r\nlast.example");
+                   QByteArray(600, 'a') + "\r\n" + "\xe6\x97\xa5.example\r\nbroken\r.example\r\nlast.example");
     }
     const auto names = [](const TTimeDlg& dlg) {
         QStringList list;
@@ -271,6 +271,7 @@ TEST(TimeDlg, TheServerListReadsBackWhatItWrote)
     EXPECT_EQ(first.filter(QRegularExpression("^a+$")).size(), 0) << "a line too long for a name is passed over whole";
     EXPECT_EQ(first.filter(QRegularExpression(QString::fromUtf8("^\xc3\xa9+$"))).size(), 0)
         << "so is one that would be too long when written back";
+    EXPECT_EQ(first.filter("broken").size(), 0) << "a carriage return inside a line makes no name to show";
     const QList<QByteArray> written = fileBody();
     EXPECT_TRUE(written.contains("ntp.m\xc3\xbcnchen.example"));
 
