@@ -74,14 +74,20 @@ public:
     {
         QByteArray previous1, previous2, line;
         bool newerFound = false;
-        while (!newerFound && nextLine(line)) {
+        bool lineWaiting = false;  // the line after a "1" that was no "2": it may be line 1 itself
+        while (!newerFound && (lineWaiting || nextLine(line))) {
+            lineWaiting = false;
             if (!line.startsWith('1'))
                 continue;
+            // A name line may start with "1" too ("1KUNS-PF"): then the
+            // real line 1 follows it.
             const QByteArray line1 = line;
             if (!nextLine(line))
                 return;
-            if (!line.startsWith('2'))
+            if (!line.startsWith('2')) {
+                lineWaiting = true;
                 continue;
+            }
             candidate_.SetLines(setName, line1, line);
             if (!candidate_.Parse())
                 continue;
@@ -135,14 +141,22 @@ qint64 WalkTextFile(const QString& path, SetWalker& walker)
     return file.pos();
 }
 
-qint64 WalkZipArchive(const QString& path, TZip& zip, SetWalker& walker)
+qint64 WalkZipArchive(const QString& path, TZip& zip, SetWalker& walker, QStringList* notes)
 {
     if (!zip.Open(path))
         return 0;
+    QString cutEntry;
+    int passedOver = 0;
     for (bool more = zip.GoToFirstFile(); more; more = zip.GoToNextFile()) {
         const QString name = zip.GetCurrentFileName(1);
         // A folder entry ("data/") has no name of its own: pass it over.
-        if (name.isEmpty() || !zip.OpenCurrentFile())
+        if (name.isEmpty())
+            continue;
+        if (zip.ArchiveLimitReached()) {
+            ++passedOver;
+            continue;
+        }
+        if (!zip.OpenCurrentFile())
             continue;
         walker.Walk(SetNameOf(name), [&zip](QByteArray& line) {
             if (zip.AtEndOfEntry())
@@ -154,10 +168,20 @@ qint64 WalkZipArchive(const QString& path, TZip& zip, SetWalker& walker)
             line = WithoutLineEnd(QByteArray(buffer, length));
             return true;
         });
+        if (zip.EntryCutByArchiveLimit())
+            cutEntry = name;
         zip.CloseCurrentFile(false);
     }
     const qint64 bytesRead = zip.BytesRead;
     zip.Close();
+    if (notes && (passedOver > 0 || !cutEntry.isEmpty())) {
+        QString note = QString("%1: reading stopped after %2 MiB, the most one archive may take;")
+                           .arg(path)
+                           .arg(kZipArchiveReadLimit >> 20);
+        if (!cutEntry.isEmpty())
+            note += QString(" \"%1\" was read in part;").arg(cutEntry);
+        *notes << note + QString(" %1 more entries were passed over.").arg(passedOver);
+    }
     return bytesRead;
 }
 
@@ -210,7 +234,7 @@ bool CheckRecordingCandidate(TSat& candidate, TStation* station, TDateTime t, do
 }
 
 qint64 CollectArchivedCandidates(const QString& archiveDir, TStation* station, TDateTime t, double halfSeconds,
-                                 TRecordingCandidates& found)
+                                 TRecordingCandidates& found, QStringList* notes)
 {
     Candidate candidate;
     SetWalker walker(candidate, station, t, halfSeconds, found);
@@ -219,7 +243,7 @@ qint64 CollectArchivedCandidates(const QString& archiveDir, TStation* station, T
     const QFileInfoList files = QDir(archiveDir).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     for (const QFileInfo& file : files) {
         if (file.suffix().toLower() == "zip")
-            bytesRead += WalkZipArchive(file.filePath(), zip, walker);
+            bytesRead += WalkZipArchive(file.filePath(), zip, walker, notes);
         else
             bytesRead += WalkTextFile(file.filePath(), walker);
     }

@@ -7,6 +7,7 @@
 #include "orbit/Satutil.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <memory>
 #include <vector>
@@ -35,10 +36,12 @@ bool CheckRecordingCandidate(TSat& candidate, TStation* station, TDateTime t, do
 // Tests the newest set issued before t of every file and every ZIP entry in
 // archiveDir (the file's name, upper-cased with "-" as blank, names its sets)
 // and adds those that fit. Each file and entry is read up to
-// kZipEntryReadLimit bytes, an entry the directory repeats once; returns the
-// bytes read (uncompressed).
+// kZipEntryReadLimit bytes, an entry the directory repeats once, and the
+// entries of one archive up to kZipArchiveReadLimit in all: an archive whose
+// entries were not all read whole is named in notes, with what was passed
+// over. Returns the bytes read (uncompressed).
 qint64 CollectArchivedCandidates(const QString& archiveDir, TStation* station, TDateTime t,
-                                 double halfSeconds, TRecordingCandidates& found);
+                                 double halfSeconds, TRecordingCandidates& found, QStringList* notes = nullptr);
 
 // Tests the current set of every active APT satellite of the catalogue that
 // is above the horizon at t and adds those that fit.

@@ -164,7 +164,16 @@ int TZip::ReadLine(char* buffer, int max)
     int stored = 0;
     while (stored < max && !EndOfEntry) {
         if (blockUsed_ == blockLength_) {
-            const qint64 left = kZipEntryReadLimit - entryBytesRead_;
+            const qint64 entryLeft = kZipEntryReadLimit - entryBytesRead_;
+            const qint64 left = std::min(entryLeft, kZipArchiveReadLimit - BytesRead);
+            if (left <= 0 && entryLeft > 0) {
+                // The archive's limit, not the entry's: one byte more tells
+                // whether the entry had more to give.
+                char probe;
+                EntryCut = unzReadCurrentFile(Handle(Reader), &probe, 1) > 0;
+                EndOfEntry = true;
+                break;
+            }
             if (block_.empty())
                 block_.resize(kBlockSize);
             // 0 is the entry's end, a negative result a damaged entry: either
@@ -193,6 +202,7 @@ int TZip::ReadLine(char* buffer, int max)
 void TZip::ResetEntry()
 {
     EndOfEntry = false;
+    EntryCut = false;
     blockUsed_ = blockLength_ = 0;
     entryBytesRead_ = 0;
 }

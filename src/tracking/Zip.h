@@ -10,6 +10,10 @@
 // An entry is read up to this many bytes: element-set files hold a few
 // hundred kilobytes, and a damaged or hostile directory may claim gigabytes.
 inline constexpr qint64 kZipEntryReadLimit = 4 << 20;
+// The entries of one archive are read up to this many bytes in all: its
+// directory may list one small stream of a huge size under any number of
+// names, and each would otherwise cost the entry limit.
+inline constexpr qint64 kZipArchiveReadLimit = 4 * kZipEntryReadLimit;
 
 // Last-error codes besides the library's own (negative) results.
 enum TZipError {
@@ -46,9 +50,13 @@ public:
     // zero, and returns their number: 0 for an empty line and at the end of
     // the entry (AtEndOfEntry tells them apart), -1 without an open archive
     // or buffer. A longer line continues in the next call. The entry ends
-    // after kZipEntryReadLimit bytes, whatever its size.
+    // after kZipEntryReadLimit bytes, whatever its size, or where the
+    // archive's entries have taken kZipArchiveReadLimit bytes in all.
     int ReadLine(char* buffer, int max);
     bool AtEndOfEntry() const { return EndOfEntry; }
+    // True when the archive's limit has ended an entry before its end.
+    bool EntryCutByArchiveLimit() const { return EntryCut; }
+    bool ArchiveLimitReached() const { return BytesRead >= kZipArchiveReadLimit; }
     void CloseCurrentFile(bool closeArchive);
     void Close();
 
@@ -66,6 +74,7 @@ private:
 
     void* Reader = nullptr;  // the library's handle of the open archive
     bool EndOfEntry = false;
+    bool EntryCut = false;
     QSet<QByteArray> namesMet_;  // by GoToFirstFile and GoToNextFile
     std::vector<char> block_;    // what the library gave of the open entry
     int blockUsed_ = 0;          // bytes of block_ already handed out

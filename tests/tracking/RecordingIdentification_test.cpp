@@ -143,6 +143,55 @@ TEST_F(RecordingIdentification, ArchivesAndFilesAreReadOnlyUpToASetFilesSize)
     EXPECT_TRUE(found.empty());
 }
 
+TEST_F(RecordingIdentification, OneArchiveCostsAtMostItsLimitAndWhatItPassesOverIsSaid)
+{
+    // Twelve names for one stream of 5 MiB blank lines: each entry alone is
+    // within the entry limit's reach, together they are three times the
+    // archive's; the sets stand in a plain file beside it.
+    Archive archive;
+    QStringList names;
+    for (int i = 0; i < 12; ++i)
+        names << QString("N-%1.txt").arg(i, 2, 10, QChar('0'));
+    ASSERT_TRUE(WriteSharedStreamZip(archive.folder + "shared.zip", names, QByteArray(5 << 20, '\n')))
+        << "Debian's zip is needed";
+    archive.Write("NOAA-18.txt", ThreeSets());
+    TRecordingCandidates found;
+    QStringList notes;
+    const qint64 read = CollectArchivedCandidates(archive.folder, &station, t, 300, found, &notes);
+    EXPECT_EQ(read, kZipArchiveReadLimit + ThreeSets().size()) << "four entries to their limit, then nothing";
+    EXPECT_EQ(found.size(), 1u) << "the plain file beside it is still read";
+    ASSERT_EQ(notes.size(), 1) << notes.join('\n').toStdString();
+    EXPECT_TRUE(notes[0].startsWith(archive.folder + "shared.zip: reading stopped after 16 MiB")) << notes[0].toStdString();
+    EXPECT_TRUE(notes[0].endsWith(" 8 more entries were passed over.")) << notes[0].toStdString();
+
+    // The limit reached inside an entry names it as read in part.
+    Archive cut;
+    ASSERT_TRUE(WriteSharedStreamZip(cut.folder + "cut.zip", names.mid(0, 6), QByteArray(3 << 20, '\n')));
+    notes.clear();
+    EXPECT_EQ(CollectArchivedCandidates(cut.folder, &station, t, 300, found, &notes), kZipArchiveReadLimit);
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_TRUE(notes[0].endsWith("\"N-05.txt\" was read in part; 0 more entries were passed over.")) << notes[0].toStdString();
+
+    // Within the limit nothing is said.
+    Archive small;
+    ASSERT_TRUE(WriteSharedStreamZip(small.folder + "small.zip", names.mid(0, 3), QByteArray(1 << 20, '\n')));
+    notes.clear();
+    EXPECT_EQ(CollectArchivedCandidates(small.folder, &station, t, 300, found, &notes), 3 << 20);
+    EXPECT_TRUE(notes.isEmpty()) << notes.join('\n').toStdString();
+}
+
+TEST_F(RecordingIdentification, ANameLineStartingWithOneDoesNotHideTheSetBehindIt)
+{
+    // The archive file as the merge writes it for a satellite whose name
+    // starts with a digit.
+    Archive archive;
+    archive.Write("NOAA-18.txt", ThreeSets().replace("NOAA 18\n", "1KUNS-PF\n"));
+    TRecordingCandidates found;
+    CollectArchivedCandidates(archive.folder, &station, t, 300, found);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_STREQ(found[0].Sat->Line1, noaa18->Line1);
+}
+
 TEST_F(RecordingIdentification, AWindowEndBelowTheHorizonIsClippedToTheRiseOrRefused)
 {
     // The elevation a second at a time before AOS, to find -5 and -12 degrees.

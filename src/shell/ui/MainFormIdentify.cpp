@@ -1,6 +1,7 @@
 // Which satellite and pass an opened recording holds.
 #include "imaging/ui/MDIChild.h"
 #include "orbit/Sat.h"
+#include "shell/ui/LogForm.h"
 #include "shell/ui/MainForm.h"
 #include "tracking/RecordingIdentification.h"
 #include "tracking/ui/SatPass4Dlg.h"
@@ -42,7 +43,10 @@ bool TMainForm::IdentifyRecording(TMDIChild* window, const QString& audioPath, T
     SatPass4Dlg->FileTsLabel->setText(QString("%1 UTC").arg(FormatDateTime("ddd d mmm yyyy hh:nn:ss", t)));
 
     TRecordingCandidates candidates;
-    CollectArchivedCandidates(archiveDir, &Station, t, halfSeconds, candidates);
+    QStringList notes;
+    CollectArchivedCandidates(archiveDir, &Station, t, halfSeconds, candidates, &notes);
+    if (!notes.isEmpty() && LogForm)
+        LogForm->AddEntry("Element-set archives not read whole", notes);
     CollectCatalogueCandidates(SatelliteList, &Station, t, halfSeconds, candidates);
     SortCandidates(candidates);
     if (candidates.empty())
