@@ -115,7 +115,9 @@ TSourceRows ReadSourceList(const QString& path, TSourceKind kind)
         if (!lines[i].startsWith('['))
             continue;
         const QByteArray rest = lines[i].mid(1);
-        const int close = rest.indexOf(']');
+        // The writer closes the line with the bracket, and a URL may hold
+        // one itself ("http://[::1]:8080/"): the last one closes it.
+        const int close = rest.lastIndexOf(']');
         const QString url = QString::fromUtf8(close < 0 ? rest : rest.left(close));
         if (url.isEmpty())
             continue;

@@ -48,6 +48,7 @@ TEST(ElementSetSources, ReadingTakesRecordsAsTheyCome)
         {"empty fields give their defaults", "[http://a/x.txt]\n\n\n\n", "http://a/x.txt|N/A||No"},
         {"\"[]\" is skipped", "[]\nN/A\nG\nYes\n[http://b]\nN/A\nG\nNo\n", "http://b|N/A|G|No"},
         {"no closing bracket", "[http://c\nN/A\nG\nYes\n", "http://c|N/A|G|Yes"},
+        {"brackets inside the URL", "[http://[::1]:8080/x.txt]\nN/A\nG\nYes\n", "http://[::1]:8080/x.txt|N/A|G|Yes"},
         {"the end inside a record keeps what was read", "[http://d]\nWed, 21 Sep 2005 14:05:09 GMT\n",
          "http://d|Wed, 21 Sep 2005 14:05:09 GMT||"},
         {"a field starting with [ is still a field", "[http://e]\n[x]\nG\nYes\n", "http://e|[x]|G|Yes"},
