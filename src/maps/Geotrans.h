@@ -8,7 +8,9 @@
 // process-wide parameter record and one PROJ operation made from it by the
 // last successful set; a conversion uses the operation of its index.
 //
-// Threads: GUI thread only.
+// Threads: one at a time, as the parameter records and operations are
+// process-wide: the swath viewer's drawing thread while it holds the map,
+// the GUI thread otherwise.
 #include <QString>
 
 // A projection's parameters; angles in radians, distances in metres. Fields

@@ -107,9 +107,26 @@ void TMap::ExtendExtent(double easting, double northing)
     YMax = std::max(YMax, northing);
 }
 
+bool TMap::Advance(int permille)
+{
+    if (!Stopped && OnProgress && !OnProgress(permille)) {
+        Stopped = true;
+        Flags &= ~1;
+    }
+    return !Stopped;
+}
+
+int TMap::LandShare() const
+{
+    // Reading the 1 km land map costs most; the vector map, read whole in
+    // one go, draws quickly.
+    return MapType == 1 ? 1000 : MapType == 2 ? 900 : 0;
+}
+
 int TMap::Setup(double lonMin, double lonMax, double latMin, double latMax, double stationLon, double stationLat)
 {
     Flags &= ~1;
+    Stopped = false;
     Bitmap.reset();
     Projection = Props->Projection;
     Scale = Props->Scale;
@@ -186,6 +203,8 @@ int TMap::Setup(double lonMin, double lonMax, double latMin, double latMax, doub
         if (const int result = OpenLandMap())
             return result;
         DrawLand();
+        if (Stopped)
+            return mapStopped;
     } else {
         CloseLandMap();
     }
@@ -193,6 +212,8 @@ int TMap::Setup(double lonMin, double lonMax, double latMin, double latMax, doub
         if (const int result = LoadVectorMap())
             return result;
         DrawVectorMap();
+        if (Stopped)
+            return mapStopped;
     } else {
         FreeVectorMap();
     }
@@ -394,6 +415,7 @@ void TMap::Redraw()
 {
     if (!IsValid() || !Bitmap)
         return;
+    Stopped = false;
     if (LandMap.IsOpen()) {
         LandMap.Rewind();
         Row = Column = 0;
@@ -401,7 +423,8 @@ void TMap::Redraw()
     DrawWater();
     if (MapType == 1 || MapType == 2)
         DrawLand();
-    if (MapType == 0 || MapType == 2)
+    if (!Stopped && (MapType == 0 || MapType == 2))
         DrawVectorMap();
-    DrawGraticule();
+    if (!Stopped)
+        DrawGraticule();
 }

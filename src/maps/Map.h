@@ -21,8 +21,10 @@
 //
 // Files: Map.cpp (set-up, geometry, water, graticule), MapFiles.cpp (the
 // two map files), MapLandRow.cpp (a row's land cells to pixels). Threads:
-// GUI thread only; rounding is to the nearest integer with halves to even
-// (the constructor sets that mode).
+// one at a time (the swath viewer draws a map on a thread of its own and hands
+// it back when done); the projections are process-wide (Geotrans.h), so no
+// other map is used while one is drawn. Rounding is to the nearest integer
+// with halves to even (the constructor sets that mode).
 #include "maps/Geotrans.h"
 #include "maps/GzipReader.h"
 
@@ -30,6 +32,7 @@
 #include <QPoint>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -43,6 +46,7 @@ enum TMapResult : int {
     mapOutOfMemory = -1,
     mapProjectionFailed = -2,
     mapNotFound = -3,
+    mapStopped = -4,  // the draw was stopped through OnProgress; never shown
 };
 
 class TMap {
@@ -58,6 +62,10 @@ public:
     int Setup(double lonMin, double lonMax, double latMin, double latMax, double stationLon, double stationLat);
     // Draws everything again with the settings' colours and spacing.
     void Redraw();
+    // Called by the thread drawing the map as it goes, with the part done in
+    // permille; false stops the draw: Setup returns mapStopped, Redraw
+    // returns early, and the map is not valid until set up again.
+    std::function<bool(int permille)> OnProgress;
     // False (point (0, 0)) without a bitmap or when the position does not project.
     bool LatLonToPixel(double lon, double lat, QPoint& point);
     // As LatLonToPixel, but false (point (0, 0)) for a position beyond the
@@ -117,6 +125,15 @@ public:
     int Projection = 0, Scale = 0, MapType = -1;
 
 private:
+    // Reports progress; false once the draw is to stop.
+    bool Advance(int permille);
+    // The part of the drawing done before the vector map (permille): what the
+    // land map takes.
+    int LandShare() const;
+    // Permille done while the land map is read, by the rows passed.
+    int LandProgress() const;
+    bool Stopped = false;  // OnProgress said stop during this Setup or Redraw
+
     bool Project(double lon, double lat, double& easting, double& northing);
     // Where a position falls before rounding: pixels from the left and from
     // the top extent (TopOffset not applied).

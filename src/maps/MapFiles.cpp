@@ -109,8 +109,10 @@ bool TMap::SeekLandCell(double lat, double lon)
         Column = 0;
         ++Row;
     }
+    // Passing the rows above a box far south reads most of the file: the
+    // drawing reports its progress and can be stopped here too.
     for (; Row < r; ++Row)
-        if (!LandMap.Skip(kLandRowBytes))
+        if (!Advance(LandProgress()) || !LandMap.Skip(kLandRowBytes))
             return false;
     if (c > 0 && !LandMap.Skip(c))
         return false;
@@ -122,6 +124,12 @@ int TMap::LandCell(int column) const
 {
     const int at = column - Column;
     return at >= 0 && at < RowSpan ? RowBuffer[static_cast<size_t>(at)] : -1;
+}
+
+int TMap::LandProgress() const
+{
+    // Every row down to the box's south edge is read: the rows read so far.
+    return static_cast<int>(static_cast<long long>(LandShare()) * Row / std::max(1, LandRow(LatMin)));
 }
 
 void TMap::DrawLand()
@@ -146,6 +154,8 @@ void TMap::DrawLand()
             isLand[k] = LandCell(columns[k]) > 0;
         DrawLandRow(lat, lons, isLand, land);
         Column += RowSpan;
+        if (!Advance(LandProgress()))
+            return;
     }
 }
 
@@ -239,6 +249,8 @@ void TMap::DrawVectorMap()
     QPainter painter(Bitmap.get());
     std::uint32_t first = 0;
     for (int i = 0; i < kSections; ++i) {
+        if (!Advance(LandShare() + (1000 - LandShare()) * i / kSections))
+            return;
         const std::uint32_t last = U32(&VectorHeader[16 + 4 * i]);
         const int kind = i % 28;
         int colour = -1;

@@ -2,17 +2,18 @@
 
 #include "maps/Geotrans.h"
 #include "maps/Map.h"
+#include "maps/SwathMapThread.h"
 #include "maps/SwathProp.h"
 #include "maps/SwathTrack.h"
 #include "maps/ui/SwathSetupDialog.h"
 #include "orbit/Sat.h"
 #include "shell/ui/WindowState.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QProgressBar>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
@@ -28,11 +29,6 @@ TSwathForm* SwathForm = nullptr;
 namespace {
 
 constexpr const char* kSwathViewKey = "APT\\SwathView";
-
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 QColor ToQColor(int c)
 {
@@ -69,11 +65,18 @@ TSwathForm::TSwathForm(QWidget* parent) : QDialog(parent)
     SwathPropBtn->setAutoRaise(true);
     SwathPropBtn->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     SwathPropBtn->setToolTip("Properties");
+    MapProgress = new QProgressBar(TopPanel);
+    MapProgress->setObjectName("MapProgress");
+    MapProgress->setRange(0, 1000);
+    MapProgress->setFormat("Drawing the map... %p%");
+    MapProgress->setMaximumWidth(240);
+    MapProgress->hide();
     auto* top = new QHBoxLayout(TopPanel);
     top->setContentsMargins(6, 2, 6, 2);
     top->addWidget(new QLabel("Projection:", TopPanel));
     top->addWidget(ProjCb);
     top->addWidget(SwathPropBtn);
+    top->addWidget(MapProgress);
     top->addStretch();
     sb = new QScrollArea(this);
     sb->setObjectName("sb");
@@ -101,6 +104,8 @@ TSwathForm::TSwathForm(QWidget* parent) : QDialog(parent)
 
 TSwathForm::~TSwathForm()
 {
+    // The drawing thread posts to this window and holds the map: it ends first.
+    StopDrawing();
     FormDestroy();
     if (SwathForm == this)
         SwathForm = nullptr;
@@ -121,7 +126,10 @@ void TSwathForm::FormDestroy()
 
 void TSwathForm::FormCloseQuery()
 {
+    StopDrawing();
     pb->Picture = nullptr;
+    Shown = QImage();
+    PassesWaiting.clear();
     Map.reset();
 }
 
@@ -153,12 +161,20 @@ double TSwathForm::StationLonEast() const
 
 int TSwathForm::BuildSwathMap(int flags)
 {
-    WaitCursor wait;
-    if (!Map)
-        Map = std::make_unique<TMap>(Props);
-    int result = 0;
+    TDrawReport report;
+    report.ShowError = flags & 0x02;
+    report.Owner = this;
+    return BuildMap(flags, report);
+}
+
+int TSwathForm::BuildMap(int flags, const TDrawReport& report)
+{
+    if (!Sat || !Props)
+        return -1;
+    // A map being drawn covers its box already: a pass inside it waits for it.
+    const bool boxDrawn = Drawing || (Map && Map->IsValid());
     bool setUp = true;
-    if (!Map->IsValid() || (flags & 0x01)) {
+    if (!boxDrawn || (flags & 0x01)) {
         ComputeSwathBox(SwathLonMin, SwathLatMin, SwathLonMax, SwathLatMax);
     } else {
         double west, south, east, north;
@@ -173,22 +189,116 @@ int TSwathForm::BuildSwathMap(int flags)
         }
     }
     if (setUp) {
+        StartDrawing(false, report);
+    } else if (Drawing) {
+        PassesWaiting.push_back(*Sat);
+    } else {
+        DrawSwath();
+        ShowMap();
+    }
+    return 0;
+}
+
+void TSwathForm::StartDrawing(bool redraw, const TDrawReport& report)
+{
+    StopDrawing();
+    TSwathMapJob job;
+    job.Redraw = redraw && Map && Map->IsValid();
+    if (!job.Redraw) {
         // The box's longitudes run on across 180 degrees (the map takes them
         // so): brought back into -180..180 each on its own, the edges of a
         // pass across 180 would swap and the map would miss the pass.
-        const double stationLat = Station ? Station->Latitude : 0;
-        result = Map->Setup(SwathLonMin - 5, SwathLonMax + 5, TSat::ClampLatitude(SwathLatMin - 5),
-                            TSat::ClampLatitude(SwathLatMax + 5), StationLonEast(), stationLat);
+        job.LonMin = SwathLonMin - 5;
+        job.LonMax = SwathLonMax + 5;
+        job.LatMin = TSat::ClampLatitude(SwathLatMin - 5);
+        job.LatMax = TSat::ClampLatitude(SwathLatMax + 5);
+        job.StationLon = StationLonEast();
+        job.StationLat = Station ? Station->Latitude : 0;
+        // A map of another box: nothing of the old one is worth showing.
+        pb->Picture = nullptr;
+        Shown = QImage();
+    } else {
+        // The old colours stay in view until the new ones are drawn; the
+        // drawing thread writes to pixels of its own from its first stroke.
+        Shown = *Map->Bitmap;
+        pb->Picture = &Shown;
     }
-    if (result == 0) {
+    job.Props = *Props;
+    Report = report;
+    PassesWaiting.assign(1, *Sat);
+    const int number = ++DrawNumber;
+    // These run on the drawing thread: they only post to this window, which
+    // stops the thread before it goes.
+    auto onProgress = [this, number](int permille) {
+        QMetaObject::invokeMethod(this, [this, number, permille] { DrawProgress(number, permille); },
+                                  Qt::QueuedConnection);
+    };
+    auto onEnded = [this, number] {
+        QMetaObject::invokeMethod(this, [this, number] { DrawEnded(number); }, Qt::QueuedConnection);
+    };
+    Drawing = std::make_unique<TSwathMapThread>(std::move(Map), job, onProgress, onEnded);
+    MapProgress->setValue(0);
+    MapProgress->show();
+    setCursor(Qt::BusyCursor);
+    pb->update();
+}
+
+void TSwathForm::StopDrawing()
+{
+    if (!Drawing)
+        return;
+    ++DrawNumber;
+    Drawing->Terminate();
+    Map = Drawing->TakeMap(Props);
+    Drawing.reset();
+    MapProgress->hide();
+    unsetCursor();
+}
+
+void TSwathForm::DrawProgress(int drawNumber, int permille)
+{
+    if (drawNumber == DrawNumber && Drawing)
+        MapProgress->setValue(permille);
+}
+
+void TSwathForm::DrawEnded(int drawNumber)
+{
+    if (drawNumber != DrawNumber || !Drawing)
+        return;
+    const int result = Drawing->Result();
+    Map = Drawing->TakeMap(Props);
+    Drawing.reset();
+    MapProgress->hide();
+    unsetCursor();
+    Shown = QImage();
+    std::vector<TSat> passes = std::move(PassesWaiting);
+    PassesWaiting.clear();
+    if (result == mapOk) {
+        // The passes shown while it was drawn, the current one last.
+        TSat* current = Sat;
+        for (size_t i = 0; i + 1 < passes.size(); ++i) {
+            Sat = &passes[i];
+            DrawSwath();
+        }
+        Sat = current;
         DrawSwath();
         ShowMap();
-    } else {
-        pb->Picture = nullptr;
-        if (flags & 0x02)
-            TMap::ShowError(this, result);
+        emit MapReady(result);
+        return;
     }
-    return result;
+    pb->Picture = nullptr;
+    pb->update();
+    if (result == mapStopped)
+        return;
+    const TDrawReport report = Report;
+    QPointer<TSwathForm> alive(this);
+    if (report.ShowError)
+        TMap::ShowError(report.Owner, result);
+    if (!alive)
+        return;
+    if (report.CloseOnFailure && result != mapProjectionFailed && isVisible())
+        close();
+    emit MapReady(result);
 }
 
 void TSwathForm::ShowMap()
@@ -314,22 +424,21 @@ int TSwathForm::ShowPass(QWidget* caller, const TSat& sat, TStation* station, TS
     Sat = pass_.get();
     Props = props;
     Station = station;
-    const int result = BuildSwathMap(0);
-    if (result != 0) {
-        TMap::ShowError(caller, result);
-        if (result != mapProjectionFailed) {
-            if (isVisible())
-                close();
-            return result;
-        }
-    } else if (isVisible()) {
+    // The error box of this pass's map belongs to the caller; after a failed
+    // projection the viewer stays open, so another one can be chosen.
+    TDrawReport report;
+    report.ShowError = true;
+    report.Owner = caller;
+    report.CloseOnFailure = true;
+    const int result = BuildMap(0, report);
+    if (result != 0)
+        return result;
+    if (isVisible()) {
         pb->update();
         raise();
         activateWindow();
         return result;
     }
-    if (isVisible())
-        return result;
     ProjCb->setCurrentIndex(Props->Projection);
     if (modal)
         exec();
@@ -341,8 +450,7 @@ int TSwathForm::ShowPass(QWidget* caller, const TSat& sat, TStation* station, TS
 void TSwathForm::ProjCbChange()
 {
     Props->Projection = ProjCb->currentIndex();
-    if (BuildSwathMap(0x03) != 0)
-        pb->update();
+    BuildSwathMap(0x03);
     TopPanel->setFocus();
 }
 
@@ -358,17 +466,14 @@ void TSwathForm::SwathPropBtnClick()
     dialog->Props = nullptr;
     if (result != QDialog::Accepted || !(dialog->ChangeFlags & (ssColors | ssMap)))
         return;
-    QApplication::processEvents();
-    WaitCursor wait;
     Props->Assign(copy);
-    if (Map)
-        Map->Props = Props;
     if (dialog->ChangeFlags & ssMap) {
-        if (BuildSwathMap(0x03) != 0)
-            pb->update();
-    } else if (Map) {
-        Map->Redraw();
-        DrawSwath();
-        pb->update();
+        BuildSwathMap(0x03);
+    } else if (Sat && (Drawing || (Map && Map->IsValid()))) {
+        // New colours or grid on the same box: drawn again, as set up.
+        TDrawReport report;
+        report.ShowError = true;
+        report.Owner = this;
+        StartDrawing(true, report);
     }
 }

@@ -5,20 +5,32 @@
 // cross line of the swath at the window's start and end, and the satellite's
 // name at closest approach. The projection can be switched and the map
 // settings changed. A second pass whose swath fits the map is drawn beside
-// the first. GUI thread only.
+// the first.
+//
+// The map is drawn on a thread of its own (TSwathMapThread): a map from the
+// 1 km land file takes seconds, and the window keeps answering meanwhile,
+// with a progress bar in its top panel. While it is drawn the thread holds the
+// map, and the window touches neither the map nor the projections; passes
+// shown meanwhile are drawn when it arrives. A new draw, a close or the
+// window's end stops the one running first. The window: GUI thread only.
 #include "maps/SwathTrack.h"
+#include "orbit/Sat.h"
 
 #include <QDialog>
+#include <QImage>
 #include <QPoint>
+#include <QPointer>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QComboBox;
+class QProgressBar;
 class QScrollArea;
 class QToolButton;
 class QWidget;
 class TMap;
-class TSat;
+class TSwathMapThread;
 struct TStation;
 struct TSwathProp;
 
@@ -27,7 +39,7 @@ class TSwathPaintBox : public QWidget {
     Q_OBJECT
 public:
     using QWidget::QWidget;
-    const QImage* Picture = nullptr;  // the map's bitmap; not owned
+    const QImage* Picture = nullptr;  // the map's bitmap or the window's copy of it; not owned
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -40,8 +52,12 @@ public:
     ~TSwathForm() override;
 
     // flags 0x01: compute the swath box anew; 0x02: show the map's error
-    // box on failure. 0 or the map's TMapResult.
+    // box on failure. A pass that fits the map drawn is drawn on it at once;
+    // otherwise the map is drawn anew on the drawing thread, and MapReady
+    // tells its result. 0; -1 without a satellite or settings.
     int BuildSwathMap(int flags);
+    // A map is being drawn.
+    bool IsDrawing() const { return Drawing != nullptr; }
     // The box of the whole pass: every scan line's sub-satellite point and
     // swath edges; longitudes continuous around the station's (see SwathTrack.h).
     void ComputeSwathBox(double& west, double& south, double& east, double& north);
@@ -53,7 +69,8 @@ public:
     // image window or a reloaded catalogue never leaves it with a freed one.
     // A failure shows the map's error box owned by the caller; after a failed
     // projection the viewer still opens, so another one can be chosen, any
-    // other failure closes it. 0 or the map's TMapResult.
+    // other failure closes it. The map is drawn after the viewer is shown:
+    // 0, or -1 as BuildSwathMap.
     int ShowPass(QWidget* caller, const TSat& sat, TStation* station, TSwathProp* props, bool modal);
 
     void FormCreate();
@@ -83,15 +100,46 @@ public:
     // Scrolls the map so the last pass drawn is in the middle of the view.
     void ScrollToSwath();
 
+    QProgressBar* MapProgress;  // in the top panel while a map is drawn, permille
+
+signals:
+    // A draw ended: 0, or the map's TMapResult (its error box, if any, shown).
+    // A stopped draw ends without it.
+    void MapReady(int result);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void done(int result) override;
 
 private:
+    // How the end of a draw is reported: the error box's owner, and whether
+    // a failure (other than of the projection) closes the viewer.
+    struct TDrawReport {
+        bool ShowError = false;
+        QPointer<QWidget> Owner;
+        bool CloseOnFailure = false;
+    };
+    int BuildMap(int flags, const TDrawReport& report);
+    // Hands the map to a new drawing thread: set up for the swath box, or
+    // (redraw, with a valid map) drawn again as it is set up.
+    void StartDrawing(bool redraw, const TDrawReport& report);
+    // Stops a draw and takes its map back (not valid when the set-up was cut short).
+    void StopDrawing();
+    // The drawing thread's posts; a draw stopped or replaced meanwhile is
+    // recognised by its number and ignored.
+    void DrawProgress(int drawNumber, int permille);
+    void DrawEnded(int drawNumber);
     void ShowMap();
     double StationLonEast() const;
     std::unique_ptr<TSat> pass_;  // ShowPass's copy of the pass
+    std::unique_ptr<TSwathMapThread> Drawing;  // the draw running, which holds the map
+    int DrawNumber = 0;                        // counts the draws started and stopped
+    TDrawReport Report;                        // of the draw running
+    // The passes to draw on the map being drawn, in the order shown; the
+    // last is Sat's, which is drawn from Sat itself.
+    std::vector<TSat> PassesWaiting;
+    QImage Shown;  // the map shown while it is drawn again; shares its pixels until then
 };
 
 // The window of the running program (null before it is made).

@@ -6,6 +6,7 @@
 #include "maps/Map.h"
 #include "maps/SwathProp.h"
 #include "maps/TinyVectorMap.h"
+#include "maps/ui/SwathDrawWait.h"
 #include "maps/ui/SwathForm.h"
 #include "orbit/Satutil.h"
 #include "support/ModalCatcher.h"
@@ -81,6 +82,7 @@ TEST_F(ShowSwath, TheViewerShowsThePassModally)
     int swathPixels = 0;
     ModalAnswer<TSwathForm> viewer([&](TSwathForm* v) {
         shownModally = v->isModal();
+        ASSERT_TRUE(WaitUntilDrawn(*v)) << "the map is drawn while the viewer is open";
         EXPECT_EQ(v->ProjCb->currentIndex(), 11) << "the settings' projection";
         ASSERT_TRUE(v->Map && v->Map->IsValid());
         EXPECT_EQ(v->Map->Projection, 11);
@@ -105,10 +107,12 @@ TEST_F(ShowSwath, AFailedProjectionStillOpensTheViewer)
     ModalCatcher boxes;
     bool withoutMap = false;
     ModalAnswer<TSwathForm> viewer([&](TSwathForm* v) {
+        EXPECT_TRUE(WaitUntilDrawn(*v));
         withoutMap = !v->Map || !v->Map->IsValid();
         // Another projection from the viewer's own list.
         v->ProjCb->setCurrentIndex(16);
         v->ProjCbChange();
+        EXPECT_TRUE(WaitUntilDrawn(*v));
         EXPECT_TRUE(v->Map && v->Map->IsValid());
         v->close();
     });

@@ -5,6 +5,7 @@
 #include "maps/Map.h"
 #include "maps/SwathProp.h"
 #include "maps/TinyVectorMap.h"
+#include "maps/ui/SwathDrawWait.h"
 #include "maps/ui/SwathForm.h"
 #include "maps/ui/SwathSetupDialog.h"
 #include "orbit/Sat.h"
@@ -54,6 +55,16 @@ protected:
         return count;
     }
     int SwathPixels() const { return Pixels(props.Swath); }
+    // BuildSwathMap and the draw it starts: the map's result.
+    int Build(int flags)
+    {
+        int result = mapOk;
+        QObject::connect(&form, &TSwathForm::MapReady, &form, [&](int r) { result = r; }, Qt::SingleShotConnection);
+        EXPECT_EQ(form.BuildSwathMap(flags), 0);
+        EXPECT_TRUE(WaitUntilDrawn(form));
+        QObject::disconnect(&form, &TSwathForm::MapReady, &form, nullptr);
+        return result;
+    }
     // "Properties": the settings dialog, changed by act and closed with OK.
     void ChangeSettings(const std::function<void(TSwathSetupDlg*)>& act)
     {
@@ -63,6 +74,7 @@ protected:
         });
         form.SwathPropBtnClick();
         EXPECT_EQ(answer.Count, 1);
+        EXPECT_TRUE(WaitUntilDrawn(form));
     }
 
     TSwathProp props;
@@ -75,7 +87,7 @@ protected:
 
 TEST_F(SwathFormTest, APassIsDrawnAndASecondOneInsideJoinsTheMap)
 {
-    ASSERT_EQ(form.BuildSwathMap(0), mapOk);
+    ASSERT_EQ(Build(0), mapOk);
     const int onePass = SwathPixels();
     EXPECT_GT(onePass, 200) << "track, edges and cross lines";
     EXPECT_NEAR(sat.Time, sat.TCA, 1e-9) << "left at closest approach";
@@ -85,7 +97,8 @@ TEST_F(SwathFormTest, APassIsDrawnAndASecondOneInsideJoinsTheMap)
     // The same pass a few seconds later lies inside the box: same map, more swath.
     sat.WindowStart += 60.0 / 86400;
     sat.WindowStop -= 60.0 / 86400;
-    ASSERT_EQ(form.BuildSwathMap(0), mapOk);
+    ASSERT_EQ(form.BuildSwathMap(0), 0);
+    EXPECT_FALSE(form.IsDrawing()) << "drawn on the map at once";
     EXPECT_EQ(form.Map->Bitmap.get(), bitmap) << "not set up again";
     EXPECT_GE(SwathPixels(), onePass);
 
@@ -97,19 +110,20 @@ TEST_F(SwathFormTest, APassIsDrawnAndASecondOneInsideJoinsTheMap)
 TEST_F(SwathFormTest, AWindowUnderFiveSecondsShowsOnlyTheName)
 {
     sat.WindowStop = sat.WindowStart + 4.0 / 86400;
-    ASSERT_EQ(form.BuildSwathMap(0), mapOk);
+    ASSERT_EQ(Build(0), mapOk);
     const int nameOnly = SwathPixels();
     sat.WindowStop = sat.LOS;
-    ASSERT_EQ(form.BuildSwathMap(0x01), mapOk);
+    ASSERT_EQ(Build(0x01), mapOk);
     EXPECT_GT(SwathPixels(), nameOnly * 2);
 }
 
 TEST_F(SwathFormTest, ProjectionFailureAndAChangeOfProjection)
 {
     props.Projection = 0;  // UPS does not reach Europe
-    EXPECT_EQ(form.BuildSwathMap(0), mapProjectionFailed);
+    EXPECT_EQ(Build(0), mapProjectionFailed);
     form.ProjCb->setCurrentIndex(11);
     form.ProjCbChange();
+    ASSERT_TRUE(WaitUntilDrawn(form));
     EXPECT_EQ(props.Projection, 11) << "the choice goes into the settings";
     ASSERT_TRUE(form.Map && form.Map->IsValid());
     EXPECT_GT(SwathPixels(), 0);
@@ -122,7 +136,7 @@ TEST_F(SwathFormTest, GridChangesRedrawInPlaceAndAProjectionRebuilds)
 {
     props.LonLat = 0x0000FF;
     props.MPDelta = props.MPDelta2 = 5;
-    ASSERT_EQ(form.BuildSwathMap(0), mapOk);
+    ASSERT_EQ(Build(0), mapOk);
     const QImage* bitmap = form.Map->Bitmap.get();
     const int swath = SwathPixels();
     ASSERT_GT(Pixels(props.LonLat), 0);
@@ -150,6 +164,7 @@ TEST_F(SwathFormTest, ShowPassDrawsItsOwnCopyOfThePass)
     const double tca = pass->TCA;
     ASSERT_EQ(form.ShowPass(nullptr, *pass, &station, &props, false), mapOk);
     EXPECT_TRUE(form.isVisible());
+    ASSERT_TRUE(WaitUntilDrawn(form));
     EXPECT_EQ(form.ProjCb->currentIndex(), props.Projection);
     EXPECT_NE(form.Sat, pass.get());
     EXPECT_NEAR(form.Sat->Time, tca, 1e-9);
@@ -158,6 +173,7 @@ TEST_F(SwathFormTest, ShowPassDrawsItsOwnCopyOfThePass)
     pass.reset();
     form.ProjCb->setCurrentIndex(20);
     form.ProjCbChange();
+    ASSERT_TRUE(WaitUntilDrawn(form));
     ASSERT_TRUE(form.Map && form.Map->IsValid());
     EXPECT_GT(SwathPixels(), 200);
 
@@ -168,6 +184,7 @@ TEST_F(SwathFormTest, ShowPassDrawsItsOwnCopyOfThePass)
     const QRgb marker = qRgb(1, 2, 3);
     form.Map->Bitmap->setPixel(0, 0, marker);
     ASSERT_EQ(form.ShowPass(nullptr, later, &station, &props, false), mapOk);
+    ASSERT_TRUE(WaitUntilDrawn(form));
     EXPECT_NE(form.Map->Bitmap->pixel(0, 0), marker) << "a new map, not the old one with the pass added";
     form.close();
 }
@@ -180,6 +197,8 @@ TEST_F(SwathFormTest, OpensScrolledSoThePassIsInView)
         props.Projection = projection;
         const std::string name = TGeotrans::ProjectionName(projection).toStdString();
         ASSERT_EQ(form.ShowPass(nullptr, sat, &station, &props, false), mapOk) << name;
+        ASSERT_TRUE(WaitUntilDrawn(form)) << name;
+        ASSERT_TRUE(form.Map && form.Map->IsValid()) << name;
         ASSERT_GT(form.Map->Width, form.sb->viewport()->width()) << name;
         QPoint closest;
         ASSERT_TRUE(form.Map->PixelOnMap(TSat::ReduceLongitude(form.Sat->Longitude), form.Sat->Latitude, closest));

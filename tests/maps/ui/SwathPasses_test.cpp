@@ -8,6 +8,7 @@
 #include "maps/SwathProp.h"
 #include "maps/SwathTrack.h"
 #include "maps/TinyVectorMap.h"
+#include "maps/ui/SwathDrawWait.h"
 #include "maps/ui/SwathForm.h"
 #include "../SwathPassFixture.h"
 
@@ -63,7 +64,9 @@ TEST(SwathPasses, EverySubPointLiesOnTheDrawnMapAndTrack)
             form.Props = &props;
             const std::string name = pass.name.toStdString() + " in " +
                                      TGeotrans::ProjectionName(projection).toStdString();
-            ASSERT_EQ(form.BuildSwathMap(0x01), mapOk) << name;
+            ASSERT_EQ(form.BuildSwathMap(0x01), 0) << name;
+            ASSERT_TRUE(WaitUntilDrawn(form)) << name;
+            ASSERT_TRUE(form.Map && form.Map->IsValid()) << name;
             const TMap& map = *form.Map;
             const QRgb swath = Rgb(props.Swath);
             int checked = 0;

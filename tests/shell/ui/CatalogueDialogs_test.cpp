@@ -113,16 +113,29 @@ TEST(OrbitDataDialog, ShowsItsDataColumnWholeAtItsFirstSize)
     if (!bench.loaded)
         SKIP_MISSING("missing " << kElementFile);
     QStringList cut;
-    QTimer::singleShot(100, [&] {
+    bool shown = false;
+    int filled = 0;  // data cells checked, over both satellites
+    // A timer of the test's own: when the command returns without showing the
+    // dialog, the check never runs later on a test that has ended.
+    QTimer check;
+    check.setSingleShot(true);
+    QObject::connect(&check, &QTimer::timeout, [&] {
+        shown = QApplication::activeModalWidget() == SatOrbDlg;
         QTableWidget* grid = SatOrbDlg->OrbGrid;
         for (const char* name : {"NOAA 19", "METEOSAT-8 (MSG-1)"}) {
-            SatOrbDlg->SatList->setCurrentItem(SatOrbDlg->SatList->findItems(name, Qt::MatchExactly).first());
+            const QList<QListWidgetItem*> items = SatOrbDlg->SatList->findItems(name, Qt::MatchExactly);
+            if (items.isEmpty()) {
+                cut << QString("%1: not listed").arg(name);
+                continue;
+            }
+            SatOrbDlg->SatList->setCurrentItem(items.first());
             QApplication::processEvents();
             const int right = grid->columnViewportPosition(1) + grid->columnWidth(1);
             if (right > grid->viewport()->width())
                 cut << QString("%1: the column ends at %2 of %3").arg(name).arg(right).arg(grid->viewport()->width());
             for (int row = 0; row < grid->rowCount(); ++row) {
                 const QString text = grid->item(row, 1) ? grid->item(row, 1)->text() : QString();
+                filled += !text.isEmpty();
                 // The cell's text keeps a few pixels of margin on either side.
                 if (grid->fontMetrics().horizontalAdvance(text) + 8 > grid->columnWidth(1))
                     cut << QString("%1: \"%2\"").arg(name, text);
@@ -130,7 +143,13 @@ TEST(OrbitDataDialog, ShowsItsDataColumnWholeAtItsFirstSize)
         }
         SatOrbDlg->reject();
     });
+    check.start(100);
     bench.form->Orbitdata1Click();
+    ASSERT_TRUE(shown) << "the command shows the dialog modally";
+    // Every row of the grid holds a value for each satellite: an empty grid
+    // has nothing that could be cut.
+    EXPECT_GE(filled, 2 * 10) << "data cells filled for the two satellites";
+    EXPECT_EQ(filled, 2 * SatOrbDlg->OrbGrid->rowCount()) << "every data cell filled";
     EXPECT_TRUE(cut.isEmpty()) << cut.join('\n').toStdString();
 }
 

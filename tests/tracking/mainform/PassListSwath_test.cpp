@@ -4,6 +4,7 @@
 #include "maps/Map.h"
 #include "maps/SwathProp.h"
 #include "maps/TinyVectorMap.h"
+#include "maps/ui/SwathDrawWait.h"
 #include "maps/ui/SwathForm.h"
 #include "orbit/Sat.h"
 #include "platform/SystemTime.h"
@@ -75,12 +76,15 @@ TEST(PassListSwath, ShowsTheChosenPassAndFollowsTheClickedRows)
         // No map files: the error box, and no viewer.
         SatPassDlg->PassGrid->setCurrentCell(0, 0);
         SatPassDlg->ShowSwathBtn->click();
+        // The viewer draws its map on a thread of its own and reports when done.
+        EXPECT_TRUE(!SwathForm || WaitUntilDrawn(*SwathForm));
         errors = boxes.Texts;
         shownWithoutMap = SwathForm && SwathForm->isVisible();
 
         // With a map: the viewer opens beside the list on that pass.
         WriteTinyVectorMap(mapDir);
         SatPassDlg->ShowSwathBtn->click();
+        EXPECT_TRUE(!SwathForm || WaitUntilDrawn(*SwathForm));
         if (SwathForm && SwathForm->isVisible() && SwathForm->Map && SwathForm->Map->IsValid()) {
             modeless = !SwathForm->isModal();
             shownAOS = SwathForm->Sat->AOS;
@@ -88,6 +92,7 @@ TEST(PassListSwath, ShowsTheChosenPassAndFollowsTheClickedRows)
         // A click on another row moves the open viewer to that pass.
         SatPassDlg->PassGrid->setCurrentCell(1, 0);
         emit SatPassDlg->PassGrid->cellClicked(1, 0);
+        EXPECT_TRUE(!SwathForm || WaitUntilDrawn(*SwathForm));
         if (SwathForm && SwathForm->Sat)
             followedAOS = SwathForm->Sat->AOS;
         SatPassDlg->reject();
