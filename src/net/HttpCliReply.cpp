@@ -485,7 +485,7 @@ bool THttpCli::CountHeaderBytes(int Count)
     return false;
 }
 
-void THttpCli::CheckBodyComplete()
+void THttpCli::CheckBodyComplete(bool EndMarked)
 {
     const bool chunked = Chunked();
     if (chunked && FChunkState != chunkDone)
@@ -497,6 +497,12 @@ void THttpCli::CheckBodyComplete()
                  .arg(FHostName)
                  .arg(ReceivedCount)
                  .arg(ExpectedLength));
+    else if (!chunked && ExpectedLength < 0 && !EndMarked)
+        // Anyone on the path can cut a TCP stream; only the server can end
+        // a TLS one.
+        Fail(QStringLiteral("The document from %1 was cut short: %2 bytes came, the TLS close_notify that ends it did not")
+                 .arg(FHostName)
+                 .arg(ReceivedCount));
 }
 
 // --- the end of the session ----------------------------------------------------------------
@@ -509,6 +515,7 @@ void THttpCli::SocketSessionClosed(int ErrCode)
         return;
     if (FTls && !FTls->Established())
         Fail(QStringLiteral("The connection to %1 closed during the TLS handshake").arg(FHostName));
+    const bool endMarked = !FTls || FTlsCloseNotify;
     FTls.reset();
     if (ErrCode != 0)
         FRequestDoneError = ErrCode;
@@ -537,9 +544,7 @@ void THttpCli::SocketSessionClosed(int ErrCode)
         }
     } else if (FNext == nlBody) {
         FNext = nlNone;
-        if (FBodyLineCount > 0 || ExpectedLength > 0 ||
-            Chunked())
-            CheckBodyComplete();
+        CheckBodyComplete(endMarked);
         if (FBodyLineCount > 0 && !FDocEnded) {
             FDocEnded = true;
             if (OnDocEnd)
