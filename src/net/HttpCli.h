@@ -247,6 +247,8 @@ protected:
     // Reply.
     void GetHeaderLineNext(const QByteArray& Line, const QByteArray& RawLine);
     void HeaderField(const QString& Name, const QString& Value);
+    // The failure of a reply whose first line is Line, not a status line.
+    QString NoStatusLineText(const QByteArray& Line) const;
     void HeaderEnd();
     void DeliverBody();
     void GetBodyLineNext(const char* Data, int Len);

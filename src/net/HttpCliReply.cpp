@@ -132,6 +132,11 @@ void THttpCli::DeliverBody()
 
 // --- the header -------------------------------------------------------------------------
 
+QString THttpCli::NoStatusLineText(const QByteArray& Line) const
+{
+    return QStringLiteral("The reply from %1 has no HTTP/1.0 or 1.1 status line: %2").arg(FHostName, Quoted(Line));
+}
+
 void THttpCli::GetHeaderLineNext(const QByteArray& Line, const QByteArray& RawLine)
 {
     const auto guard = AliveGuard();
@@ -143,7 +148,10 @@ void THttpCli::GetHeaderLineNext(const QByteArray& Line, const QByteArray& RawLi
         if (guard.expired())
             return;
         if (Line.left(6).toUpper() == "<HTML>") {
-            // No header at all: the line is the first of the document.
+            // No header at all: the line is the first of the document, which
+            // is delivered, but without a status nothing tells a document
+            // from an error page: the request fails.
+            Fail(NoStatusLineText(Line));
             FHeaderLineCount = 1;
             if (ResponseContentType.isEmpty())
                 ResponseContentType = QStringLiteral("text/html");
@@ -203,7 +211,7 @@ void THttpCli::GetHeaderLineNext(const QByteArray& Line, const QByteArray& RawLi
                 return;
             // Without a status there is nothing to tell a document from an
             // error page.
-            FailReply(QStringLiteral("The reply from %1 has no HTTP/1.0 or 1.1 status line: %2").arg(FHostName, Quoted(Line)));
+            FailReply(NoStatusLineText(Line));
             return;
         }
     } else {
