@@ -186,7 +186,7 @@ void THttpCli::DoRequestAsync(THttpRequest Rq)
     if (PortNumber(FPort) == 0) {
         // A socket given such a port fails with no reason of its own.
         StateChange(httpNotConnected);
-        Fail(QStringLiteral("%1 names no port from 1 to 65535").arg(Proxy.isEmpty() ? URL : Proxy));
+        Fail(QStringLiteral("%1 names no port from 1 to 65535").arg(UrlWithoutPassword(Proxy.isEmpty() ? URL : Proxy)));
         SetReady();
         return;
     }

@@ -286,7 +286,7 @@ void THttpCli::HeaderEnd()
 {
     const auto guard = AliveGuard();
     if (FTooManyRelocations)
-        Fail(QStringLiteral("Too many relocations: more than %1 for %2").arg(kHttpMaxRelocations).arg(URL));
+        Fail(QStringLiteral("Too many relocations: more than %1 for %2").arg(kHttpMaxRelocations).arg(UrlWithoutPassword(URL)));
     if (OnHeaderEnd)
         OnHeaderEnd(this);
     if (guard.expired() || FNext != nlHeader)
@@ -596,7 +596,7 @@ void THttpCli::SetLocation(const QString& Location)
             QString proto, user, pass, host, port, path;
             ParseURL(location, proto, user, pass, host, port, path);
             if (!port.isEmpty() && PortNumber(port) == 0) {
-                FailReply(QStringLiteral("The relocation to %1 names no port from 1 to 65535").arg(location.left(200)));
+                FailReply(QStringLiteral("The relocation to %1 names no port from 1 to 65535").arg(UrlWithoutPassword(location).left(200)));
                 return;
             }
             FHostName = host;
