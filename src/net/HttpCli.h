@@ -20,6 +20,10 @@
 // certificate that fails the check fails the request with the reason. A
 // body that ends at the close is whole there only after the server's
 // close_notify.
+//
+// Credentials (the URL's user part, or Username and Password) belong to the
+// URL's origin (scheme, host, port): a relocation to another origin does not
+// take them along, and a relocation from https to plain http is refused.
 #include "net/FtpSrvT.h"  // TDateTime
 #include "net/HttpEncoding.h"
 #include "net/WSocket.h"
@@ -290,6 +294,8 @@ protected:
 
     // Request body and authentication.
     void SendBodyBlock();
+    // "scheme://host:port" of the document asked for now.
+    QString TargetOrigin() const;
     bool PrepareBasicAuth();
     void StartAuthBasic();
     void StartProxyAuthBasic();
@@ -360,6 +366,7 @@ protected:
     TNextLine FNext = nlNone;
     bool FSending = false;
     int FAuthBasicState = 0, FProxyAuthBasicState = 0;
+    QString FAuthOrigin;  // the origin Username and Password were given for
     enum { authNone, authServer, authProxy } FAuthFor = authNone;
     qint64 FLastActivityMs = 0;
     QByteArray FPushedLine;

@@ -580,11 +580,17 @@ void THttpCli::SetLocation(const QString& Location)
         FTooManyRelocations = true;
         return;
     }
+    QString location = Location.trimmed();
+    const bool toHttp = location.startsWith(QLatin1String("http://"), Qt::CaseInsensitive);
+    const bool absolute = toHttp || location.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+    if (toHttp && TargetOrigin().startsWith(QLatin1String("https://"))) {
+        // What was asked for over TLS is not fetched in clear, whoever asks.
+        FailReply(QStringLiteral("The server at %1 relocates the request to %2: a relocation from https to plain http is refused")
+                      .arg(FTargetHost, UrlWithoutPassword(location).left(200)));
+        return;
+    }
     ++FRelocations;
     FLocationFlag = true;
-    QString location = Location.trimmed();
-    const bool absolute = location.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-                          location.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
     if (Proxy.isEmpty()) {
         if (location.startsWith(QLatin1Char('/'))) {
             FPath = location;
@@ -608,6 +614,7 @@ void THttpCli::SetLocation(const QString& Location)
             if (!user.isEmpty() && !pass.isEmpty()) {
                 Username = user;
                 Password = pass;
+                FAuthOrigin = TargetOrigin();
             }
             RelocationURL = location;
         }
@@ -635,6 +642,9 @@ void THttpCli::SetLocation(const QString& Location)
         }
         RelocationURL = FPath;
     }
+    // Credentials stay with their origin: another one has not asked for them.
+    if (TargetOrigin() != FAuthOrigin)
+        FAuthBasicState = 0;
     // The fragment names a place in the document; servers never see it.
     const int hash = static_cast<int>(FPath.indexOf(QLatin1Char('#')));
     if (hash >= 0)

@@ -91,6 +91,64 @@ TEST(HttpsLighttpd, RelocationFromHttpToHttpsIsFollowed)
     EXPECT_EQ(http.RelocationURL, secure.Url("/gp.txt"));
 }
 
+// Credentials belong to the origin (scheme, host, port) they were given for:
+// a relocation to plain http is refused, one to another https origin does
+// not take them along, one within the origin keeps them.
+TEST(HttpsLighttpd, CredentialsStayWithTheirOriginAcrossRelocations)
+{
+    TestCertificate cert;
+    MAKE_CERTIFICATE(cert, "IP:127.0.0.1");
+    LighttpdOptions asking{.protectedFolder = "/private/"};
+    LighttpdServer plain;
+    START_LIGHTTPD(plain, asking);
+    ASSERT_TRUE(plain.Put("/private/gp.txt", kElements));
+    LighttpdServer otherSecure;
+    START_LIGHTTPD(otherSecure, {.protectedFolder = "/private/", .tlsPemFile = cert.ServerPemFile()});
+    ASSERT_TRUE(otherSecure.Put("/private/gp.txt", kElements));
+    LighttpdServer secure;
+    START_LIGHTTPD(secure, {.redirects = {{"^/to-http/(.*)$", plain.Url("/private/$1")},
+                                          {"^/to-other/(.*)$", otherSecure.Url("/private/$1")},
+                                          {"^/within/(.*)$", "/private/$1"}},
+                            .protectedFolder = "/private/",
+                            .tlsPemFile = cert.ServerPemFile()});
+    ASSERT_TRUE(secure.Put("/private/gp.txt", kElements));
+    TrustedCertificates trust(cert.CertFile());
+
+    struct Case {
+        const char* name;
+        const char* path;
+        int code;
+        bool raises;
+        QString text;
+        QByteArray body;
+    };
+    const Case cases[] = {
+        {"https to plain http", "/to-http/gp.txt", 404, true,
+         "The server at 127.0.0.1 relocates the request to " + plain.Url("/private/gp.txt") +
+             ": a relocation from https to plain http is refused",
+         ""},
+        {"to another https origin, which asks", "/to-other/gp.txt", 401, false, "Unauthorized", ""},
+        {"within the origin", "/within/gp.txt", 200, false, "OK", kElements},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        THttpCli http;
+        HttpRecorder rec;
+        rec.Attach(http);
+        http.URL = QStringLiteral("https://%1:%2@127.0.0.1:%3%4")
+                       .arg(asking.user, asking.password)
+                       .arg(secure.Port())
+                       .arg(c.path);
+        const GetResult r = RunGet(http);
+        EXPECT_EQ(r.code, c.code) << r.text.toStdString();
+        EXPECT_EQ(r.raised, c.raises);
+        EXPECT_EQ(r.text.toStdString(), c.text.toStdString());
+        if (c.code == 200)
+            EXPECT_EQ(rec.LastBody(), c.body);
+        EXPECT_EQ(http.HttpState(), httpReady);
+    }
+}
+
 TEST(HttpsLighttpd, CertificateThatIsNotTrustedFailsSayingSo)
 {
     TestCertificate cert;
