@@ -182,11 +182,17 @@ void THttpCli::DoRequestAsync(THttpRequest Rq)
     if (FPath.isEmpty())
         FPath = QStringLiteral("/");
     FProtocol = proto;
+    // Credentials go to the origin they were given for; at another one they
+    // start unasked.
+    const QString origin = TargetOrigin();
+    if (origin != FAuthOrigin)
+        FAuthBasicState = 0;
+    FAuthOrigin = origin;
     DocumentName = AdjustDocName(path);
     if (PortNumber(FPort) == 0) {
         // A socket given such a port fails with no reason of its own.
         StateChange(httpNotConnected);
-        Fail(QStringLiteral("%1 names no port from 1 to 65535").arg(Proxy.isEmpty() ? URL : Proxy));
+        Fail(QStringLiteral("%1 names no port from 1 to 65535").arg(UrlWithoutPassword(Proxy.isEmpty() ? URL : Proxy)));
         SetReady();
         return;
     }

@@ -17,7 +17,13 @@
 //
 // An https URL (without a proxy) goes over TLS, the server's certificate
 // checked against the system's trusted certificates and the host name; a
-// certificate that fails the check fails the request with the reason.
+// certificate that fails the check fails the request with the reason. A
+// body that ends at the close is whole there only after the server's
+// close_notify.
+//
+// Credentials (the URL's user part, or Username and Password) belong to the
+// URL's origin (scheme, host, port): a relocation to another origin does not
+// take them along, and a relocation from https to plain http is refused.
 #include "net/FtpSrvT.h"  // TDateTime
 #include "net/HttpEncoding.h"
 #include "net/WSocket.h"
@@ -245,6 +251,8 @@ protected:
     // Reply.
     void GetHeaderLineNext(const QByteArray& Line, const QByteArray& RawLine);
     void HeaderField(const QString& Name, const QString& Value);
+    // The failure of a reply whose first line is Line, not a status line.
+    QString NoStatusLineText(const QByteArray& Line) const;
     void HeaderEnd();
     void DeliverBody();
     void GetBodyLineNext(const char* Data, int Len);
@@ -254,8 +262,10 @@ protected:
     // or end it now.
     void ReplyComplete();
     bool Chunked() const;
-    // The body ended before its length or its last chunk: the request fails.
-    void CheckBodyComplete();
+    // The body ended before its length or its last chunk, or, when it ends
+    // at the close, without the close marked as the server's (EndMarked:
+    // always over TCP, only after close_notify over TLS): the request fails.
+    void CheckBodyComplete(bool EndMarked);
     void Fail(const QString& Text);
     // The reply cannot be used: the request fails with Text and the
     // connection is dropped.
@@ -284,6 +294,8 @@ protected:
 
     // Request body and authentication.
     void SendBodyBlock();
+    // "scheme://host:port" of the document asked for now.
+    QString TargetOrigin() const;
     bool PrepareBasicAuth();
     void StartAuthBasic();
     void StartProxyAuthBasic();
@@ -294,7 +306,8 @@ protected:
     void StartTls();
     void TlsHandshakeStep();
     // What the socket brings, as the reply's bytes: as it comes, or
-    // decrypted. -1 when there is nothing now.
+    // decrypted. -1 when there is nothing now; 0 when the server ended the
+    // stream (a TLS close_notify: FTlsCloseNotify).
     int ReceiveInto(char* Buffer, int Size);
     // Moves ciphertext from the socket into the TLS session while it holds
     // little, so a fast server is held back by the socket, not by memory.
@@ -313,6 +326,7 @@ protected:
     std::unique_ptr<TTlsSession> FTls;  // on an https connection
     bool FTlsReadPosted = false;
     qint64 FTlsPlainBytes = 0;  // decrypted so far, to see a drain move on
+    bool FTlsCloseNotify = false;  // the server ended the TLS stream (not just the TCP one)
     TMessageTarget* FWindowHandle = nullptr;  // owned
 
     bool FMultiThreaded = false;
@@ -352,6 +366,7 @@ protected:
     TNextLine FNext = nlNone;
     bool FSending = false;
     int FAuthBasicState = 0, FProxyAuthBasicState = 0;
+    QString FAuthOrigin;  // the origin Username and Password were given for
     enum { authNone, authServer, authProxy } FAuthFor = authNone;
     qint64 FLastActivityMs = 0;
     QByteArray FPushedLine;

@@ -6,6 +6,8 @@
 //   -> "GET /private/ HTTP/1.0" ... "Authorization: Basic dXNlcjpwYXNz"   <- "HTTP/1.0 200 OK"
 #include "net/HttpCli.h"
 
+#include "net/UrlParser.h"
+
 // --- the request body ---------------------------------------------------------------
 
 void THttpCli::SocketDataSent(int)
@@ -58,7 +60,10 @@ bool THttpCli::PrepareBasicAuth()
                 return true;
         return false;
     };
-    if (ResponseCode == 401 && !AuthChallenges.isEmpty() && !Username.isEmpty() && !Password.isEmpty()) {
+    // A 401 from an origin the credentials were not given for (after a
+    // relocation) is the request's answer.
+    if (ResponseCode == 401 && !AuthChallenges.isEmpty() && !Username.isEmpty() && !Password.isEmpty() &&
+        TargetOrigin() == FAuthOrigin) {
         if (!hasBasicChallenge())
             return false;
         StartAuthBasic();  // repeats the request, or ends it when the credentials were refused
@@ -71,6 +76,20 @@ bool THttpCli::PrepareBasicAuth()
         return true;
     }
     return false;
+}
+
+QString THttpCli::TargetOrigin() const
+{
+    QString proto = FProtocol;
+    if (!Proxy.isEmpty()) {
+        // Through a proxy the request line carries the URL, relocations included.
+        QString user, pass, host, port, path;
+        ParseURL(FPath, proto, user, pass, host, port, path);
+    }
+    if (proto.isEmpty())
+        proto = QStringLiteral("http");
+    return proto + QStringLiteral("://") + FTargetHost.toLower() + QLatin1Char(':') +
+           QString::number(PortNumber(FTargetPort));
 }
 
 void THttpCli::StartAuthBasic()

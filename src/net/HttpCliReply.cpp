@@ -132,6 +132,11 @@ void THttpCli::DeliverBody()
 
 // --- the header -------------------------------------------------------------------------
 
+QString THttpCli::NoStatusLineText(const QByteArray& Line) const
+{
+    return QStringLiteral("The reply from %1 has no HTTP/1.0 or 1.1 status line: %2").arg(FHostName, Quoted(Line));
+}
+
 void THttpCli::GetHeaderLineNext(const QByteArray& Line, const QByteArray& RawLine)
 {
     const auto guard = AliveGuard();
@@ -143,7 +148,10 @@ void THttpCli::GetHeaderLineNext(const QByteArray& Line, const QByteArray& RawLi
         if (guard.expired())
             return;
         if (Line.left(6).toUpper() == "<HTML>") {
-            // No header at all: the line is the first of the document.
+            // No header at all: the line is the first of the document, which
+            // is delivered, but without a status nothing tells a document
+            // from an error page: the request fails.
+            Fail(NoStatusLineText(Line));
             FHeaderLineCount = 1;
             if (ResponseContentType.isEmpty())
                 ResponseContentType = QStringLiteral("text/html");
@@ -203,7 +211,7 @@ void THttpCli::GetHeaderLineNext(const QByteArray& Line, const QByteArray& RawLi
                 return;
             // Without a status there is nothing to tell a document from an
             // error page.
-            FailReply(QStringLiteral("The reply from %1 has no HTTP/1.0 or 1.1 status line: %2").arg(FHostName, Quoted(Line)));
+            FailReply(NoStatusLineText(Line));
             return;
         }
     } else {
@@ -278,7 +286,7 @@ void THttpCli::HeaderEnd()
 {
     const auto guard = AliveGuard();
     if (FTooManyRelocations)
-        Fail(QStringLiteral("Too many relocations: more than %1 for %2").arg(kHttpMaxRelocations).arg(URL));
+        Fail(QStringLiteral("Too many relocations: more than %1 for %2").arg(kHttpMaxRelocations).arg(UrlWithoutPassword(URL)));
     if (OnHeaderEnd)
         OnHeaderEnd(this);
     if (guard.expired() || FNext != nlHeader)
@@ -485,7 +493,7 @@ bool THttpCli::CountHeaderBytes(int Count)
     return false;
 }
 
-void THttpCli::CheckBodyComplete()
+void THttpCli::CheckBodyComplete(bool EndMarked)
 {
     const bool chunked = Chunked();
     if (chunked && FChunkState != chunkDone)
@@ -497,6 +505,12 @@ void THttpCli::CheckBodyComplete()
                  .arg(FHostName)
                  .arg(ReceivedCount)
                  .arg(ExpectedLength));
+    else if (!chunked && ExpectedLength < 0 && !EndMarked)
+        // Anyone on the path can cut a TCP stream; only the server can end
+        // a TLS one.
+        Fail(QStringLiteral("The document from %1 was cut short: %2 bytes came, the TLS close_notify that ends it did not")
+                 .arg(FHostName)
+                 .arg(ReceivedCount));
 }
 
 // --- the end of the session ----------------------------------------------------------------
@@ -509,6 +523,7 @@ void THttpCli::SocketSessionClosed(int ErrCode)
         return;
     if (FTls && !FTls->Established())
         Fail(QStringLiteral("The connection to %1 closed during the TLS handshake").arg(FHostName));
+    const bool endMarked = !FTls || FTlsCloseNotify;
     FTls.reset();
     if (ErrCode != 0)
         FRequestDoneError = ErrCode;
@@ -537,9 +552,7 @@ void THttpCli::SocketSessionClosed(int ErrCode)
         }
     } else if (FNext == nlBody) {
         FNext = nlNone;
-        if (FBodyLineCount > 0 || ExpectedLength > 0 ||
-            Chunked())
-            CheckBodyComplete();
+        CheckBodyComplete(endMarked);
         if (FBodyLineCount > 0 && !FDocEnded) {
             FDocEnded = true;
             if (OnDocEnd)
@@ -567,11 +580,17 @@ void THttpCli::SetLocation(const QString& Location)
         FTooManyRelocations = true;
         return;
     }
+    QString location = Location.trimmed();
+    const bool toHttp = location.startsWith(QLatin1String("http://"), Qt::CaseInsensitive);
+    const bool absolute = toHttp || location.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+    if (toHttp && TargetOrigin().startsWith(QLatin1String("https://"))) {
+        // What was asked for over TLS is not fetched in clear, whoever asks.
+        FailReply(QStringLiteral("The server at %1 relocates the request to %2: a relocation from https to plain http is refused")
+                      .arg(FTargetHost, UrlWithoutPassword(location).left(200)));
+        return;
+    }
     ++FRelocations;
     FLocationFlag = true;
-    QString location = Location.trimmed();
-    const bool absolute = location.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-                          location.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
     if (Proxy.isEmpty()) {
         if (location.startsWith(QLatin1Char('/'))) {
             FPath = location;
@@ -583,7 +602,7 @@ void THttpCli::SetLocation(const QString& Location)
             QString proto, user, pass, host, port, path;
             ParseURL(location, proto, user, pass, host, port, path);
             if (!port.isEmpty() && PortNumber(port) == 0) {
-                FailReply(QStringLiteral("The relocation to %1 names no port from 1 to 65535").arg(location.left(200)));
+                FailReply(QStringLiteral("The relocation to %1 names no port from 1 to 65535").arg(UrlWithoutPassword(location).left(200)));
                 return;
             }
             FHostName = host;
@@ -595,6 +614,7 @@ void THttpCli::SetLocation(const QString& Location)
             if (!user.isEmpty() && !pass.isEmpty()) {
                 Username = user;
                 Password = pass;
+                FAuthOrigin = TargetOrigin();
             }
             RelocationURL = location;
         }
@@ -622,6 +642,9 @@ void THttpCli::SetLocation(const QString& Location)
         }
         RelocationURL = FPath;
     }
+    // Credentials stay with their origin: another one has not asked for them.
+    if (TargetOrigin() != FAuthOrigin)
+        FAuthBasicState = 0;
     // The fragment names a place in the document; servers never see it.
     const int hash = static_cast<int>(FPath.indexOf(QLatin1Char('#')));
     if (hash >= 0)

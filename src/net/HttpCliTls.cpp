@@ -23,6 +23,7 @@ bool THttpCli::UsesTls() const
 void THttpCli::StartTls()
 {
     FTlsReadPosted = false;
+    FTlsCloseNotify = false;
     FTls = std::make_unique<TTlsSession>(FTargetHost);
     if (!FTls->Start()) {
         FailReply(FTls->ErrorText());
@@ -63,12 +64,21 @@ int THttpCli::ReceiveInto(char* Buffer, int Size)
         return FCtrlSocket->Receive(Buffer, Size);
     PullCiphertext();
     const int n = FTls->Read(Buffer, Size);
+    // A read may have to answer: a renegotiation's handshake, a key update,
+    // the alert of a failure. Nothing else sends what it made.
+    FlushTls();
     if (n == TTlsSession::kFailed) {
         FailReply(FTls->ErrorText());
         return -1;
     }
-    if (n <= 0)
-        return -1;  // the server's close comes as the socket's own event
+    if (n == TTlsSession::kClosedByPeer) {
+        // The stream ends here by the server's word; the socket's close
+        // still comes as its own event.
+        FTlsCloseNotify = true;
+        return 0;
+    }
+    if (n == TTlsSession::kNothingYet)
+        return -1;
     FTlsPlainBytes += n;
     // The socket tells of new bytes only; what the session already holds
     // is read on the next round.
@@ -94,7 +104,8 @@ void THttpCli::PutOut(const char* Data, int Len)
 void THttpCli::FlushTls()
 {
     const QByteArray cipher = FTls->TakeCiphertext();
-    if (cipher.isEmpty())
+    // What is read after the server closed (DrainTls) has nowhere to go.
+    if (cipher.isEmpty() || (FCtrlSocket->State() != wsConnected && FCtrlSocket->State() != wsSocksConnected))
         return;
     FCtrlSocket->PutDataInSendBuffer(cipher.constData(), static_cast<int>(cipher.size()));
     FCtrlSocket->Send(nullptr, 0);

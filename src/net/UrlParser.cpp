@@ -1,6 +1,7 @@
 #include "net/UrlParser.h"
 
 #include <QByteArray>
+#include <algorithm>
 
 namespace {
 
@@ -126,6 +127,29 @@ void ParseURL(const QString& URL, QString& Proto, QString& User, QString& Pass, 
     if (pathStart >= 0)
         Path = examined.mid(pathStart);
     SplitAuthority(pathStart >= 0 ? examined.left(pathStart) : examined, User, Pass, Host, Port);
+}
+
+QString UrlWithoutPassword(const QString& URL)
+{
+    // The authority is found as ParseURL finds it: after "://" when a scheme
+    // comes first, up to the path or the query.
+    const int schemeEnd = static_cast<int>(URL.indexOf(QLatin1String("://")));
+    const int from = schemeEnd >= 0 && IsSchemeText(URL.left(schemeEnd).toLower()) ? schemeEnd + 3 : 0;
+    int end = static_cast<int>(URL.size());
+    for (const QChar stop : {QLatin1Char('/'), QLatin1Char('?')}) {
+        const int at = static_cast<int>(URL.indexOf(stop, from));
+        if (at >= 0)
+            end = std::min(end, at);
+    }
+    if (end <= from)
+        return URL;
+    const int at = static_cast<int>(URL.lastIndexOf(QLatin1Char('@'), end - 1));
+    if (at < from)
+        return URL;
+    const int colon = static_cast<int>(URL.indexOf(QLatin1Char(':'), from));
+    if (colon < 0 || colon > at)
+        return URL;
+    return URL.left(colon) + URL.mid(at);
 }
 
 int Posn(const QString& Sub, const QString& S, int n)

@@ -10,6 +10,10 @@
 void ParseURL(const QString& URL, QString& Proto, QString& User, QString& Pass, QString& Host, QString& Port,
               QString& Path);
 
+// The URL as a user may see it (logs, messages): the password of its user
+// part, as ParseURL reads it, is left out with its ":".
+QString UrlWithoutPassword(const QString& URL);
+
 // Position (from 1) of the n-th occurrence of Sub in S, matches allowed to
 // overlap; with fewer matches a value beyond S's length (callers read that
 // as "not found"). n = -1: the last occurrence, 0 when none. n = 0 or below

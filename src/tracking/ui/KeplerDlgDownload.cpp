@@ -1,6 +1,7 @@
 // The download runs of the element-set dialog and the loading of element
 // files into its list of downloaded satellites.
 #include "net/HttpCli.h"
+#include "net/UrlParser.h"
 #include "orbit/Catalogue.h"
 #include "orbit/Satutil.h"
 #include "platform/Streams.h"
@@ -81,7 +82,7 @@ void TKeplerDlg::DownloadRun(TSourceKind kind)
     QDir().mkpath(runFolder_);
     running_ = true;
     cancelRequested_ = false;
-    QStringList failures;  // "URL: reason" of every row that brought nothing
+    QStringList failures;  // "URL: reason" of every row that brought nothing, passwords left out
 
     for (int row : toFetch) {
         if (cancelRequested_)
@@ -108,7 +109,7 @@ void TKeplerDlg::DownloadRun(TSourceKind kind)
             // that came before the repetition with credentials is not it.
             const QString reason = FinishRow(rows[row].URL, failure);
             if (!reason.isEmpty())
-                failures << rows[row].URL + ": " + reason;
+                failures << UrlWithoutPassword(rows[row].URL) + ": " + reason;
         }
         QFile::remove(PartialDocumentPath());
     }
@@ -130,13 +131,14 @@ void TKeplerDlg::ReportFailedRun(const QStringList& failures)
     if (failures.size() > shown.size())
         shown << QString("... and %1 more").arg(failures.size() - shown.size());
     const QString tab = PageControl->tabText(CurrentDataMode ? 0 : 2);
+    const QString sources =
+        failures.size() == 1 ? QString("the source") : QString("any of the %1 sources").arg(failures.size());
     QMessageBox box(QMessageBox::Warning, "Download failed!",
-                    QString("No element sets could be downloaded from any of the %1 sources:\n\n%2\n\n"
+                    QString("No element sets could be downloaded from %1:\n\n%2\n\n"
                             "The sources are the rows of the tab \"%3\" in this dialog "
                             "(Satellite > Keplerian elements...): correct a URL there, add a row, "
                             "or restore the built-in list with \"Default URL's\".")
-                        .arg(failures.size())
-                        .arg(shown.join('\n'), tab),
+                        .arg(sources, shown.join('\n'), tab),
                     QMessageBox::Ok, this);
     box.exec();
 }
@@ -201,7 +203,7 @@ void TKeplerDlg::TransferModifiedDate(const QString& modified)
 QString TKeplerDlg::FinishRow(const QString& url, const QString& failure)
 {
     ProgressBar->setValue(ProgressBar->value() + 1);
-    Log("URL: " + url);
+    Log("URL: " + UrlWithoutPassword(url));
     QString reason;
     if (!failure.isEmpty() || (HttpCli->ResponseCode != 200 && HttpCli->ResponseCode != 304)) {
         reason = failure.isEmpty() ? HttpCli->ResponseText : failure;

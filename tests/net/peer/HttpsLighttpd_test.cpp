@@ -5,7 +5,8 @@
 #include "peers/LighttpdServer.h"
 #include "support/HttpRecorder.h"
 #include "support/LoopbackPeer.h"
-#include "support/TestCertificate.h"
+#include "support/MakeCertificate.h"
+#include "support/TlsPeer.h"
 
 #include <QRandomGenerator>
 #include <QThread>
@@ -19,16 +20,6 @@ namespace {
 
 const QByteArray kElements = "NOAA 19\n1 33591U 09005A   24122.50000000  .00000000  00000-0  00000-0 0  9993\n";
 const QDateTime kModified(QDate(2024, 5, 2), QTime(10, 0, 0), Qt::UTC);
-
-#define MAKE_CERTIFICATE(cert, altNames)                                                  \
-    do {                                                                                  \
-        const QString problem = (cert).Make(altNames);                                    \
-        if (!problem.isEmpty()) {                                                         \
-            if ((cert).Missing())                                                         \
-                SKIP_MISSING(problem.toStdString());                                      \
-            FAIL() << problem.toStdString();                                              \
-        }                                                                                 \
-    } while (0)
 
 TEST(HttpsLighttpd, TrustedServerDeliversDocumentsAndAnswersConditionalRequests)
 {
@@ -98,6 +89,64 @@ TEST(HttpsLighttpd, RelocationFromHttpToHttpsIsFollowed)
     EXPECT_EQ(r.code, 200) << r.text.toStdString();
     EXPECT_EQ(rec.LastBody(), kElements);
     EXPECT_EQ(http.RelocationURL, secure.Url("/gp.txt"));
+}
+
+// Credentials belong to the origin (scheme, host, port) they were given for:
+// a relocation to plain http is refused, one to another https origin does
+// not take them along, one within the origin keeps them.
+TEST(HttpsLighttpd, CredentialsStayWithTheirOriginAcrossRelocations)
+{
+    TestCertificate cert;
+    MAKE_CERTIFICATE(cert, "IP:127.0.0.1");
+    LighttpdOptions asking{.protectedFolder = "/private/"};
+    LighttpdServer plain;
+    START_LIGHTTPD(plain, asking);
+    ASSERT_TRUE(plain.Put("/private/gp.txt", kElements));
+    LighttpdServer otherSecure;
+    START_LIGHTTPD(otherSecure, {.protectedFolder = "/private/", .tlsPemFile = cert.ServerPemFile()});
+    ASSERT_TRUE(otherSecure.Put("/private/gp.txt", kElements));
+    LighttpdServer secure;
+    START_LIGHTTPD(secure, {.redirects = {{"^/to-http/(.*)$", plain.Url("/private/$1")},
+                                          {"^/to-other/(.*)$", otherSecure.Url("/private/$1")},
+                                          {"^/within/(.*)$", "/private/$1"}},
+                            .protectedFolder = "/private/",
+                            .tlsPemFile = cert.ServerPemFile()});
+    ASSERT_TRUE(secure.Put("/private/gp.txt", kElements));
+    TrustedCertificates trust(cert.CertFile());
+
+    struct Case {
+        const char* name;
+        const char* path;
+        int code;
+        bool raises;
+        QString text;
+        QByteArray body;
+    };
+    const Case cases[] = {
+        {"https to plain http", "/to-http/gp.txt", 404, true,
+         "The server at 127.0.0.1 relocates the request to " + plain.Url("/private/gp.txt") +
+             ": a relocation from https to plain http is refused",
+         ""},
+        {"to another https origin, which asks", "/to-other/gp.txt", 401, false, "Unauthorized", ""},
+        {"within the origin", "/within/gp.txt", 200, false, "OK", kElements},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        THttpCli http;
+        HttpRecorder rec;
+        rec.Attach(http);
+        http.URL = QStringLiteral("https://%1:%2@127.0.0.1:%3%4")
+                       .arg(asking.user, asking.password)
+                       .arg(secure.Port())
+                       .arg(c.path);
+        const GetResult r = RunGet(http);
+        EXPECT_EQ(r.code, c.code) << r.text.toStdString();
+        EXPECT_EQ(r.raised, c.raises);
+        EXPECT_EQ(r.text.toStdString(), c.text.toStdString());
+        if (c.code == 200)
+            EXPECT_EQ(rec.LastBody(), c.body);
+        EXPECT_EQ(http.HttpState(), httpReady);
+    }
 }
 
 TEST(HttpsLighttpd, CertificateThatIsNotTrustedFailsSayingSo)
@@ -176,22 +225,9 @@ TEST(HttpsLighttpd, ReplyStillHeldWhenTheServerClosesIsDelivered)
     TestCertificate cert;
     MAKE_CERTIFICATE(cert, "IP:127.0.0.1");
     const QByteArray body(100 * 1024, 'e');
-    TcpPeer peer([&](int fd) {
-        SSL_CTX* ctx = SSL_CTX_new(TLS_server_method());
-        SSL_CTX_use_certificate_chain_file(ctx, QFile::encodeName(cert.CertFile()).constData());
-        SSL_CTX_use_PrivateKey_file(ctx, QFile::encodeName(cert.KeyFile()).constData(), SSL_FILETYPE_PEM);
-        SSL* ssl = SSL_new(ctx);
-        SSL_set_fd(ssl, fd);
-        if (SSL_accept(ssl) == 1) {
-            QByteArray request;
-            char c;
-            while (!request.endsWith("\r\n\r\n") && SSL_read(ssl, &c, 1) == 1)
-                request.append(c);
-            const QByteArray reply = "HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
-            SSL_write(ssl, reply.constData(), static_cast<int>(reply.size()));
-        }
-        SSL_free(ssl);
-        SSL_CTX_free(ctx);
+    TlsPeer peer(cert.CertFile(), cert.KeyFile(), [&](SSL* ssl, int) {
+        peer.ReadRequest(ssl);
+        TlsWriteAll(ssl, "HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
     });
     TrustedCertificates trust(cert.CertFile());
     THttpCli http;
@@ -201,7 +237,7 @@ TEST(HttpsLighttpd, ReplyStillHeldWhenTheServerClosesIsDelivered)
         rec.events << "header end";
         QThread::msleep(500);  // the server sends the rest and closes meanwhile
     };
-    http.URL = QStringLiteral("https://127.0.0.1:%1/big.txt").arg(peer.Port());
+    http.URL = peer.Url("/big.txt");
     const GetResult r = RunGet(http);
     EXPECT_EQ(r.code, 200) << r.text.toStdString();
     EXPECT_EQ(rec.LastBody().size(), body.size());
