@@ -6,6 +6,7 @@
 // to a temporary file beside it and replaces the copy only after a complete
 // 200: an error page, a body cut short or a relocation to another file
 // name never touch the copy (nor any other file of the folder).
+#include "net/UrlParser.h"
 #include "orbit/Sat.h"
 #include "orbit/Satutil.h"
 #include "platform/AtomicFile.h"
@@ -169,7 +170,7 @@ bool TAPTSatDlg::DownloadStatusPage(bool interactive)
                     QString("Document %1\nHasn't been changed!\nNOAA Satellite status information and transmission "
                             "frequencies are up-to-date!\n\nIf you want a fresh copy, click on the Clear timestamp "
                             "button and Download.")
-                        .arg(StatusURL));
+                        .arg(UrlWithoutPassword(StatusURL)));
         return false;
     }
     if (status != 200) {
