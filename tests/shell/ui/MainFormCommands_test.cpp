@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <csignal>
@@ -150,6 +151,47 @@ TEST(MainFormCommands, TheGroundStationIsTakenOnOkAndRefusedDuringARecording)
                                         "Core can not be changed during a record."}));
     EXPECT_FALSE(form->StationDlg->isVisible());
     form->StateFlags &= ~msRecording;
+}
+
+TEST(MainFormCommands, AnImpossibleStationIsRefusedAndTheStoredOneKept)
+{
+    auto form = MakeMainForm();
+    form->Station.Name = "Home";
+    form->Station.Latitude = 52.5;
+    form->Station.Longitude = -13.4;
+    form->Station.Altitude = 34;
+    form->PersistStation(false);
+    const QString storedLatitude = ReadRegistryString("APT\\Station", "Latitude");
+    const QString storedLongitude = ReadRegistryString("APT\\Station", "Longitude");
+    ASSERT_FALSE(storedLatitude.isEmpty());
+
+    struct Case { const char* field; const char* text; };
+    const Case cases[] = {{"Latitude", "95"}, {"Longitude", "abc"}, {"Altitude", "40000"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ModalCatcher boxes;
+        bool stayedOpen = false;
+        WhenModal<TStationDlg>([&](TStationDlg* dialog) {
+            QLineEdit* edit = QString(c.field) == "Latitude"    ? dialog->Lat
+                              : QString(c.field) == "Longitude" ? dialog->Lon
+                                                                : dialog->Alt;
+            edit->setText(c.text);
+            dialog->OKBtn->click();
+            stayedOpen = dialog->isVisible();
+            dialog->reject();
+        });
+        form->Groundstation1->trigger();
+        EXPECT_TRUE(stayedOpen);
+        ASSERT_EQ(boxes.Texts.size(), 1) << boxes.Texts.join('|').toStdString();
+        EXPECT_TRUE(boxes.Texts[0].startsWith(QString(c.field) + ": \"" + c.text + "\""))
+            << boxes.Texts[0].toStdString();
+        EXPECT_EQ(form->Station.Name, "Home");
+        EXPECT_DOUBLE_EQ(form->Station.Latitude, 52.5);
+        EXPECT_DOUBLE_EQ(form->Station.Longitude, -13.4);
+        EXPECT_DOUBLE_EQ(form->Station.Altitude, 34);
+        EXPECT_EQ(ReadRegistryString("APT\\Station", "Latitude"), storedLatitude);
+        EXPECT_EQ(ReadRegistryString("APT\\Station", "Longitude"), storedLongitude);
+    }
 }
 
 TEST(MainFormCommands, TheLocalDailyLogMustExist)
