@@ -165,17 +165,16 @@ void TMainForm::ShowlogClick(QObject* sender)
 
 void TMainForm::MakeadefaultCSS1Click()
 {
-    // The "daily" folder belongs to the log writer: it is not made here.
     const QString path = folders_.GetLogDir() + "/daily/index.css";
     if (QFileInfo::exists(path) &&
         QMessageBox::information(this, "Confirm: overwrite ?", path, QMessageBox::Yes | QMessageBox::No) !=
             QMessageBox::Yes)
         return;
     // Written beside the old sheet and renamed over it only when complete:
-    // a failed write keeps the old file.
-    const QString folder = QFileInfo(path).path();
-    QString error = "The folder " + folder + " does not exist.";
-    if (!QFileInfo(folder).isDir() || !WriteFileAtomically(path, DefaultStyleSheetText(), error)) {
+    // a failed write keeps the old file. The "daily" folder is made when
+    // missing, as the log writer makes it, so the sheet can come first.
+    QString error;
+    if (!WriteFileAtomically(path, DefaultStyleSheetText(), error)) {
         QMessageBox::critical(this, "Error: Failed to create file!", path + "\n" + error);
         return;
     }

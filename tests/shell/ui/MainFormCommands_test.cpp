@@ -248,14 +248,19 @@ TEST(MainFormCommands, TheDefaultStyleSheetIsWrittenWholeOrNotAtAll)
     const QString css = daily + "/index.css";
     QDir(daily).removeRecursively();
     {
+        // A file where the folder belongs: the folder cannot be made.
+        QFile blocker(daily);
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
         ModalCatcher boxes;
         form->MakeadefaultCSS1->trigger();
         EXPECT_EQ(boxes.Captions, QStringList{"Error: Failed to create file!"});
         EXPECT_TRUE(boxes.Texts.value(0).startsWith(css));
-        EXPECT_FALSE(QDir(daily).exists()) << "the log's folder is not made here";
+        EXPECT_GT(boxes.Texts.value(0).split('\n').value(1).size(), 0) << "with the reason";
+        ASSERT_TRUE(QFile::remove(daily));
     }
-    ASSERT_TRUE(QDir().mkpath(daily));
     {
+        // Before the first daily log the folder is made, as the log writer does.
         ModalCatcher boxes;
         form->MakeadefaultCSS1->trigger();
         EXPECT_EQ(boxes.Captions, QStringList{"CSS Created"});
@@ -286,6 +291,8 @@ TEST(MainFormCommands, TheDefaultStyleSheetIsWrittenWholeOrNotAtAll)
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
         EXPECT_EQ(yes.Captions, QStringList({"Confirm: overwrite ?", "Error: Failed to create file!"}));
+        EXPECT_FALSE(yes.Texts.value(1).contains(".tmp")) << "the user's file is named, not the temporary one: "
+                                                           << yes.Texts.value(1).toStdString();
         EXPECT_EQ(ReadAll(css), "body { color: red; }\n");
         EXPECT_EQ(QDir(daily).entryList(QDir::Files), QStringList{"index.css"}) << "no half-written file is left";
     }
