@@ -22,13 +22,6 @@
 #include <QMessageBox>
 #include <QPointer>
 
-namespace {
-// The program's own pages, under a domain reserved for examples until the
-// project has a home of its own.
-const char kHomePage[] = "https://orvanta.example.org/";
-const char kCommunityPage[] = "https://orvanta.example.org/community/";
-}  // namespace
-
 bool TMainForm::RaiseOpenDialog(QWidget* dialog)
 {
     if (!dialog || !dialog->isVisible())
@@ -129,14 +122,16 @@ void TMainForm::RecordingControl1Click()
     ExecuteFile(shell::MixerProgram(), "--tab=4", 2);
 }
 
+// The program has no pages on the internet yet: the commands say so rather
+// than send the user to an address that leads nowhere.
 void TMainForm::Homepage1Click()
 {
-    OpenURL(nullptr, QString(), kHomePage, false);
+    QMessageBox::information(this, "Home page", "Orvanta has no home page on the internet yet.");
 }
 
 void TMainForm::Community1Click()
 {
-    OpenURL(nullptr, QString(), kCommunityPage, false);
+    QMessageBox::information(this, "Community", "Orvanta has no community page on the internet yet.");
 }
 
 void TMainForm::ShowlogClick(QObject* sender)

@@ -229,8 +229,6 @@ TEST(MainFormCommands, MixerAndWebPagesRunTheirPrograms)
     const Case cases[] = {
         {form->Mixer1, "pavucontrol", "\n"},
         {form->RecordingControl1, "pavucontrol", "--tab=4\n"},
-        {form->Homepage1, "xdg-open", "https://orvanta.example.org/\n"},
-        {form->Community1, "xdg-open", "https://orvanta.example.org/community/\n"},
         {form->Showlogonserver2, "xdg-open", "http://log.example.org/daily/\n"},
     };
     for (const Case& c : cases) {
@@ -429,11 +427,10 @@ TEST(MainFormCommands, AMixerThatIsNotInstalledIsNamedOnceWithItsReason)
     EXPECT_EQ(boxes.Texts, QStringList{"Failed to execute pavucontrol !\nReason:\nThe specified file was not found."});
 }
 
-TEST(MainFormCommands, TheLogOnTheServerNeedsItsAddressFirst)
+TEST(MainFormCommands, ANewUsersLogOnTheServerNeedsItsAddressFirst)
 {
     auto form = MakeMainForm();
     RecordingPrograms programs({"xdg-open"});
-    form->Settings->LogURL.clear();
     ModalCatcher boxes;
     form->Showlogonserver2->trigger();
     EXPECT_EQ(boxes.Captions, QStringList{"No log URL"});
@@ -441,4 +438,18 @@ TEST(MainFormCommands, TheLogOnTheServerNeedsItsAddressFirst)
                                        "General settings..., page \"General\", tab \"FTP-Server\", field \"URL:\"."});
     PumpUntil([] { return false; }, 300);
     EXPECT_FALSE(QFile::exists(programs.dir.filePath("xdg-open.args"))) << "no \"/daily/\" is opened";
+}
+
+TEST(MainFormCommands, HelpOpensNoPageOfAHostThatIsNotReal)
+{
+    auto form = MakeMainForm();
+    RecordingPrograms programs({"xdg-open"});
+    ModalCatcher boxes;
+    form->Homepage1->trigger();
+    form->Community1->trigger();
+    EXPECT_EQ(boxes.Captions, QStringList({"Home page", "Community"}));
+    EXPECT_EQ(boxes.Texts, QStringList({"Orvanta has no home page on the internet yet.",
+                                        "Orvanta has no community page on the internet yet."}));
+    PumpUntil([] { return false; }, 300);
+    EXPECT_FALSE(QFile::exists(programs.dir.filePath("xdg-open.args"))) << "no browser is started";
 }
