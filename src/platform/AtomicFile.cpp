@@ -19,7 +19,7 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString& e
     const QString temporary = path + ".tmp";
     QFile file(temporary);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        error = QString("Unable to write %1: %2").arg(temporary, file.errorString());
+        error = QString("Unable to write %1: %2").arg(path, file.errorString());
         return false;
     }
     file.setPermissions(permissions);
@@ -31,7 +31,7 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString& e
     const bool written = writeError.isEmpty();
     file.close();
     if (!written) {
-        error = QString("Unable to write %1: %2").arg(temporary, writeError);
+        error = QString("Unable to write %1: %2").arg(path, writeError);
         QFile::remove(temporary);
         return false;
     }

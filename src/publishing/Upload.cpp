@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -59,6 +60,14 @@ bool TLogger::Connect()
 {
     if (settings_.Host.isEmpty() || settings_.UserName.isEmpty() || settings_.Password.isEmpty()) {
         AddMessage("Missing hostname, username or password");
+        QStringList empty;
+        for (const auto& [label, value] : {std::pair{"\"Hostname:\"", &settings_.Host},
+                                           std::pair{"\"Username:\"", &settings_.UserName},
+                                           std::pair{"\"Password:\"", &settings_.Password}})
+            if (value->isEmpty())
+                empty << label;
+        AddMessage("Fill " + empty.join(", ") +
+                   " in Settings > General settings..., page \"General\", tab \"FTP-Server\".");
         Disconnect();
         return false;
     }
@@ -255,7 +264,8 @@ bool TLogger::UploadLog(bool keepConnected)
             for (int i = 0; i < images_.Count; ++i)
                 names << images_.At(i)->FileName;
             if (!Connect()) {
-                AddMessage("Failed to connect to " + settings_.Host);
+                if (!settings_.Host.isEmpty())  // else the missing name was just reported
+                    AddMessage("Failed to connect to " + settings_.Host);
                 AppendPendingUploads(names);
                 return false;
             }

@@ -139,10 +139,7 @@ TSetting::TSetting()
       FontSize(10.0),
       TextBkOpacity(50),
       LogoPos(0),
-      Host("ftp.example.com"),
       FTPDir("/html/apt/logs"),
-      LogURL("http://www.example.com/apt/logs"),
-      Email("editor@example.com"),
       LowTempValue(-15.0)
 {
     SetImageFormatDefaults();

@@ -141,6 +141,8 @@ public:
     int TextBkOpacity;  // percent, 0 transparent .. 100 opaque
     QString LogoFilename;
     int LogoPos;        // as TextPos
+    // The web log's server, address and editor are empty until the user
+    // sets them: no built-in value could be the user's own.
     QString Host;       // FTP server of the web log
     QString UserName;
     QString Password;   // kept as plain text

@@ -158,6 +158,22 @@ void LastValues(SettingsIO& io, TSetting& s)
     io.Int("WinModes", s.WinModes);
 }
 
+// Earlier versions came with made-up addresses for the web log, saved with
+// the other settings at every exit. They were never the user's: read back,
+// they count as not set, so the commands that need them ask for them.
+void ForgetOldPlaceholders(TSetting& s)
+{
+    const struct {
+        QString TSetting::*field;
+        const char* placeholder;
+    } olds[] = {{&TSetting::Host, "ftp.example.com"},
+                {&TSetting::LogURL, "http://www.example.com/apt/logs"},
+                {&TSetting::Email, "editor@example.com"}};
+    for (const auto& old : olds)
+        if (s.*old.field == old.placeholder)
+            (s.*old.field).clear();
+}
+
 }  // namespace
 
 void PersistSettings(TSetting& settings, bool load, const QString& logosDir)
@@ -182,6 +198,8 @@ void PersistSettings(TSetting& settings, bool load, const QString& logosDir)
         SaveLogImages(settings.LogImages);
     LastValues(io, settings);
 
-    if (load)
+    if (load) {
+        ForgetOldPlaceholders(settings);
         settings.Validate();
+    }
 }

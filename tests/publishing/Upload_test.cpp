@@ -145,6 +145,20 @@ protected:
     int port = ClosedPort();
 };
 
+TEST_F(UploadWithoutServer, ANewUsersEmptyServerSaysWhatToFill)
+{
+    TSetting settings = LogSettings({0});
+    settings.Host.clear();
+    settings.UserName.clear();
+    settings.Password.clear();
+    auto logger = LoggedRun(settings);
+    EXPECT_FALSE(logger->UploadLog(false));
+    EXPECT_EQ(Texts(logger->Messages),
+              QStringList({"Missing hostname, username or password",
+                           "Fill \"Hostname:\", \"Username:\", \"Password:\" in Settings > General settings..., "
+                           "page \"General\", tab \"FTP-Server\"."}));
+}
+
 TEST_F(UploadWithoutServer, MissingLogInDataSendsNothingAndKeepsTheRunsImages)
 {
     TSetting settings = ServerSettings({0, 2});
@@ -154,7 +168,10 @@ TEST_F(UploadWithoutServer, MissingLogInDataSendsNothingAndKeepsTheRunsImages)
     logger->OnMessages = [&](const QStringList& lines) { shown << lines; };
     EXPECT_FALSE(logger->UploadLog(false));
     EXPECT_EQ(Texts(logger->Messages),
-              QStringList({"Missing hostname, username or password", "Failed to connect to 127.0.0.1"}));
+              QStringList({"Missing hostname, username or password",
+                           "Fill \"Password:\" in Settings > General settings..., page \"General\", tab "
+                           "\"FTP-Server\".",
+                           "Failed to connect to 127.0.0.1"}));
     EXPECT_EQ(shown, logger->Messages);
     EXPECT_EQ(ReadText(uploadList()), "img_000.jpg\nimg_001.jpg\n");
     EXPECT_EQ(logger->GetPendingUploadFile(false), uploadList());
@@ -215,8 +232,8 @@ TEST_F(UploadWithoutServer, NothingToSendIsSaidAndAnUnwritableListIsReported)
     QDir().mkpath(uploadList());  // a folder where the list belongs
     EXPECT_FALSE(logger->UploadLog(false));
     const QStringList texts = Texts(logger->Messages);
-    ASSERT_EQ(texts.size(), 3) << texts.join('|').toStdString();
-    EXPECT_TRUE(texts[2].startsWith("Failed to keep the images img_000.jpg, img_001.jpg for a later upload: "))
-        << texts[2].toStdString();
-    EXPECT_TRUE(texts[2].contains(uploadList())) << texts[2].toStdString();
+    ASSERT_EQ(texts.size(), 4) << texts.join('|').toStdString();
+    EXPECT_TRUE(texts[3].startsWith("Failed to keep the images img_000.jpg, img_001.jpg for a later upload: "))
+        << texts[3].toStdString();
+    EXPECT_TRUE(texts[3].contains(uploadList())) << texts[3].toStdString();
 }

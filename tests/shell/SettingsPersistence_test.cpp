@@ -180,3 +180,34 @@ TEST(SettingsPersistence, CommaLocaleChangesNothingStored)
     std::setlocale(LC_ALL, previous.c_str());
     ExpectSameSettings(loaded, saved);
 }
+
+TEST(SettingsPersistence, EmptyWebLogValuesAndOldPlaceholdersReadBackAsNotSet)
+{
+    // An empty host, address and e-mail are saved and read back empty.
+    TSetting fresh;
+    PersistSettings(fresh, false, QString());
+    TSetting empty;
+    empty.Host = empty.LogURL = empty.Email = "x";
+    PersistSettings(empty, true, QString());
+    ExpectSameSettings(empty, fresh);
+
+    // The made-up values earlier versions saved are not the user's.
+    WriteRegistryString(kSettingsKey, "Host", "ftp.example.com");
+    WriteRegistryString(kSettingsKey, "LogURL", "http://www.example.com/apt/logs");
+    WriteRegistryString(kSettingsKey, "Email", "editor@example.com");
+    TSetting old;
+    PersistSettings(old, true, QString());
+    EXPECT_EQ(old.Host, "");
+    EXPECT_EQ(old.LogURL, "");
+    EXPECT_EQ(old.Email, "");
+
+    // A user's own values stay as they are.
+    WriteRegistryString(kSettingsKey, "Host", "ftp.example.com.au");
+    WriteRegistryString(kSettingsKey, "LogURL", "http://www.example.com/apt/logs/mine");
+    WriteRegistryString(kSettingsKey, "Email", "me@example.com");
+    TSetting own;
+    PersistSettings(own, true, QString());
+    EXPECT_EQ(own.Host, "ftp.example.com.au");
+    EXPECT_EQ(own.LogURL, "http://www.example.com/apt/logs/mine");
+    EXPECT_EQ(own.Email, "me@example.com");
+}

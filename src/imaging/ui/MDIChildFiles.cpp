@@ -23,6 +23,9 @@
 #include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -32,6 +35,45 @@ QString WithExtension(const QString& path, const QString& extension)
     const int slash = path.lastIndexOf('/');
     const int dot = path.lastIndexOf('.');
     return (dot > slash ? path.left(dot) : path) + extension;
+}
+
+// Why the library could not encode an image, without its source location
+// after " @ ", which means nothing to the user; empty when it gave none.
+QString LibraryReason(const ExceptionInfo& exception)
+{
+    if (exception.severity == UndefinedException)
+        return QString();
+    QString reason = QString::fromLocal8Bit(exception.reason);
+    if (exception.description && *exception.description)
+        reason += " " + QString::fromLocal8Bit(exception.description);
+    const int location = reason.indexOf(" @ ");
+    if (location >= 0)
+        reason.truncate(location);
+    return reason.trimmed();
+}
+
+// Writes data to path + ".tmp", flushes it to disk and renames it over path.
+// The folder must exist: a Save As never makes folders the user did not
+// choose. On failure nothing is left behind and reason holds the system's
+// words.
+bool WriteImageFile(const QString& path, const QByteArray& data, QString& reason)
+{
+    const QString temporaryPath = path + ".tmp";
+    QFile file(temporaryPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        reason = file.errorString();
+        return false;
+    }
+    if (!WriteWhole(file, data.constData(), data.size()))
+        reason = file.errorString();
+    else if (::fsync(file.handle()) != 0)
+        reason = QString::fromLocal8Bit(std::strerror(errno));
+    file.close();
+    if (!reason.isEmpty()) {
+        QFile::remove(temporaryPath);
+        return false;
+    }
+    return ReplaceFile(temporaryPath, path, reason);
 }
 
 // True when path lies inside folder (a path prefix, whole folder names only).
@@ -288,34 +330,41 @@ bool TMDIChild::SaveFile(const QString& path)
     else
         settings.ApplyImageFormatAs(Image.get(), ImageInfo.get(), ext);
 
-    // Written under a temporary name in the chosen format and renamed, so an
-    // existing file is replaced only by a complete image.
+    // Encoded in memory in the chosen format, then written under a temporary
+    // name and renamed: an existing file is replaced only by a complete
+    // image, and a failed write is told in the system's words about the file
+    // the user chose. The library sees a bare name only, so characters such
+    // as "[" or "%" in the user's folders are never read as its options.
     const QString finalPath = QFile::decodeName(Image->filename);
-    const QString temporaryPath = finalPath + ".tmp";
-    const QByteArray target = (FileExtension(finalPath).mid(1).toUpper() + ":" + temporaryPath).toLocal8Bit();
-    if (target.size() >= MaxTextExtent)
+    const auto refuse = [&](const QString& reason) {
+        QMessageBox::critical(this, "Error", "Unable to write the image!\n" + finalPath +
+                                                 (reason.isEmpty() ? QString() : "\n" + reason));
         return false;
-    CopyMagickString(Image->filename, target.constData(), MaxTextExtent);
-    CopyMagickString(ImageInfo->filename, target.constData(), MaxTextExtent);
-    const bool written = WriteImage(ImageInfo.get(), Image.get()) != MagickFalse &&
-                         Image->exception.severity < ErrorException;
-    CopyMagickString(Image->filename, QFile::encodeName(finalPath).constData(), MaxTextExtent);
+    };
+    const QByteArray bareName = ("image" + FileExtension(finalPath)).toUtf8();
+    if (bareName.size() >= MaxTextExtent)
+        return false;
+    CopyMagickString(ImageInfo->filename, bareName.constData(), MaxTextExtent);
+    CopyMagickString(Image->filename, bareName.constData(), MaxTextExtent);
+    CopyMagickString(ImageInfo->magick, "", MaxTextExtent);
+    size_t length = 0;
+    ClearMagickException(Exception.get());
+    void* blob = ImageToBlob(ImageInfo.get(), Image.get(), &length, Exception.get());
+    QByteArray encoded;
+    if (blob && length > 0 && Exception->severity < ErrorException)
+        encoded = QByteArray(static_cast<const char*>(blob), static_cast<qsizetype>(length));
+    if (blob)
+        RelinquishMagickMemory(blob);
     CopyMagickString(ImageInfo->filename, QFile::encodeName(finalPath).constData(), MaxTextExtent);
+    CopyMagickString(Image->filename, QFile::encodeName(finalPath).constData(), MaxTextExtent);
+    const QString libraryReason = LibraryReason(*Exception);
+    ClearMagickException(Exception.get());
+    ClearMagickException(&Image->exception);
+    if (encoded.isEmpty())
+        return refuse(libraryReason);
     QString error;
-    if (!written) {
-        QFile::remove(temporaryPath);
-        InheritException(Exception.get(), &Image->exception);
-        ClearMagickException(&Image->exception);
-        if (Exception->severity == UndefinedException)
-            QMessageBox::critical(this, "Error", "Unable to write the image!\n" + finalPath);
-        ShowImageError(Exception.get());
-        return false;
-    }
-    if (!ReplaceFile(temporaryPath, finalPath, error)) {
-        QFile::remove(temporaryPath);
-        QMessageBox::critical(this, "Error", error);
-        return false;
-    }
+    if (!WriteImageFile(finalPath, encoded, error))
+        return refuse(error);
     FileName = finalPath;
     Flags &= ~mcModified;
     setWindowTitle(finalPath);

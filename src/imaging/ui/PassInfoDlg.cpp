@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <cmath>
 
 TPassInfoDlg* PassInfoDlg = nullptr;
 
@@ -46,6 +47,14 @@ struct PassPoint {
     double Azimuth = 0;
     double Elevation = 0;
 };
+
+// The recording window's length and the picture's (two lines a second) go
+// to the nearest whole second alike, so one pass never shows two lengths
+// that differ by the rounding alone.
+QString DurationText(double seconds)
+{
+    return TSat::FormatDuration(static_cast<double>(std::llround(seconds)) / 86400.0);
+}
 
 PassPoint PointAt(TSat& pass, double day)
 {
@@ -224,7 +233,7 @@ void TPassInfoDlg::FormShow()
             SetCell(3, row, QString::fromStdString(cnum::Format("%.2f", points[row - 1]->Azimuth)));
             SetCell(4, row, QString::fromStdString(cnum::Format("%.1f", points[row - 1]->Elevation)));
         }
-        SetCell(1, 4, TSat::FormatDuration(pass->WindowStop - pass->WindowStart));
+        SetCell(1, 4, DurationText((pass->WindowStop - pass->WindowStart) * 86400.0));
         TLEDateLabel->setText(pass->GetEpochAgeText(true));
         TLELine1->setText(line1);
         TLELine2->setText(line2);
@@ -233,7 +242,7 @@ void TPassInfoDlg::FormShow()
         CurrentImageLabel->setText(QString("%1 x %2 Duration: %3")
                                        .arg(Child->Image->columns)
                                        .arg(Child->Image->rows)
-                                       .arg(Child->APT ? Child->APT->GetDurationText() : kNotAvailable));
+                                       .arg(Child->APT ? DurationText(Child->APT->Lines / 2.0) : kNotAvailable));
     if (Child->APT) {
         CHVideoALabel->setText(Child->APT->GetChannelName(false));
         CHVideoBLabel->setText(Child->APT->GetChannelName(true));

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <cmath>
 
@@ -17,6 +18,24 @@ namespace {
 double Magnitude(const QLineEdit* edit)
 {
     return std::fabs(cnum::ParseFloat(edit->text()));
+}
+
+// The ground a receiver stands on lies between the shore of the Dead Sea
+// (about -430 m) and the highest summit (about 8850 m); the margins keep
+// every real station and refuse a height typed in feet or with a zero too many.
+constexpr double kLowestAltitudeM = -500;
+constexpr double kHighestAltitudeM = 9000;
+
+// True when the whole text is one number within [lowest, highest]; NaN and
+// infinity are no values.
+bool InRange(const QLineEdit* edit, double lowest, double highest, bool magnitude)
+{
+    double value = 0;
+    if (!cnum::TryParseFloat(edit->text().toStdString(), value))
+        return false;
+    if (magnitude)
+        value = std::fabs(value);
+    return value >= lowest && value <= highest;
 }
 
 }  // namespace
@@ -67,7 +86,7 @@ TStationDlg::TStationDlg(QWidget* parent) : QDialog(parent)
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(OKBtn, &QPushButton::clicked, this, &TStationDlg::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     for (QLineEdit* edit : {Lat, Lon, Alt, StatName})
         connect(edit, &QLineEdit::textChanged, this, &TStationDlg::InputChanged);
@@ -78,6 +97,43 @@ TStationDlg::TStationDlg(QWidget* parent) : QDialog(parent)
 void TStationDlg::InputChanged()
 {
     Modified = 1;
+}
+
+QLineEdit* TStationDlg::InvalidInput(QString& message) const
+{
+    // A typed minus sign is dropped (the direction boxes give the sign), so
+    // only the magnitude of a latitude or longitude is checked.
+    const auto quoted = [](const QLineEdit* edit) { return "\"" + edit->text() + "\""; };
+    if (!InRange(Lat, 0, 90, true)) {
+        message = "Latitude: " + quoted(Lat) +
+                  " is not a number of degrees from 0 to 90.\nNorth or South is chosen beside it.";
+        return Lat;
+    }
+    if (!InRange(Lon, 0, 180, true)) {
+        message = "Longitude: " + quoted(Lon) +
+                  " is not a number of degrees from 0 to 180.\nWest or East is chosen beside it.";
+        return Lon;
+    }
+    if (!InRange(Alt, kLowestAltitudeM, kHighestAltitudeM, false)) {
+        message = "Altitude: " + quoted(Alt) +
+                  QString(" is not a height in meters from %1 to %2 above sea level.")
+                      .arg(kLowestAltitudeM)
+                      .arg(kHighestAltitudeM);
+        return Alt;
+    }
+    return nullptr;
+}
+
+void TStationDlg::OKBtnClick()
+{
+    QString message;
+    if (QLineEdit* field = InvalidInput(message)) {
+        QMessageBox::warning(this, "Ground station", message);
+        field->setFocus();
+        field->selectAll();
+        return;
+    }
+    accept();
 }
 
 void TStationDlg::showEvent(QShowEvent* event)

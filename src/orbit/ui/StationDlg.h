@@ -2,6 +2,8 @@
 // The "Ground station" dialog: name, latitude, longitude and altitude of
 // the one station. It edits a copy; the main window takes the values back
 // after OK when Modified is set (and stops the tracker around the change).
+// OK is refused with a box naming the field while a value is no number or
+// lies where no station can be, so an impossible station is never taken.
 #include "orbit/Station.h"
 
 #include <QDialog>
@@ -26,6 +28,10 @@ public:
     void LoadStation(const TStation& station);
     void StoreStation(TStation& station) const;
 
+    // The first input that no station can have, with the text that says so;
+    // nullptr when all of them are fine.
+    QLineEdit* InvalidInput(QString& message) const;
+
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
     QLineEdit* Lat;
@@ -38,6 +44,7 @@ public:
 
 public slots:
     void InputChanged();
+    void OKBtnClick();  // accepts only a station that can exist
 
 protected:
     void showEvent(QShowEvent* event) override;  // FormShow

@@ -373,11 +373,8 @@ void TRSSForm::DelFeedToolButtonClick()
     if (tw->selectedItems().isEmpty() && tw->currentItem())
         tw->currentItem()->setSelected(true);
     FeedNode = FindFeedNode(0);
-    if (RecordOf(FeedNode)) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        ShowFeed(1);
-        QApplication::restoreOverrideCursor();
-    }
+    if (TFeedInfo* record = RecordOf(FeedNode))
+        ShowSelectedFeed(record);
 }
 
 void TRSSForm::Clearfeedfromcache1Click()
@@ -448,9 +445,12 @@ void TRSSForm::twChange()
     QTreeWidgetItem* node = tw->currentItem();
     if (!node || node->parent() || !node->isSelected() || node->text(0).isEmpty())
         return;
-    TFeedInfo* record = RecordOf(node);
-    if (!record)
-        return;
+    if (TFeedInfo* record = RecordOf(node))
+        ShowSelectedFeed(record);
+}
+
+void TRSSForm::ShowSelectedFeed(TFeedInfo* record)
+{
     Feed = record;
     if (!record->DocFile.isEmpty() && QFile::exists(record->DocFile)) {
         QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -156,6 +156,9 @@ private:
     bool Abandoned(const TFeedInfo* record) const;
     // Parses and walks record's cached document (ShowFeed's work).
     void ShowFeedOf(TFeedInfo* record, int mode);
+    // Shows the selected record's cached document, or says that it has none
+    // yet: a document that never arrived is not parsed.
+    void ShowSelectedFeed(TFeedInfo* record);
     void AddChildLines(QTreeWidgetItem* node, const TFeedInfo& record);
     QTreeWidgetItem* NodeOf(const TFeedInfo* record) const;
     // The node's icons by twGetImageIndex and twGetSelectedIndex.

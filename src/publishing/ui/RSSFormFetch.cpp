@@ -263,6 +263,7 @@ void TRSSForm::Fetchall1Click()
     tw->setFocus();
     // By index: Add appends during a fetch, and Delete only hides a node
     // until the fetch is over, so no node moves under the loop.
+    bool lastFetched = false;
     for (int i = 0; i < tw->topLevelItemCount() && !stopFetching_; ++i) {
         QTreeWidgetItem* node = tw->topLevelItem(i);
         TFeedInfo* record = RecordOf(node);
@@ -273,13 +274,16 @@ void TRSSForm::Fetchall1Click()
         record->Flags &= ~TFeedInfo::Read;
         FeedNode = node;
         tw->setCurrentItem(node);
-        if (FetchFeed(record, 0)) {
+        lastFetched = FetchFeed(record, 0);
+        if (lastFetched) {
             if (before == record->DocLastModified)
                 record->Flags |= TFeedInfo::Read;  // unchanged since it was read
             UpdateFeedNode();
         }
     }
-    if (FeedNode && Feed && !Abandoned(Feed))
+    // The last feed is shown when it arrived; after a failure the memo keeps
+    // the report of it, and nothing that never came is read.
+    if (lastFetched && FeedNode && Feed && !Abandoned(Feed))
         ShowFeedOf(Feed, kShow);
     State &= ~(rsTreeBusy | rsFetching);
     EnableButtons(true);

@@ -22,13 +22,6 @@
 #include <QMessageBox>
 #include <QPointer>
 
-namespace {
-// The program's own pages, under a domain reserved for examples until the
-// project has a home of its own.
-const char kHomePage[] = "https://orvanta.example.org/";
-const char kCommunityPage[] = "https://orvanta.example.org/community/";
-}  // namespace
-
 bool TMainForm::RaiseOpenDialog(QWidget* dialog)
 {
     if (!dialog || !dialog->isVisible())
@@ -129,14 +122,16 @@ void TMainForm::RecordingControl1Click()
     ExecuteFile(shell::MixerProgram(), "--tab=4", 2);
 }
 
+// The program has no pages on the internet yet: the commands say so rather
+// than send the user to an address that leads nowhere.
 void TMainForm::Homepage1Click()
 {
-    OpenURL(nullptr, QString(), kHomePage, false);
+    QMessageBox::information(this, "Home page", "Orvanta has no home page on the internet yet.");
 }
 
 void TMainForm::Community1Click()
 {
-    OpenURL(nullptr, QString(), kCommunityPage, false);
+    QMessageBox::information(this, "Community", "Orvanta has no community page on the internet yet.");
 }
 
 void TMainForm::ShowlogClick(QObject* sender)
@@ -165,17 +160,16 @@ void TMainForm::ShowlogClick(QObject* sender)
 
 void TMainForm::MakeadefaultCSS1Click()
 {
-    // The "daily" folder belongs to the log writer: it is not made here.
     const QString path = folders_.GetLogDir() + "/daily/index.css";
     if (QFileInfo::exists(path) &&
         QMessageBox::information(this, "Confirm: overwrite ?", path, QMessageBox::Yes | QMessageBox::No) !=
             QMessageBox::Yes)
         return;
     // Written beside the old sheet and renamed over it only when complete:
-    // a failed write keeps the old file.
-    const QString folder = QFileInfo(path).path();
-    QString error = "The folder " + folder + " does not exist.";
-    if (!QFileInfo(folder).isDir() || !WriteFileAtomically(path, DefaultStyleSheetText(), error)) {
+    // a failed write keeps the old file. The "daily" folder is made when
+    // missing, as the log writer makes it, so the sheet can come first.
+    QString error;
+    if (!WriteFileAtomically(path, DefaultStyleSheetText(), error)) {
         QMessageBox::critical(this, "Error: Failed to create file!", path + "\n" + error);
         return;
     }

@@ -4,6 +4,7 @@
 #include "shell/ui/MainForm.h"
 #include "shell/ui/AboutBox.h"
 #include "shell/ui/WindowState.h"
+#include "imaging/ui/MDIChild.h"
 #include "imaging/ui/ZoomWinControl.h"
 #include "tracking/ui/ClockThread.h"
 
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QProgressBar>
 #include <QThread>
 #include <exception>
@@ -23,11 +25,30 @@ const char kMainKey[] = "APT";
 
 bool TMainForm::FormCloseQuery()
 {
-    // Each image window answers for itself (it may ask to save, or refuse
-    // while its log is written); one refusal keeps the program running.
-    for (QMdiSubWindow* child : MDIArea()->subWindowList()) {
-        if (!child->close())
+    // Every image window answers for itself (it may ask to save, or refuse
+    // while its log is written), and all of them answer before any closes:
+    // one refusal keeps the program and its whole workspace as it was. A
+    // change the user let go stays marked until every window has agreed,
+    // so a cancelled exit takes nothing away.
+    const QList<QMdiSubWindow*> windows = MDIArea()->subWindowList();
+    QList<QPointer<TMDIChild>> changesLetGo;
+    for (QMdiSubWindow* window : windows) {
+        auto* child = qobject_cast<TMDIChild*>(window->widget());
+        if (!child)
+            continue;
+        const bool modified = child->Flags & mcModified;
+        if (!child->FormCloseQuery()) {
+            for (const QPointer<TMDIChild>& kept : changesLetGo)
+                if (kept)
+                    kept->Flags |= mcModified;
             return false;
+        }
+        if (modified)
+            changesLetGo << child;
+    }
+    for (QMdiSubWindow* window : windows) {
+        if (!window->close())
+            return false;  // a log began in the meantime; its window said so
     }
     CloseZoomWindow();
     return true;

@@ -13,8 +13,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <csignal>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -259,6 +261,51 @@ TEST_F(MDIChildViews, SavedImagesReadBackThroughMagickCore)
     file.open(QIODevice::ReadOnly);
     EXPECT_EQ(file.readAll(), before);
     EXPECT_FALSE(QFileInfo::exists(path + ".tmp"));
+}
+
+TEST_F(MDIChildViews, AFailedSaveNamesTheChosenFileAndTheReason)
+{
+    ASSERT_TRUE(child.ShowView(ivVideoB, 0));
+    const QString blocked = testenv::ProgramDir() + "blocked.png";
+    ASSERT_TRUE(QDir().mkpath(blocked + ".tmp"));  // the temporary name is taken by a folder
+    // The disk fills up part way (here: a file size limit, 0 for none).
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto sizeLimit = [&](rlim_t bytes) {
+        rlimit limit = saved;
+        if (bytes > 0)
+            limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    struct Case { QString path; const char* reason; rlim_t limit; };
+    const Case cases[] = {{testenv::ProgramDir() + "no such folder/x.png", "No such file or directory", 0},
+                          {blocked, "Is a directory", 0},
+                          {testenv::ProgramDir() + "full.png", "File too large", 200}};
+    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        ModalCatcher boxes;
+        sizeLimit(c.limit);
+        EXPECT_FALSE(child.SaveFile(c.path));
+        sizeLimit(0);
+        ASSERT_EQ(boxes.Texts.size(), 1) << boxes.Texts.join('|').toStdString();
+        const QStringList lines = boxes.Texts[0].split('\n');
+        EXPECT_EQ(lines.value(0), "Unable to write the image!");
+        EXPECT_EQ(lines.value(1), c.path);
+        EXPECT_TRUE(lines.value(2).contains(c.reason, Qt::CaseInsensitive)) << boxes.Texts[0].toStdString();
+        EXPECT_FALSE(boxes.Texts[0].contains(".tmp")) << boxes.Texts[0].toStdString();
+        EXPECT_FALSE(QFileInfo::exists(c.path));
+    }
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(QDir(testenv::ProgramDir()).entryList({"full.png*"}, QDir::Files), QStringList())
+        << "nothing half-written is left";
+
+    // Characters the image library reads as its own options are only part
+    // of a folder's name.
+    const QString odd = testenv::ProgramDir() + "odd [1] %d/x.png";
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(odd).path()));
+    ASSERT_TRUE(child.SaveFile(odd));
+    EXPECT_EQ(ReadDisplayImage(odd).Result, TDisplayImage::Ok);
 }
 
 TEST(MDIChild, LiveRecordingShowsEachLineAsItComesAndFinishesOnce)

@@ -1,5 +1,6 @@
 #include "../PassFixtures.h"
 #include "ModalAnswer.h"
+#include "PassWindow.h"
 #include "imaging/ui/MDIChild.h"
 #include "imaging/ui/PassInfoDlg.h"
 #include "orbit/Sat.h"
@@ -153,6 +154,29 @@ TEST_F(PassInformation, AWindowWithoutAPassStillShowsItsPictureChannelsAndWave)
     dialog.show();
     EXPECT_EQ(dialog.CHVideoALabel->text(), "N/A");
     EXPECT_EQ(dialog.CHVideoBLabel->text(), "N/A");
+}
+
+TEST(PassInformationDuration, TheWindowAndThePictureAreRoundedAlike)
+{
+    // A recording as long as its window: the window's length in the table
+    // and the picture's (two lines a second) below it read the same.
+    struct Case { double windowSeconds; int lines; const char* shown; };
+    const Case cases[] = {{898.9, 1798, "14:59"}, {898.2, 1796, "14:58"}, {59.6, 120, "1:00"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown);
+        TMDIChild child;
+        passfixture::FillCompletePass(*child.APT, passfixture::CalibratedPass(c.lines));
+        child.show();
+        ASSERT_TRUE(child.ShowView(ivNormal, 0));
+        auto pass = std::make_unique<TSat>(passwindow::Noaa18Pass(true));
+        pass->WindowStop = pass->WindowStart + c.windowSeconds * kSecond;
+        child.Pass = std::move(pass);
+        TPassInfoDlg dialog;
+        dialog.Child = &child;
+        dialog.show();
+        EXPECT_EQ(dialog.Cell(1, 4), c.shown);
+        EXPECT_EQ(dialog.CurrentImageLabel->text(), QString("2080 x %1 Duration: %2").arg(c.lines).arg(c.shown));
+    }
 }
 
 TEST_F(PassInformation, ColumnWidthsSetByTheUserComeBack)

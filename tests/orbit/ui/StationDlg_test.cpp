@@ -1,4 +1,5 @@
 #include "orbit/ui/StationDlg.h"
+#include "support/ModalCatcher.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -77,6 +78,7 @@ TEST(StationDlg, ModifiedOnlyByChangesWhileShown)
 TEST(StationDlg, OkAndCancel)
 {
     TStationDlg dlg;
+    dlg.LoadStation(TStation());
     dlg.show();
     QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
@@ -104,4 +106,39 @@ TEST(StationDlg, TabWalksTheFormAsItReads)
         natural << expected[i]->metaObject()->className() + QString(":") + QString::number(i);
     EXPECT_EQ(walked.join(" ").toStdString(), natural.join(" ").toStdString());
     EXPECT_EQ(widget, dlg.StatName) << "and from Cancel back to the name";
+}
+
+TEST(StationDlg, OkRefusesAPlaceNoStationCanHaveAndNamesTheField)
+{
+    struct Case { const char* lat; const char* lon; const char* alt; const char* refused; };
+    const Case cases[] = {
+        {"90", "180", "-500", nullptr},   {"-90", "-180", "9000", nullptr}, {" 45.5 ", "7", "0.5", nullptr},
+        {"95", "0", "0", "Latitude"},     {"-90.01", "0", "0", "Latitude"}, {"", "0", "0", "Latitude"},
+        {"12.5xyz", "0", "0", "Latitude"}, {"nan", "0", "0", "Latitude"},  {"0", "abc", "0", "Longitude"},
+        {"0", "180.5", "0", "Longitude"}, {"0", "inf", "0", "Longitude"},  {"0", "0", "9001", "Altitude"},
+        {"0", "0", "-501", "Altitude"},   {"0", "0", "1e9", "Altitude"},   {"0", "0", "high", "Altitude"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.lat) + " / " + c.lon + " / " + c.alt);
+        TStationDlg dlg;
+        dlg.show();
+        dlg.Lat->setText(c.lat);
+        dlg.Lon->setText(c.lon);
+        dlg.Alt->setText(c.alt);
+        ModalCatcher boxes;
+        dlg.OKBtn->click();
+        if (!c.refused) {
+            EXPECT_TRUE(boxes.Captions.isEmpty());
+            EXPECT_EQ(dlg.result(), QDialog::Accepted);
+            continue;
+        }
+        ASSERT_EQ(boxes.Captions, QStringList{"Ground station"});
+        EXPECT_TRUE(boxes.Texts[0].startsWith(QString(c.refused) + ":")) << boxes.Texts[0].toStdString();
+        EXPECT_TRUE(dlg.isVisible()) << "the dialog stays open for the correction";
+        EXPECT_NE(dlg.result(), QDialog::Accepted);
+        const QString field = c.refused;
+        QLineEdit* const edit = field == "Latitude" ? dlg.Lat : field == "Longitude" ? dlg.Lon : dlg.Alt;
+        EXPECT_EQ(dlg.focusWidget(), edit)
+            << "the refused field has the focus";
+    }
 }

@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <csignal>
@@ -152,6 +153,47 @@ TEST(MainFormCommands, TheGroundStationIsTakenOnOkAndRefusedDuringARecording)
     form->StateFlags &= ~msRecording;
 }
 
+TEST(MainFormCommands, AnImpossibleStationIsRefusedAndTheStoredOneKept)
+{
+    auto form = MakeMainForm();
+    form->Station.Name = "Home";
+    form->Station.Latitude = 52.5;
+    form->Station.Longitude = -13.4;
+    form->Station.Altitude = 34;
+    form->PersistStation(false);
+    const QString storedLatitude = ReadRegistryString("APT\\Station", "Latitude");
+    const QString storedLongitude = ReadRegistryString("APT\\Station", "Longitude");
+    ASSERT_FALSE(storedLatitude.isEmpty());
+
+    struct Case { const char* field; const char* text; };
+    const Case cases[] = {{"Latitude", "95"}, {"Longitude", "abc"}, {"Altitude", "40000"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ModalCatcher boxes;
+        bool stayedOpen = false;
+        WhenModal<TStationDlg>([&](TStationDlg* dialog) {
+            QLineEdit* edit = QString(c.field) == "Latitude"    ? dialog->Lat
+                              : QString(c.field) == "Longitude" ? dialog->Lon
+                                                                : dialog->Alt;
+            edit->setText(c.text);
+            dialog->OKBtn->click();
+            stayedOpen = dialog->isVisible();
+            dialog->reject();
+        });
+        form->Groundstation1->trigger();
+        EXPECT_TRUE(stayedOpen);
+        ASSERT_EQ(boxes.Texts.size(), 1) << boxes.Texts.join('|').toStdString();
+        EXPECT_TRUE(boxes.Texts[0].startsWith(QString(c.field) + ": \"" + c.text + "\""))
+            << boxes.Texts[0].toStdString();
+        EXPECT_EQ(form->Station.Name, "Home");
+        EXPECT_DOUBLE_EQ(form->Station.Latitude, 52.5);
+        EXPECT_DOUBLE_EQ(form->Station.Longitude, -13.4);
+        EXPECT_DOUBLE_EQ(form->Station.Altitude, 34);
+        EXPECT_EQ(ReadRegistryString("APT\\Station", "Latitude"), storedLatitude);
+        EXPECT_EQ(ReadRegistryString("APT\\Station", "Longitude"), storedLongitude);
+    }
+}
+
 TEST(MainFormCommands, TheLocalDailyLogMustExist)
 {
     auto form = MakeMainForm();
@@ -187,8 +229,6 @@ TEST(MainFormCommands, MixerAndWebPagesRunTheirPrograms)
     const Case cases[] = {
         {form->Mixer1, "pavucontrol", "\n"},
         {form->RecordingControl1, "pavucontrol", "--tab=4\n"},
-        {form->Homepage1, "xdg-open", "https://orvanta.example.org/\n"},
-        {form->Community1, "xdg-open", "https://orvanta.example.org/community/\n"},
         {form->Showlogonserver2, "xdg-open", "http://log.example.org/daily/\n"},
     };
     for (const Case& c : cases) {
@@ -206,14 +246,19 @@ TEST(MainFormCommands, TheDefaultStyleSheetIsWrittenWholeOrNotAtAll)
     const QString css = daily + "/index.css";
     QDir(daily).removeRecursively();
     {
+        // A file where the folder belongs: the folder cannot be made.
+        QFile blocker(daily);
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
         ModalCatcher boxes;
         form->MakeadefaultCSS1->trigger();
         EXPECT_EQ(boxes.Captions, QStringList{"Error: Failed to create file!"});
         EXPECT_TRUE(boxes.Texts.value(0).startsWith(css));
-        EXPECT_FALSE(QDir(daily).exists()) << "the log's folder is not made here";
+        EXPECT_GT(boxes.Texts.value(0).split('\n').value(1).size(), 0) << "with the reason";
+        ASSERT_TRUE(QFile::remove(daily));
     }
-    ASSERT_TRUE(QDir().mkpath(daily));
     {
+        // Before the first daily log the folder is made, as the log writer does.
         ModalCatcher boxes;
         form->MakeadefaultCSS1->trigger();
         EXPECT_EQ(boxes.Captions, QStringList{"CSS Created"});
@@ -244,6 +289,8 @@ TEST(MainFormCommands, TheDefaultStyleSheetIsWrittenWholeOrNotAtAll)
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
         EXPECT_EQ(yes.Captions, QStringList({"Confirm: overwrite ?", "Error: Failed to create file!"}));
+        EXPECT_FALSE(yes.Texts.value(1).contains(".tmp")) << "the user's file is named, not the temporary one: "
+                                                           << yes.Texts.value(1).toStdString();
         EXPECT_EQ(ReadAll(css), "body { color: red; }\n");
         EXPECT_EQ(QDir(daily).entryList(QDir::Files), QStringList{"index.css"}) << "no half-written file is left";
     }
@@ -380,11 +427,10 @@ TEST(MainFormCommands, AMixerThatIsNotInstalledIsNamedOnceWithItsReason)
     EXPECT_EQ(boxes.Texts, QStringList{"Failed to execute pavucontrol !\nReason:\nThe specified file was not found."});
 }
 
-TEST(MainFormCommands, TheLogOnTheServerNeedsItsAddressFirst)
+TEST(MainFormCommands, ANewUsersLogOnTheServerNeedsItsAddressFirst)
 {
     auto form = MakeMainForm();
     RecordingPrograms programs({"xdg-open"});
-    form->Settings->LogURL.clear();
     ModalCatcher boxes;
     form->Showlogonserver2->trigger();
     EXPECT_EQ(boxes.Captions, QStringList{"No log URL"});
@@ -392,4 +438,18 @@ TEST(MainFormCommands, TheLogOnTheServerNeedsItsAddressFirst)
                                        "General settings..., page \"General\", tab \"FTP-Server\", field \"URL:\"."});
     PumpUntil([] { return false; }, 300);
     EXPECT_FALSE(QFile::exists(programs.dir.filePath("xdg-open.args"))) << "no \"/daily/\" is opened";
+}
+
+TEST(MainFormCommands, HelpOpensNoPageOfAHostThatIsNotReal)
+{
+    auto form = MakeMainForm();
+    RecordingPrograms programs({"xdg-open"});
+    ModalCatcher boxes;
+    form->Homepage1->trigger();
+    form->Community1->trigger();
+    EXPECT_EQ(boxes.Captions, QStringList({"Home page", "Community"}));
+    EXPECT_EQ(boxes.Texts, QStringList({"Orvanta has no home page on the internet yet.",
+                                        "Orvanta has no community page on the internet yet."}));
+    PumpUntil([] { return false; }, 300);
+    EXPECT_FALSE(QFile::exists(programs.dir.filePath("xdg-open.args"))) << "no browser is started";
 }

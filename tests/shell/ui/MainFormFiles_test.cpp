@@ -1,5 +1,7 @@
 #include "imaging/ui/MDIChild.h"
 #include "imaging/ui/OpenMagickImageDlg.h"
+#include "maps/EarthView.h"
+#include "maps/ui/BkSetupDialog.h"
 #include "shell/ui/MainForm.h"
 #include "support/ModalCatcher.h"
 #include "support/TestEnv.h"
@@ -11,8 +13,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLineEdit>
 #include <QKeyEvent>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -232,15 +237,32 @@ TEST(MainFormFiles, RenderingLeavesTheSharedSettingsAlone)
     form->close();
 }
 
+// Four images, the third of them changed, and the Flat Earth Monitor.
+struct Workspace {
+    explicit Workspace(TMainForm& form)
+    {
+        const QString earth = WritePicture("earth.png", Qt::white);
+        form.EarthView->EarthImage = earth;
+        BkSetupDlg->bkimage->setText(earth);
+        for (const char* name : {"a.png", "b.png", "changed.png", "d.png"})
+            images << form.CreateMDIChild(WritePicture(name), 0);
+        images[2]->Flags |= mcModified;
+        form.FlatEarthTrackerClick();
+        monitor = form.FindMDIChild(0x10);
+    }
+    QList<TMDIChild*> images;
+    TMDIChild* monitor = nullptr;
+};
+
 TEST(MainFormFiles, EscapeOrCloseAtTheSaveQuestionCancelsTheExit)
 {
     for (const bool escape : {true, false}) {
         SCOPED_TRACE(escape ? "Escape" : "close button");
         auto form = MakeMainForm();
         form->ShutdownPause = [](int) {};
-        TMDIChild* child = form->CreateMDIChild(WritePicture("changed.png"), 0);
-        ASSERT_TRUE(child);
-        child->Flags |= mcModified;
+        Workspace open(*form);
+        ASSERT_FALSE(open.images.contains(nullptr));
+        ASSERT_TRUE(open.monitor);
         {
             BoxLeaver leave(escape);
             form->FileExit1->trigger();
@@ -249,9 +271,56 @@ TEST(MainFormFiles, EscapeOrCloseAtTheSaveQuestionCancelsTheExit)
         EXPECT_FALSE(form->StateFlags & (msClosing | msShutdownDone)) << "the program runs on";
         EXPECT_TRUE(form->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        ASSERT_EQ(form->MDIChildren(), QList<TMDIChild*>{child}) << "the changed image stays open";
-        EXPECT_TRUE(child->Flags & mcModified) << "and keeps its change";
-        child->Flags &= ~mcModified;
+        EXPECT_EQ(form->MDIChildren(), open.images + QList<TMDIChild*>{open.monitor})
+            << "every image and the monitor stay open";
+        for (QMdiSubWindow* window : form->MDIArea()->subWindowList())
+            EXPECT_TRUE(window->isVisible()) << window->windowTitle().toStdString();
+        EXPECT_TRUE(open.images[2]->Flags & mcModified) << "and the changed image keeps its change";
+        open.images[2]->Flags &= ~mcModified;
         form->close();
     }
+}
+
+TEST(MainFormFiles, AChangeLetGoIsKeptWhenALaterWindowCancelsTheExit)
+{
+    auto form = MakeMainForm();
+    form->ShutdownPause = [](int) {};
+    TMDIChild* first = form->CreateMDIChild(WritePicture("first.png"), 0);
+    TMDIChild* second = form->CreateMDIChild(WritePicture("second.png"), 0);
+    ASSERT_TRUE(first && second);
+    first->Flags |= mcModified;
+    second->Flags |= mcModified;
+    // No (let the change go) to the first question, Escape at the second.
+    QStringList answered;
+    QTimer answer;
+    answer.setInterval(10);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        answered << box->text();
+        if (answered.size() == 1) {
+            box->button(QMessageBox::No)->click();
+        } else {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(box, &press);
+        }
+    });
+    answer.start();
+    form->FileExit1->trigger();
+    answer.stop();
+    EXPECT_EQ(answered.size(), 2);
+    EXPECT_FALSE(form->StateFlags & msClosing);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(form->MDIChildren(), (QList<TMDIChild*>{first, second}));
+    EXPECT_TRUE(first->Flags & mcModified) << "the exit did not happen, so nothing was let go";
+    EXPECT_TRUE(second->Flags & mcModified);
+
+    // Answered No to both, the exit goes ahead and closes them.
+    {
+        ModalCatcher no(QMessageBox::No);
+        form->FileExit1->trigger();
+        EXPECT_EQ(no.Captions.size(), 2);
+    }
+    EXPECT_TRUE(form->StateFlags & msShutdownDone);
 }
