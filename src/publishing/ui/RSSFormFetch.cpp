@@ -6,6 +6,7 @@
 // Every download is written to one fixed name in the cache folder (see
 // FeedDownloadPath) and moved to its time-stamped cache name by the feed's
 // record; the name a server or a URL gives never becomes a file name.
+#include "net/UrlParser.h"
 #include "publishing/FeedLinks.h"
 #include "publishing/ui/RSSBusy.h"
 #include "publishing/ui/RSSForm.h"
@@ -71,7 +72,7 @@ void TRSSForm::ShowFeedOf(TFeedInfo* record, int mode)
         SetParaStyle(0x400);
         AppendLine(QString());
         AppendLine("Invalid RSS Feed!");
-        AppendLine("URL: " + record->GetURL());
+        AppendLine("URL: " + UrlWithoutPassword(record->GetURL()));
         record->ClearCache();
     } else if (mode == kShow) {
         SetParaStyle(0x400);
@@ -206,7 +207,7 @@ void TRSSForm::ReportDownloadFailure()
     memo->ClearLines();
     SetParaStyle(0x400);
     AppendLine("Download failed !");
-    AppendLine("URL: " + HttpCli->URL);
+    AppendLine("URL: " + UrlWithoutPassword(HttpCli->URL));
     AppendLine("Reason: " + HttpCli->ResponseText);
 }
 

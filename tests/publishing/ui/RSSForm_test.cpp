@@ -57,7 +57,10 @@ struct SilentServer {
             port = ntohs(address.sin_port);
     }
     ~SilentServer() { ::close(fd); }
-    QString Url(const char* path) const { return QString("http://127.0.0.1:%1%2").arg(port).arg(path); }
+    QString Url(const char* path, const char* user = "") const
+    {
+        return QString("http://") + user + QString("127.0.0.1:%1%2").arg(port).arg(path);
+    }
     int fd = -1;
     int port = 0;
 };
@@ -69,7 +72,8 @@ TEST(RSSForm, FetchAllReportsAServerThatNeverAnswersOnceAndParsesNothing)
     SilentServer silent;
     ASSERT_NE(silent.port, 0);
     const Folders folders = MakeFolders();
-    const QString url = silent.Url("/feed.xml");
+    // The feed's password is never shown.
+    const QString url = silent.Url("/feed.xml", "reader:secret@");
     ASSERT_TRUE(WriteFile(QDir(folders.Config).filePath(kFeedListFileName), ListFile({{url}})));
     auto reader = MakeReader();
     // Hidden feeds are skipped by Fetch all: the silent one is the only one.
@@ -82,7 +86,7 @@ TEST(RSSForm, FetchAllReportsAServerThatNeverAnswersOnceAndParsesNothing)
     const QStringList lines = MemoLines(*reader);
     ASSERT_EQ(lines.size(), 3) << lines.join('|').toStdString();
     EXPECT_EQ(lines[0], "Download failed !");
-    EXPECT_EQ(lines[1], "URL: " + url);
+    EXPECT_EQ(lines[1], "URL: " + silent.Url("/feed.xml", "reader@"));
     EXPECT_TRUE(lines[2].startsWith("Reason: No answer from 127.0.0.1")) << lines[2].toStdString();
     EXPECT_TRUE(reader->RecordOf(reader->tw->topLevelItem(0))->DocFile.isEmpty());
     EXPECT_TRUE(QDir(folders.Cache).entryList(QDir::Files).isEmpty()) << "nothing kept of what never came";
