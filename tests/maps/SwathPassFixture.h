@@ -4,6 +4,7 @@
 // over Tromso (69.65 N), whose track turns round near 81 N, and over Fiji
 // (17.7 S 178.0 E), whose track crosses 180 degrees.
 #include "orbit/Sat.h"
+#include "orbit/Satutil.h"
 #include "orbit/Station.h"
 #include "support/TestEnv.h"
 
@@ -51,16 +52,33 @@ inline std::vector<Pass> ReadPasses()
     return passes;
 }
 
+// NOAA 18's element set of 31 October 2021.
+inline void ParseNoaa18(TSat& sat)
+{
+    char name[32] = "NOAA 18";
+    ASSERT_TRUE(sat.ParseTLE(name, "1 28654U 05018A   21304.72123285  .00000119  00000-0  88668-4 0  9990",
+                             "2 28654  98.9797  10.0313 0013370 256.3100 103.6583 14.12652139847778"));
+}
+
 // The station and the satellite on the pass, its recording window from AOS
 // to LOS as the program predicts them.
 inline void PredictPass(const Pass& pass, TStation& station, TSat& sat)
 {
     station = {pass.name, -pass.lonEast, pass.lat, 0};
-    char name[32] = "NOAA 18";
-    ASSERT_TRUE(sat.ParseTLE(name, "1 28654U 05018A   21304.72123285  .00000119  00000-0  88668-4 0  9990",
-                             "2 28654  98.9797  10.0313 0013370 256.3100 103.6583 14.12652139847778"));
+    ASSERT_NO_FATAL_FAILURE(ParseNoaa18(sat));
     ASSERT_TRUE(sat.PredictPass(&station, pass.searchStart, 0));
     ASSERT_NEAR(sat.AOS, pass.rise, 30.0 / 86400) << pass.name.toStdString() << ": the same pass as skyfield's";
+    sat.WindowStart = sat.AOS;
+    sat.WindowStop = sat.LOS;
+}
+
+// A NOAA 18 pass over a station in Berlin on the morning of 31 October
+// 2021, its recording window from AOS to LOS.
+inline void PredictBerlinPass(TStation& station, TSat& sat)
+{
+    station = {"Berlin", -13.4, 52.5, 40};
+    ASSERT_NO_FATAL_FAILURE(ParseNoaa18(sat));
+    ASSERT_TRUE(sat.PredictPass(&station, DateTimeToDayNumber(EncodeDateTime(2021, 10, 31, 8)), 0));
     sat.WindowStart = sat.AOS;
     sat.WindowStop = sat.LOS;
 }

@@ -3,13 +3,13 @@
 // a pass shown meanwhile, and can be closed or destroyed mid-draw. The vector
 // map is a named pipe (SlowVectorMap.h), so a draw lasts exactly as long as
 // the test wants, whatever the machine's speed.
+#include "../SwathPassFixture.h"
 #include "maps/Map.h"
 #include "maps/SwathProp.h"
 #include "maps/ui/SlowVectorMap.h"
 #include "maps/ui/SwathDrawWait.h"
 #include "maps/ui/SwathForm.h"
 #include "orbit/Sat.h"
-#include "orbit/Satutil.h"
 #include "orbit/Station.h"
 #include "support/ModalCatcher.h"
 #include "support/TestEnv.h"
@@ -33,13 +33,7 @@ protected:
         props.MapType = 0;
         props.Scale = 2;
         props.Projection = 16;
-        station = {"Berlin", -13.4, 52.5, 40};
-        char name[32] = "NOAA 18";
-        ASSERT_TRUE(sat.ParseTLE(name, "1 28654U 05018A   21304.72123285  .00000119  00000-0  88668-4 0  9990",
-                                 "2 28654  98.9797  10.0313 0013370 256.3100 103.6583 14.12652139847778"));
-        ASSERT_TRUE(sat.PredictPass(&station, DateTimeToDayNumber(EncodeDateTime(2021, 10, 31, 8)), 0));
-        sat.WindowStart = sat.AOS;
-        sat.WindowStop = sat.LOS;
+        ASSERT_NO_FATAL_FAILURE(swathpasses::PredictBerlinPass(station, sat));
     }
     void TearDown() override { QDir(folder).removeRecursively(); }
 

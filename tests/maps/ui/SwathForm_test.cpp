@@ -2,6 +2,7 @@
 // a small vector map made by the packer.
 #include "imaging/ui/ModalAnswer.h"
 #include "maps/Geotrans.h"
+#include "../SwathPassFixture.h"
 #include "maps/Map.h"
 #include "maps/SwathProp.h"
 #include "maps/TinyVectorMap.h"
@@ -10,7 +11,6 @@
 #include "maps/ui/SwathSetupDialog.h"
 #include "orbit/Sat.h"
 #include "orbit/Station.h"
-#include "orbit/Satutil.h"
 #include "support/TestEnv.h"
 
 #include <QComboBox>
@@ -33,13 +33,7 @@ protected:
         props.MapType = 0;
         props.Scale = 2;
         props.Projection = 16;
-        station = {"Berlin", -13.4, 52.5, 40};
-        char name[32] = "NOAA 18";
-        ASSERT_TRUE(sat.ParseTLE(name, "1 28654U 05018A   21304.72123285  .00000119  00000-0  88668-4 0  9990",
-                                 "2 28654  98.9797  10.0313 0013370 256.3100 103.6583 14.12652139847778"));
-        ASSERT_TRUE(sat.PredictPass(&station, DateTimeToDayNumber(EncodeDateTime(2021, 10, 31, 8)), 0));
-        sat.WindowStart = sat.AOS;
-        sat.WindowStop = sat.LOS;
+        ASSERT_NO_FATAL_FAILURE(swathpasses::PredictBerlinPass(station, sat));
         form.Sat = &sat;
         form.Station = &station;
         form.Props = &props;
