@@ -29,8 +29,6 @@ using webtext::HtmlAttribute;
 
 constexpr char kDefaultBlogTitle[] = "Zuz Uzeze DOZ Eri Dodi";
 constexpr char kFeedPath[] = "daily/daily_apt_blog.xml";
-constexpr char kHomePage[] = "https://orvanta.example.org/";
-constexpr char kContactEmail[] = "orvanta@example.org";
 // A row of thumbnails closes before it would reach this many pixels.
 constexpr int kRowWidth = 650;
 // Far more entries than a day has passes: a larger count is no count of ours.
@@ -273,9 +271,10 @@ bool TLogger::WritePage(const QString& path, QString& error)
            Html(sat_->GetPassDescription(0)) + "</a></li>\n";
     if (continuing)
         AppendOlderLinks(old, out);
-    out += QString("</ol>\n<p class=\"mainp\" style=\"font-size:10px;\">\nDocument built with <a href=\"") +
-           kHomePage + "\">" + Html(version) + "</a>\nemail: <a style=\"font-size:10px;\" href=\"mailto:" +
-           kContactEmail + "\">" + kContactEmail + "</a>\n</p>\n</blockquote></div>\n</td></tr></table>\n"
+    // The program has no home page or contact address on the internet: the
+    // footer names the version without sending a visitor to a made-up host.
+    out += QString("</ol>\n<p class=\"mainp\" style=\"font-size:10px;\">\nDocument built with ") + Html(version) +
+           "\n</p>\n</blockquote></div>\n</td></tr></table>\n"
            "</div></div>\n<!-- document footer end -->\n";
     if (continuing)
         AppendOlderEntries(old, out);

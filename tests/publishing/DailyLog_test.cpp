@@ -106,6 +106,16 @@ TEST_F(DailyLog, ThreePassesOfADayMakeOnePageAndOneFeedNewestFirst)
     EXPECT_TRUE(html.contains("<img src=\"images/thumbs/img_000.jpg\""));
 
     EXPECT_EQ(HtmlLint(page()), QString()) << "the page parses as HTML without an error";
+    // A visitor's link leads to the station's own log or to the validators,
+    // never to a host or address the program made up.
+    EXPECT_TRUE(html.contains("Document built with Orvanta 0.9 test\n"));
+    EXPECT_FALSE(html.contains("mailto:"));
+    const QRegularExpression absoluteLink("href=\"((?:[a-z]+://|mailto:)[^\"]*)\"");
+    for (auto link = absoluteLink.globalMatch(html); link.hasNext();) {
+        const QString target = link.next().captured(1);
+        EXPECT_TRUE(target.startsWith(settings.LogURL + "/") || target.startsWith("https://validator.w3.org/"))
+            << target.toStdString();
+    }
     EXPECT_EQ(XmlLint(feed()), QString());
     std::vector<FeedItem> items;
     QString channelTitle, imageUrl;
