@@ -21,6 +21,7 @@
 #include "platform/CNumbers.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <atomic>
 #include <charconv>
@@ -447,20 +448,33 @@ bool TAPT::ReadRawCache(bool reuseLines)
 
 void TAPT::KeepRawMicros()
 {
-    const int lines = std::min(rawLinesExact_, Lines);
+    // Lines just read from the cache are kept as they are. Lines whose cache
+    // could not be written (a full disk) are kept as the cache would hold
+    // them: there is no file to read them back from.
+    const int exact = std::min(rawLinesExact_, Lines);
     rawLinesExact_ = 0;
+    const bool noFile = RawImageName.isEmpty() || !QFileInfo::exists(RawImageName);
+    const int lines = exact > 0 ? exact : noFile ? Lines : 0;
     if (rawMicros_ || lines <= 0)
         return;
     std::unique_ptr<std::int32_t[]> micros(new (std::nothrow) std::int32_t[size_t(lines) * kLineWidth]);
     if (!micros)
         return;  // the file is read again when the raw lines are wanted
+    char field[kFieldChars];
     for (int i = 0; i < lines; ++i) {
         const double* line = LineStore[i].get();
         std::int32_t* out = micros.get() + size_t(i) * kLineWidth;
-        // A value read from "ddd.dddddd" is the double nearest its
-        // millionths over 1e6: times 1e6 it lies within 1e-7 of them.
-        for (int j = 0; j < kLineWidth; ++j)
-            out[j] = line ? static_cast<std::int32_t>(std::lround(line[j] * 1e6)) : 0;
+        for (int j = 0; j < kLineWidth; ++j) {
+            const double v = line ? line[j] : 0.0;
+            if (exact > 0) {
+                // A value read from "ddd.dddddd" is the double nearest its
+                // millionths over 1e6: times 1e6 it lies within 1e-7 of them.
+                out[j] = static_cast<std::int32_t>(std::lround(v * 1e6));
+            } else {
+                FormatField(v, field);
+                out[j] = FieldMicros(field);
+            }
+        }
     }
     rawMicros_ = std::move(micros);
     rawMicroLines_ = lines;

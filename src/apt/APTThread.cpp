@@ -61,7 +61,13 @@ TAPTThread::TAPTThread(bool createSuspended, TAPTThreadSetup setup)
       readsRecording_(setup.Engine && (setup.Engine->Flags & (aptLive | aptFromCopy)) == aptLive)
 {
     FreeOnTerminate = false;
-    SetPriority(TThreadPriority::Idle);
+    // A recording held in memory is lost when its decode starves, and on a
+    // busy PC a low-priority thread gets about 1/70 of each ordinary
+    // process's share: minutes for a pass. Its decode (live or the hand-over
+    // of its tail) takes a small part of a core and keeps the ordinary
+    // priority; a file on disk loses nothing by waiting and yields to the
+    // user's programs.
+    SetPriority(setup.Engine && (setup.Engine->Flags & aptLive) ? TThreadPriority::Normal : TThreadPriority::Idle);
     OnTerminate = [this] { ThreadTerminated(); };
     if (!createSuspended)
         Resume();

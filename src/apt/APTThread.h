@@ -8,10 +8,11 @@
 // usable cache, for a live recording, and for the hand-over of a recording's
 // unread tail; it stops and deletes it. The thread never frees itself.
 //
-// Threads: Execute runs at idle priority on its own thread and is, while it
-// runs, the only writer of the engine's line store and decoder state. The
-// window is reached only through TAPTDisplay, each call made on the GUI
-// thread through TThread::Synchronize while this thread waits. The settings
+// Threads: Execute runs on its own thread, at the ordinary priority for a
+// recording in memory (live or handed over) and at idle priority for a file,
+// and is, while it runs, the only writer of the engine's line store and
+// decoder state. The window is reached only through TAPTDisplay, each call
+// made on the GUI thread through TThread::Synchronize while this thread waits. The settings
 // are the thread's own copy, taken on the GUI thread when it is made, so the
 // settings dialog may replace the main window's record at any time.
 //

@@ -147,14 +147,23 @@ TEST(APTRawCache, RawLinesComeBackAsTheCacheHoldsThemWithoutReadingIt)
     TAPT reopened;
     reopened.RawImageName = path;
     ASSERT_TRUE(reopened.LoadRawImage(false));
-    for (TAPT* apt : {&written, &reopened}) {
+    // A pass whose cache could not be written (a full disk, a folder gone).
+    TAPT unwritten;
+    apttest::FillLines(unwritten, spec);
+    for (int i = 0; i < spec.lines; ++i)
+        unwritten.LineStore[i][500] += 1.0 / 3;
+    unwritten.RawImageName = Home() + "no such folder/restore.gz";
+    unwritten.SaveImage(2);
+    ASSERT_FALSE(QFile::exists(unwritten.RawImageName));
+    for (TAPT* apt : {&written, &reopened, &unwritten}) {
         apt->SpacecraftModel = scNOAA18;
         apt->Calibrate();
         ASSERT_TRUE(apt->Flags & aptCalibrated);
     }
     // Gone from the disk: the raw lines still come back, from memory.
     ASSERT_TRUE(QFile::remove(path));
-    for (TAPT* apt : {&written, &reopened}) {
+    for (TAPT* apt : {&written, &reopened, &unwritten}) {
+        SCOPED_TRACE(apt == &written ? "written" : apt == &reopened ? "reopened" : "cache not written");
         apt->RestoreRawLines();
         EXPECT_FALSE(apt->Flags & (aptCalibrated | aptThermalValid));
         EXPECT_EQ(apt->FramePhase, reference.FramePhase);

@@ -53,6 +53,9 @@ TDayTable JudgeDay(TSoakDay& day)
         } else {
             if (r.Products > 0)
                 ++t.Decoded;
+            else if (r.FilledIn > 0)
+                problem(i, QString("no products (%1 bytes of its recording were filled in where the sky ran short)")
+                               .arg(r.FilledIn));
             else
                 problem(i, "no products");
             if (r.PageEntries == 1 && r.FeedItems == 1)

@@ -616,6 +616,7 @@ TPassResult TSoakDay::ResultOf(int index)
         // What the sky sent, in order, with nothing lost: the zeros the
         // device put in where it found the pipe short left out.
         QByteArray audio = Read(r.Wavs.back()).mid(46);
+        r.FilledIn = int(audio.count('\0'));
         audio.replace('\0', QByteArray());
         for (const TFeedSession& s : feeder_->Sessions()) {
             if (s.Pass != index || !s.Loop || s.Written < std::size_t(audio.size()) || audio.isEmpty())

@@ -50,6 +50,7 @@ struct TPassResult {
     double TunedMHzBeforeRise = 0;
     QStringList Wavs;       // recordings of the pass (full paths), in name order
     bool WavMatchesSky = false;  // the (last) recording holds exactly the bytes the sky sent
+    int FilledIn = 0;            // zeros the device put into it where it found the sky short
     bool PassInfo = false;  // each recording has its pass-information file
     int Products = 0;       // images of the pass on the day's page
     int PageEntries = 0;    // entries naming the pass's start on its day's page
