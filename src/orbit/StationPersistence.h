@@ -7,8 +7,10 @@
 
 inline constexpr const char* kStationKey = "APT\\Station";
 
-// load: never saved leaves station as it is. save: the marker, then the values.
+// load: never saved (or saved as a place no station can have) leaves station
+// as it is. save: the marker, then the values.
 void PersistStation(TStation& station, bool load);
 
-// A station has been saved (the marker is set).
+// A station has been saved (the marker is set) and its values are a place a
+// station can stand at.
 bool IsStationStored();

@@ -47,3 +47,37 @@ TEST(StationPersistence, RoundTripEvenUnderACommaLocale)
     if (!comma)
         SKIP_MISSING("de_DE.UTF-8 locale not installed: checked in the C locale only");
 }
+
+// Earlier versions stored whatever the dialog was given: such a station is
+// not taken, so the program asks for it again instead of predicting for it.
+TEST(StationPersistence, AStoredPlaceNoStationCanHaveCountsAsNeverSaved)
+{
+    struct Case {
+        const char* name;
+        const char* latitude;
+        const char* longitude;
+        const char* altitude;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"a real place", "52.5", "-13.4", "40", true},
+        {"the poles and the date line", "-90", "180", "0", true},
+        {"latitude beyond the pole", "95", "-13.4", "40", false},
+        {"longitude beyond the date line", "52.5", "180.5", "40", false},
+        {"altitude in feet at a summit", "27.98", "-86.92", "29032", false},
+        {"longitude that is no number", "52.5", "abc", "40", false},
+        {"altitude missing", "52.5", "-13.4", "", false},
+    };
+    for (const Case& c : cases) {
+        WriteRegistryString(kStationKey, "", "1");
+        WriteRegistryString(kStationKey, "Name", "Roof");
+        WriteRegistryString(kStationKey, "Latitude", c.latitude);
+        WriteRegistryString(kStationKey, "Longitude", c.longitude);
+        WriteRegistryString(kStationKey, "Altitude", c.altitude);
+        EXPECT_EQ(IsStationStored(), c.taken) << c.name;
+        TStation station;
+        station.Name = "as it was";
+        PersistStation(station, true);
+        EXPECT_EQ(station.Name, c.taken ? "Roof" : "as it was") << c.name;
+    }
+}

@@ -20,12 +20,6 @@ double Magnitude(const QLineEdit* edit)
     return std::fabs(cnum::ParseFloat(edit->text()));
 }
 
-// The ground a receiver stands on lies between the shore of the Dead Sea
-// (about -430 m) and the highest summit (about 8850 m); the margins keep
-// every real station and refuse a height typed in feet or with a zero too many.
-constexpr double kLowestAltitudeM = -500;
-constexpr double kHighestAltitudeM = 9000;
-
 // True when the whole text is one number within [lowest, highest]; NaN and
 // infinity are no values.
 bool InRange(const QLineEdit* edit, double lowest, double highest, bool magnitude)
@@ -114,11 +108,11 @@ QLineEdit* TStationDlg::InvalidInput(QString& message) const
                   " is not a number of degrees from 0 to 180.\nWest or East is chosen beside it.";
         return Lon;
     }
-    if (!InRange(Alt, kLowestAltitudeM, kHighestAltitudeM, false)) {
+    if (!InRange(Alt, kLowestStationAltitudeM, kHighestStationAltitudeM, false)) {
         message = "Altitude: " + quoted(Alt) +
                   QString(" is not a height in meters from %1 to %2 above sea level.")
-                      .arg(kLowestAltitudeM)
-                      .arg(kHighestAltitudeM);
+                      .arg(kLowestStationAltitudeM)
+                      .arg(kHighestStationAltitudeM);
         return Alt;
     }
     return nullptr;
