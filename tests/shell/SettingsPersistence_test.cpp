@@ -191,23 +191,24 @@ TEST(SettingsPersistence, EmptyWebLogValuesAndOldPlaceholdersReadBackAsNotSet)
     PersistSettings(empty, true, QString());
     ExpectSameSettings(empty, fresh);
 
-    // The made-up values earlier versions saved are not the user's.
-    WriteRegistryString(kSettingsKey, "Host", "ftp.example.com");
-    WriteRegistryString(kSettingsKey, "LogURL", "http://www.example.com/apt/logs");
-    WriteRegistryString(kSettingsKey, "Email", "editor@example.com");
-    TSetting old;
-    PersistSettings(old, true, QString());
-    EXPECT_EQ(old.Host, "");
-    EXPECT_EQ(old.LogURL, "");
-    EXPECT_EQ(old.Email, "");
-
-    // A user's own values stay as they are.
-    WriteRegistryString(kSettingsKey, "Host", "ftp.example.com.au");
-    WriteRegistryString(kSettingsKey, "LogURL", "http://www.example.com/apt/logs/mine");
-    WriteRegistryString(kSettingsKey, "Email", "me@example.com");
-    TSetting own;
-    PersistSettings(own, true, QString());
-    EXPECT_EQ(own.Host, "ftp.example.com.au");
-    EXPECT_EQ(own.LogURL, "http://www.example.com/apt/logs/mine");
-    EXPECT_EQ(own.Email, "me@example.com");
+    // The made-up values earlier versions saved are not the user's; a user's
+    // own values stay as they are.
+    struct Case {
+        const char *host, *logUrl, *email;
+        bool placeholder;
+    };
+    const Case cases[] = {
+        {"ftp.example.com", "http://www.example.com/apt/logs", "editor@example.com", true},
+        {"ftp.example.com.au", "http://www.example.com/apt/logs/mine", "me@example.com", false},
+    };
+    for (const Case& c : cases) {
+        WriteRegistryString(kSettingsKey, "Host", c.host);
+        WriteRegistryString(kSettingsKey, "LogURL", c.logUrl);
+        WriteRegistryString(kSettingsKey, "Email", c.email);
+        TSetting read;
+        PersistSettings(read, true, QString());
+        EXPECT_EQ(read.Host, c.placeholder ? "" : c.host);
+        EXPECT_EQ(read.LogURL, c.placeholder ? "" : c.logUrl);
+        EXPECT_EQ(read.Email, c.placeholder ? "" : c.email);
+    }
 }
