@@ -14,6 +14,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/CNumbers.h"
+#include "platform/OneLine.h"
 
 #include <QFile>
 #include <QList>
@@ -51,14 +52,6 @@ QByteArray ExactNumber(double value)
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, value);
     return QByteArray(text, result.ptr - text);
-}
-
-// A text as one line of the file, so the lines after it stay in place: a
-// carriage return or line feed inside it is a blank, when written and when
-// read, so what is read writes back the same.
-QByteArray OneLine(QByteArray text)
-{
-    return text.replace('\r', ' ').replace('\n', ' ');
 }
 
 // The file's lines without their line ends (CR LF or LF).
@@ -114,22 +107,22 @@ bool TSat::WritePassInfoFile(const QString& header, const QString& path, TStatio
     QByteArray out;
     const auto line = [&out](const QByteArray& text) { out += text + '\n'; };
     for (const char* comment : CommentBlock)
-        line(comment ? QByteArray(comment) : "* " + OneLine(header.toUtf8()));
+        line(comment ? QByteArray(comment) : "* " + AsOneLine(header.toUtf8()));
     line("");
 
     char work[80], out1[80], out2[80];
     WriteTLE(nullptr, work, out1, out2, 0);
     line("[TLE]");
-    line(OneLine(Name));
+    line(AsOneLine(QByteArray(Name)));
     line(Line1);
     line(Line2);
     line("[Time]");
     line(TimeLine(WindowStart));
     line(TimeLine(WindowStop));
     line("[Info]");
-    line(OneLine(Downlink.toUtf8()));
+    line(AsOneLine(Downlink.toUtf8()));
     line("[Station]");
-    line(OneLine(station->Name.toUtf8()));
+    line(AsOneLine(station->Name.toUtf8()));
     line(ExactNumber(station->Latitude));
     line(ExactNumber(station->Longitude));
     line(ExactNumber(station->Altitude));
@@ -153,7 +146,7 @@ bool TSat::ReadPassInfoFile(const QString& path)
     const int tle = SectionStart(lines, "[TLE]");
     if (tle < 0)
         return false;
-    QByteArray name = OneLine(LineAt(lines, tle).left(TLELineLimit));
+    QByteArray name = AsOneLine(LineAt(lines, tle).left(TLELineLimit));
     const QByteArray line1 = LineAt(lines, tle + 1).left(TLELineLimit);
     const QByteArray line2 = LineAt(lines, tle + 2).left(TLELineLimit);
     if (!ParseTLE(name.data(), line1.constData(), line2.constData()))
@@ -179,7 +172,7 @@ bool TSat::ReadPassInfoFile(const QString& path)
     Station = nullptr;
     const int station = SectionStart(lines, "[Station]");
     if (station >= 0) {
-        StationName = QString::fromUtf8(OneLine(LineAt(lines, station)));
+        StationName = QString::fromUtf8(AsOneLine(LineAt(lines, station)));
         const auto number = [&](int offset) {
             return cnum::ParseFloat(std::string_view(LineAt(lines, station + offset).toStdString()));
         };
@@ -190,7 +183,7 @@ bool TSat::ReadPassInfoFile(const QString& path)
     Downlink.clear();
     const int info = SectionStart(lines, "[Info]");
     if (info >= 0)
-        Downlink = QString::fromUtf8(OneLine(LineAt(lines, info)));
+        Downlink = QString::fromUtf8(AsOneLine(LineAt(lines, info)));
     PrepareElements();
 
     // The pass around the recording's start.

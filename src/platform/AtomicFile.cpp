@@ -17,25 +17,34 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString& e
         return false;
     }
     const QString temporary = path + ".tmp";
-    QFile file(temporary);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        error = QString("Unable to write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    file.setPermissions(permissions);
-    QString writeError;
-    if (!WriteWhole(file, data.constData(), data.size()))
-        writeError = file.errorString();
-    else if (::fsync(file.handle()) != 0)
-        writeError = QString::fromLocal8Bit(std::strerror(errno));
-    const bool written = writeError.isEmpty();
-    file.close();
-    if (!written) {
-        error = QString("Unable to write %1: %2").arg(path, writeError);
-        QFile::remove(temporary);
+    QString reason;
+    if (!WriteTemporaryFile(temporary, data, reason, permissions)) {
+        error = QString("Unable to write %1: %2").arg(path, reason);
         return false;
     }
     return ReplaceFile(temporary, path, error);
+}
+
+bool WriteTemporaryFile(const QString& temporaryPath, const QByteArray& data, QString& reason,
+                        QFileDevice::Permissions permissions)
+{
+    QFile file(temporaryPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        reason = file.errorString();
+        return false;
+    }
+    file.setPermissions(permissions);
+    bool written = WriteWhole(file, data.constData(), data.size());
+    if (!written)
+        reason = file.errorString();
+    else if (::fsync(file.handle()) != 0) {
+        written = false;
+        reason = QString::fromLocal8Bit(std::strerror(errno));
+    }
+    file.close();
+    if (!written)
+        QFile::remove(temporaryPath);
+    return written;
 }
 
 bool WriteWhole(QFileDevice& file, const char* data, qint64 size)

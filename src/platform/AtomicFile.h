@@ -13,6 +13,14 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString& e
                                                                 QFileDevice::ReadGroup |
                                                                 QFileDevice::ReadOther);
 
+// The first half of WriteFileAtomically, for a caller that names its own
+// temporary and its failures: writes data to temporaryPath and flushes it to
+// disk. On failure the temporary is removed and reason holds the system's
+// words alone.
+bool WriteTemporaryFile(const QString& temporaryPath, const QByteArray& data, QString& reason,
+                        QFileDevice::Permissions permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                               QFileDevice::ReadGroup | QFileDevice::ReadOther);
+
 // Writes all of data to file. The system may take part of a write and
 // refuse the rest (the disk filled, the file reached its limit) without a
 // reason; writing on until it refuses outright leaves its reason in

@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/CNumbers.h"
+#include "platform/OneLine.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -36,20 +37,11 @@ QString SectionHeader(int index)
     return QString("[Feed-%1]\n").arg(index);
 }
 
-// Every value is one line of the file: a line break in it would move the
-// values after it into the wrong fields. A carriage return or line feed
-// inside a value is a blank, when written and when read, so what is read
-// writes back the same.
-QString OneLine(QString value)
-{
-    return value.replace('\r', ' ').replace('\n', ' ');
-}
-
 // A channel link is taken from the document as it stands, line breaks and
 // indentation included; the list holds it as one line without them.
 QString OneLineLink(const QString& link)
 {
-    return OneLine(link).trimmed();
+    return AsOneLine(link).trimmed();
 }
 
 // The cached files of the feeds read so far: a name is taken only when it
@@ -140,7 +132,7 @@ int ReadFeedList(const QString& path, const QString& cacheDir, const TFeedReceiv
                 break;  // the section was cut short by the next header
             if (fields[i])
                 *fields[i] = fields[i] == &feed->Link ? OneLineLink(QString::fromUtf8(line))
-                                                      : OneLine(QString::fromUtf8(line));
+                                                      : AsOneLine(QString::fromUtf8(line));
             else
                 feed->Stories = static_cast<int>(cnum::ParseInt(std::string_view(line.constData(), line.size())));
         }
@@ -172,13 +164,13 @@ QByteArray FormatFeedList(const QList<TFeedListEntry>& entries, const QString& p
             continue;
         out += SectionHeader(section++);
         if (!entry.Feed) {
-            out += OneLine(entry.Text) + "\n";
+            out += AsOneLine(entry.Text) + "\n";
             continue;
         }
         const TFeedInfo& f = *entry.Feed;
-        for (const QString& value : {OneLine(f.GetURL()), OneLineLink(f.GetLink()), QString::number(f.Stories),
-                                     OneLine(f.DocFile),
-                                     OneLine(f.DocLastModified), OneLine(f.ImageFile), OneLine(f.ImageLastModified)})
+        for (const QString& value : {AsOneLine(f.GetURL()), OneLineLink(f.GetLink()), QString::number(f.Stories),
+                                     AsOneLine(f.DocFile),
+                                     AsOneLine(f.DocLastModified), AsOneLine(f.ImageFile), AsOneLine(f.ImageLastModified)})
             out += value + "\n";
     }
     return out.toUtf8();

@@ -1,6 +1,7 @@
 #include "tracking/ElementSetSources.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/OneLine.h"
 
 #include <QFile>
 #include <cerrno>
@@ -59,13 +60,6 @@ const DefaultSource kCurrentDataSources[] = {
 // being written back) ever reads as two fields.
 constexpr int kMaxLineLength = 511;
 
-// A value as one line of the file: a carriage return or line feed inside it
-// is a blank, when written and when read, so what is read writes back the same.
-QByteArray OneLine(const QString& value)
-{
-    return value.toUtf8().replace('\r', ' ').replace('\n', ' ');
-}
-
 // Lines of the file without their line ends (CR LF or LF), each whole.
 QList<QByteArray> ReadLines(const QString& path, bool& opened)
 {
@@ -76,7 +70,7 @@ QList<QByteArray> ReadLines(const QString& path, bool& opened)
         QByteArray line = file.readLine();
         while (line.endsWith('\n') || line.endsWith('\r'))
             line.chop(1);
-        lines << line.replace('\r', ' ');
+        lines << AsOneLine(line);
     }
     return lines;
 }
@@ -149,11 +143,11 @@ bool WriteSourceList(const QString& path, const TSourceRows& rows, TSourceKind k
     for (const TSourceRow& row : rows) {
         if (row.URL.isEmpty())
             continue;
-        text += "[" + OneLine(row.URL) + "]\n";
-        text += OneLine(row.Modified.isEmpty() ? QString("N/A") : row.Modified) + "\n";
+        text += "[" + AsOneLine(row.URL).toUtf8() + "]\n";
+        text += AsOneLine(row.Modified.isEmpty() ? QString("N/A") : row.Modified).toUtf8() + "\n";
         if (withGroup)
-            text += OneLine(row.Group) + "\n";
-        text += OneLine(row.Download.isEmpty() ? QString("No") : row.Download) + "\n";
+            text += AsOneLine(row.Group).toUtf8() + "\n";
+        text += AsOneLine(row.Download.isEmpty() ? QString("No") : row.Download).toUtf8() + "\n";
     }
     return WriteFileAtomically(path, text, error);
 }

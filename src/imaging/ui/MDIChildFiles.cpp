@@ -23,9 +23,6 @@
 #include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <cerrno>
-#include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -59,21 +56,7 @@ QString LibraryReason(const ExceptionInfo& exception)
 bool WriteImageFile(const QString& path, const QByteArray& data, QString& reason)
 {
     const QString temporaryPath = path + ".tmp";
-    QFile file(temporaryPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        reason = file.errorString();
-        return false;
-    }
-    if (!WriteWhole(file, data.constData(), data.size()))
-        reason = file.errorString();
-    else if (::fsync(file.handle()) != 0)
-        reason = QString::fromLocal8Bit(std::strerror(errno));
-    file.close();
-    if (!reason.isEmpty()) {
-        QFile::remove(temporaryPath);
-        return false;
-    }
-    return ReplaceFile(temporaryPath, path, reason);
+    return WriteTemporaryFile(temporaryPath, data, reason) && ReplaceFile(temporaryPath, path, reason);
 }
 
 // True when path lies inside folder (a path prefix, whole folder names only).
